@@ -34,7 +34,12 @@ void ScriptedNode::OnNewConnection() {
       emit ClientGone();
     });
     if (!greeting_.isEmpty()) socket->write(greeting_);
-    if (loginPrompt_) socket->write("login: ");
+    if (loginPrompt_) {
+      socket->write("login: ");
+    } else {
+      stage_ = Stage::Commands;  // as if already logged in
+      call_ = "Q1ABC";
+    }
     emit ClientConnected();
   }
 }
@@ -62,9 +67,8 @@ void ScriptedNode::CloseClient() {
 QByteArray ScriptedNode::Spot(const QString& deCall, const QString& freq, const QString& dx, const QString& text,
                               const QString& time) {
   // DX de Q1ABC:     14025.0  Q3DEF        test spot                      2153Z<BEL><BEL>
-  QString head = "DX de " + deCall + ":";
-  QString line = head.leftJustified(15, ' ') + freq.rightJustified(10, ' ') + "  " + dx.leftJustified(13, ' ') +
-                 text.leftJustified(31, ' ') + time;
+  const QString line = "DX de " + (deCall + ":").leftJustified(7, ' ') + freq.rightJustified(11, ' ') + "  " +
+                       dx.leftJustified(12, ' ') + " " + text.leftJustified(30, ' ') + " " + time;
   return line.toLatin1() + "\a\a\r\n";
 }
 

@@ -33,7 +33,7 @@ class ScriptedNode : public QObject {
   void SetGreetingBytes(const QByteArray& bytes) { greeting_ = bytes; }
   // Answer to a command (without CR LF) sent before the prompt, lines ending CR LF.
   void SetAnswer(const QString& command, const QByteArray& bytes) { answers_[command] = bytes; }
-  // Whether "login: " is sent on accepting (off for tests that play raw bytes only).
+  // Off: no "login: ", the client counts as logged in as Q1ABC from the start.
   void SetLoginPrompt(bool on) { loginPrompt_ = on; }
 
   // Writes raw bytes to the connected client.
