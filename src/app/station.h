@@ -93,6 +93,11 @@ class Station : public QObject {
 
   // Links; filled in by the transports. Each is skipped while unset.
   std::function<void()> ConnectAction;
+  std::function<void()> DisconnectAction;
+  std::function<void()> CloseRelay;
+  // Keep-alive timer stop and restart around operator sends.
+  std::function<void()> StopKeepAlive;
+  std::function<void()> StartKeepAlive;
   std::function<void()> DisconnectTelnet;
   std::function<void(const std::string& host, const std::string& port)> OpenEngine;
   std::function<void()> CloseEngine;

@@ -89,6 +89,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   };
   BuildLayout();
   BuildMenus();
+  WireOperatorCommands();
   station_->ReadConfiguration(CurrentWorkArea());
   ApplyPlacement();
 }

@@ -19,6 +19,9 @@
 #include <memory>
 
 #include "app/station.h"
+#include "ui/edit_button_dialog.h"
+#include "ui/quick_help.h"
+#include "ui/setup_dialog.h"
 #include "ui/windows.h"
 
 namespace varnak {
@@ -115,6 +118,11 @@ class TForm1 : public QMainWindow, public StationView {
   TChatForm* ChatForm = nullptr;
   TMoniForm* MoniForm = nullptr;
   TMheard* Mheard = nullptr;
+
+  // Send notebook, user buttons, menus of the panes (main_window_commands.cpp).
+  void WireOperatorCommands();
+  void BuildUserButtons();
+  void FreeButtons();
 
   // Replaces the cluster text pane's widget (the pane view of the classifier).
   void SetClusterTextView(QWidget* view);

@@ -45,17 +45,6 @@ TextWindow::TextWindow(const QString& caption, QWidget* parent) : QWidget(parent
   resize(600, 400);
 }
 
-TSetupDlg::TSetupDlg(QWidget* parent) : QDialog(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
-  setWindowTitle("Setup");
-  setModal(false);
-}
-
-TEditButtonDlg::TEditButtonDlg(QWidget* parent) : QDialog(parent) { setWindowTitle("Edit buttons"); }
-
 TCallsign::TCallsign(QWidget* parent) : QDialog(parent) { setWindowTitle("Callsign / Prefix lookup"); }
-
-TForm3::TForm3(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
-  setWindowTitle("Quickhelp DX-spider commands");
-}
 
 }  // namespace varnak

@@ -53,28 +53,10 @@ class TMheard : public TextWindow {
   explicit TMheard(QWidget* parent = nullptr) : TextWindow("Mheard", parent) {}
 };
 
-class TSetupDlg : public QDialog {
-  Q_OBJECT
- public:
-  explicit TSetupDlg(QWidget* parent = nullptr);
-};
-
-class TEditButtonDlg : public QDialog {
-  Q_OBJECT
- public:
-  explicit TEditButtonDlg(QWidget* parent = nullptr);
-};
-
 class TCallsign : public QDialog {
   Q_OBJECT
  public:
   explicit TCallsign(QWidget* parent = nullptr);
-};
-
-class TForm3 : public QWidget {
-  Q_OBJECT
- public:
-  explicit TForm3(QWidget* parent = nullptr);
 };
 
 }  // namespace varnak
