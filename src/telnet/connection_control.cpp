@@ -85,6 +85,7 @@ void ConnectionControl::OnConnected() {
   Status("Connected to " + host_);
   Classify("*** Connected to " + host_);
   telnetConnected_ = true;
+  if (hooks_.telnetConnectedChanged) hooks_.telnetConnectedChanged(true);
   LinkUp(true);
 }
 
@@ -101,6 +102,7 @@ void ConnectionControl::OnDisconnected() {
   Classify("*** Disconnected from " + host_);
   if (hooks_.clearUsersRequested) hooks_.clearUsersRequested();
   telnetConnected_ = false;
+  if (hooks_.telnetConnectedChanged) hooks_.telnetConnectedChanged(false);
   LinkUp(false);
 }
 

@@ -34,6 +34,9 @@ class ConnectionControl : public QObject {
     // The classifier and its state.
     std::function<void(const std::string&)> classifyLine;     // ClassifyLine
     std::function<void()> clearUsersRequested;                // UsersRequested := false
+    // TelnetConnected changed (true right after the "*** Connected to" banner is
+    // classified, false before the buttons come back); for the station's copy.
+    std::function<void(bool)> telnetConnectedChanged;
     // After every line sent: when the lists are frozen, shorten the freeze to 100 ms.
     std::function<void()> afterSend;
 

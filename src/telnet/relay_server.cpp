@@ -49,6 +49,12 @@ bool RelayServer::IsListening() const { return server_->isListening(); }
 
 quint16 RelayServer::Port() const { return server_->isListening() ? server_->serverPort() : 0; }
 
+qint64 RelayServer::QueuedBytes() const {
+  for (const auto& client : clients_)
+    if (client) return client->bytesToWrite();
+  return 0;
+}
+
 void RelayServer::OnNewConnection() {
   while (QTcpSocket* client = server_->nextPendingConnection()) {
     clients_.emplace_back(client);

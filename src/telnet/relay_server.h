@@ -43,6 +43,8 @@ class RelayServer : public QObject {
   bool IsListening() const;
   quint16 Port() const;  // the port listened on, 0 when closed
   int ClientCount() const { return static_cast<int>(clients_.size()); }
+  // Bytes waiting to go to the oldest client.
+  qint64 QueuedBytes() const;
 
   // line + CR LF to the oldest client, without waiting.
   void RelayLine(const std::string& line);

@@ -22,6 +22,7 @@ struct Station {
   std::string host = "127.0.0.1";
   int port = 0;
   bool telnet = true;
+  bool connected = false;
   std::function<void(const std::string&)> onLine;
 
   ConnectionControl::Hooks Hooks() {
@@ -40,6 +41,7 @@ struct Station {
     };
     h.clearUsersRequested = [this] { ++usersCleared; };
     h.afterSend = [this] { ++sends; };
+    h.telnetConnectedChanged = [this](bool up) { connected = up; };
     return h;
   }
   bool Saw(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
@@ -81,6 +83,7 @@ TEST_F(TelnetLinkTest, LogsInWithCallAndPassword) {
   EXPECT_EQ(station.lines[3], "Hello Q1ABC, this is Q9NODE in Testville");
   EXPECT_EQ(station.status, (std::vector<std::string>{"Trying 127.0.0.1", "Connected to 127.0.0.1"}));
   EXPECT_EQ(station.linkUp, std::vector<bool>{true});
+  EXPECT_TRUE(station.connected);
 }
 
 TEST_F(TelnetLinkTest, SpotsAndAnnouncementsArriveAsLines) {
@@ -189,6 +192,7 @@ TEST_F(TelnetLinkTest, RemoteCloseMidLineBringsConnectBack) {
   EXPECT_EQ(station.status.back(), "Disconnected from 127.0.0.1");
   EXPECT_EQ(station.linkUp, (std::vector<bool>{true, false}));
   EXPECT_EQ(station.usersCleared, 1);
+  EXPECT_FALSE(station.connected);
 
   // And the next Connect works.
   ConnectAndWait();
