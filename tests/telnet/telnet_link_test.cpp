@@ -178,6 +178,13 @@ TEST_F(TelnetLinkTest, RefusedConnectShowsTheBoxAndLeavesConnect) {
   WAIT_EQ(station.errors.size(), 1u, 5000);
   EXPECT_EQ(station.errors[0], "server not responding");
   EXPECT_EQ(station.info.size(), 2u);
+
+  // No host at all fails the same way, without a lookup on the network.
+  station.host = "";
+  control.ConnectAction();
+  WAIT_EQ(station.info.size(), 3u, 5000);
+  EXPECT_EQ(station.info[2], "No connection to \"\"\r\nAre you online?");
+  EXPECT_FALSE(control.TelnetConnected());
 }
 
 TEST_F(TelnetLinkTest, RemoteCloseMidLineBringsConnectBack) {
