@@ -1,5 +1,7 @@
 #include "app/freeze_control.h"
 
+#include <QEvent>
+
 #include "core/text.h"
 
 namespace varnak {
@@ -23,6 +25,24 @@ bool FreezeControl::HoldIfFrozen(Source source, std::string_view line) {
   buffer.append(line);
   buffer += '\r';
   return true;
+}
+
+void FreezeControl::ShortenOnMouseOver(QObject* watched) {
+  if (watched) watched->installEventFilter(this);
+}
+
+bool FreezeControl::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+      if (frozen_) ShortenForMouse();
+      break;
+    default:
+      break;
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void FreezeControl::SetInterval(int ms) {

@@ -44,6 +44,12 @@ class FreezeControl : public QObject {
   void ShortenForSend() { SetInterval(kSendMs); }
   void LengthenForSpotMenu() { SetInterval(kSpotMenuMs); }
 
+  // Ends the freeze at once (ShortenForMouse) whenever the mouse enters or moves over
+  // this object: the cluster text pane, the talk pane, the lookup line, the side panel,
+  // the "Packet" and "OmniRig" boxes. Entering is enough, so the widgets need no mouse
+  // tracking.
+  void ShortenOnMouseOver(QObject* watched);
+
   // What FreezeTimer does when it fires; public so the shutdown path or a test can end
   // the freeze at once.
   void EndFreeze();
@@ -55,6 +61,7 @@ class FreezeControl : public QObject {
   bool TimerActive() const { return timer_.isActive(); }
 
  private:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void SetInterval(int ms);
   // The next held line: text before the first CR, trimmed; the CR and the blanks that
   // follow are removed from the buffer.

@@ -1,6 +1,7 @@
 #include "app/list_files.h"
 
 #include <cstdio>
+#include <thread>
 
 #include "core/atomic_file.h"
 
@@ -116,23 +117,35 @@ SavedState LoadAll(const std::filesystem::path& dir, bool clearDx, const Clock& 
 }
 
 bool SaveAll(const std::filesystem::path& dir, const SavedState& state, bool clearDx, std::string* error) {
+  struct Job {
+    std::filesystem::path path;
+    std::string bytes;
+    std::string why;
+    bool ok = false;
+  };
+  std::vector<Job> jobs;
+  auto add = [&jobs](std::filesystem::path path, std::string bytes) {
+    jobs.push_back(Job{std::move(path), std::move(bytes), std::string(), false});
+  };
+  add(dir / kTalkFileName, FormatListFile(state.talkLines));
+  if (!clearDx)
+    for (size_t i = 0; i < kListCount; ++i) add(dir / ListFileNames()[i], FormatListFile(state.lists[i]));
+  add(dir / kPaneFileName, WriteRtf(state.paneLines));
+
+  // Each file is flushed to the disk before it replaces the old one; flushing them one
+  // after another costs a disk round trip per file, in parallel the file system can
+  // gather them into one.
+  std::vector<std::thread> threads;
+  threads.reserve(jobs.size());
+  for (auto& job : jobs)
+    threads.emplace_back([&job] { job.ok = WriteFileAtomic(job.path, job.bytes, &job.why); });
+  for (auto& t : threads) t.join();
+
   bool ok = true;
-  std::string why;
-  if (!WriteTalkFile(dir / kTalkFileName, state.talkLines, &why)) {
+  for (const auto& job : jobs) {
+    if (job.ok) continue;
     ok = false;
-    Note(error, why);
-  }
-  if (!clearDx) {
-    for (size_t i = 0; i < kListCount; ++i) {
-      if (!SaveList(dir, i, state.lists[i], &why)) {
-        ok = false;
-        Note(error, why);
-      }
-    }
-  }
-  if (!WriteFileAtomic(dir / kPaneFileName, WriteRtf(state.paneLines), &why)) {
-    ok = false;
-    Note(error, why);
+    Note(error, job.why);
   }
   return ok;
 }

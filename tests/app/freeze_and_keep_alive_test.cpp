@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QEvent>
 #include <QTest>
+#include <QWidget>
 
 #include "app/freeze_control.h"
 #include "app/keep_alive.h"
@@ -67,6 +69,21 @@ TEST(Freeze, MonitoredLinesAreDroppedWhileANodeIsConnected) {
   rig.freeze.EndFreeze();
   // Blanks after a CR go with it, so the empty line between is not classified.
   EXPECT_EQ(rig.classified, (std::vector<std::string>{"node line", "last"}));
+}
+
+TEST(Freeze, TheMouseOverAWatchedPaneEndsIt) {
+  FreezeRig rig;
+  QWidget pane, list;
+  rig.freeze.ShortenOnMouseOver(&pane);
+  rig.freeze.StartFreeze();
+  rig.freeze.HoldIfFrozen(Source::PacketNode, "held");
+  QEvent enter(QEvent::Enter);
+  QCoreApplication::sendEvent(&list, &enter);  // moving within the lists keeps it
+  EXPECT_EQ(rig.freeze.Interval(), FreezeControl::kFreezeMs);
+  QCoreApplication::sendEvent(&pane, &enter);
+  EXPECT_EQ(rig.freeze.Interval(), FreezeControl::kMouseAwayMs);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.freeze.Frozen(); }, 5000));
+  EXPECT_EQ(rig.classified, std::vector<std::string>{"held"});
 }
 
 TEST(Freeze, IntervalFollowsTheOperator) {
