@@ -64,6 +64,23 @@ void Station::WireLinks() {
   };
   relay_ = std::make_unique<RelayServer>(std::move(r), this);
 
+  freeze_ = std::make_unique<FreezeControl>(FreezeControl::Callbacks{
+      [this](const std::string& line) { ClassifyLine(line); }, [this] { return NodeConnected; },
+      [this](bool shown) {
+        if (view_) view_->ShowFreezePanel(shown);
+      }});
+  keepAlive_ = std::make_unique<KeepAlive>(KeepAlive::Link{
+      [this] { return settings_.Telnet == 0; }, [this] { return NodeConnected; },
+      [this](const std::string& text) {
+        if (SendConnectedData) SendConnectedData(text);
+      }});
+  keepAlive_->Start();
+  StopKeepAlive = [this] { keepAlive_->Stop(); };
+  StartKeepAlive = [this] { keepAlive_->Start(); };
+  AfterSend = [this] {
+    if (freeze_->Frozen()) freeze_->ShortenForSend();
+  };
+
   ConnectAction = [this] { control_->ConnectAction(); };
   DisconnectAction = [this] { control_->DisconnectAction(); };
   DisconnectTelnet = [this] { control_->TelnetDisconnect(); };
@@ -84,6 +101,7 @@ void Station::ReadConfiguration(const WorkArea& area) {
   settings_ = ReadSettingsFile(ProgramPath("Varnak.ini"), area);
   settings_.ClusterHost = host;
   settings_.ClusterPort = port;
+  alerts_.SetSoundOn(settings_.Sound);
   settings_.Password = ReadPasswordFile(PasswordFilePath(programDir_, settings_.ConnectCall));
   // The cluster table is opened by its bare name, from the working directory.
   SelectCluster(settings_, ReadClusterTable("telnet.cfg"));
@@ -188,6 +206,7 @@ void Station::Shutdown() {
     wait(ShutdownWaitMs);
     if (CloseEngine) CloseEngine();
   }
+  keepAlive_->Stop();
   if (SaveListsAndPanes) SaveListsAndPanes();
   wait(ShutdownWaitMs);
   if (SaveMapSettings) SaveMapSettings();

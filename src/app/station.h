@@ -14,6 +14,10 @@
 #include "app/settings.h"
 #include "core/clock.h"
 
+#include "app/alerts.h"
+#include "app/freeze_control.h"
+#include "app/keep_alive.h"
+
 namespace varnak {
 class ConnectionControl;
 class RelayServer;
@@ -50,6 +54,7 @@ class StationView {
   virtual void Wait(int ms) = 0;
   // Copies the window's bounds, divider positions and page into the settings.
   virtual void StorePlacement(Settings& s) = 0;
+  virtual void ShowFreezePanel(bool shown) = 0;
 };
 
 class Station : public QObject {
@@ -122,6 +127,11 @@ class Station : public QObject {
 
   // The Telnet link with the connection control, and the relay.
   ConnectionControl& Control() { return *control_; }
+  Alerts& alerts() { return alerts_; }
+  FreezeControl& freeze() { return *freeze_; }
+  KeepAlive& keepAlive() { return *keepAlive_; }
+  // Connected data to the node on the packet link (the packet link fills it).
+  std::function<void(const std::string&)> SendConnectedData;
   RelayServer& Relay() { return *relay_; }
   // Sends text + CR LF on the Telnet link, no echo (login and password replies).
   bool SendTelnetLine(const std::string& text);
@@ -146,6 +156,9 @@ class Station : public QObject {
   bool monthDayDates_ = false;
   std::unique_ptr<ConnectionControl> control_;
   std::unique_ptr<RelayServer> relay_;
+  Alerts alerts_;
+  std::unique_ptr<FreezeControl> freeze_;
+  std::unique_ptr<KeepAlive> keepAlive_;
 };
 
 }  // namespace varnak
