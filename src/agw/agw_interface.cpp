@@ -242,10 +242,15 @@ void TAGWInterface::ExtractFrames() {
     discarding_ = true;
     oversizePending_ = true;
   }
-  ScheduleDispatch();
+  PostDispatch();
 }
 
-void TAGWInterface::ScheduleDispatch() {
+// Frames are never dispatched inside the read notification: a posted event takes
+// them to the event loop. One event serves all frames of a read, each dispatched on
+// its own and in arrival order - the same order a posted event per frame gives,
+// since Qt delivers queued events in one pass, but without waking the event loop
+// once per frame, which under the GLib dispatcher cost more than the frames did.
+void TAGWInterface::PostDispatch() {
   if (dispatchPosted_ || (pending_.empty() && !oversizePending_)) return;
   dispatchPosted_ = true;
   QCoreApplication::postEvent(this, new QEvent(kDispatchEvent));
@@ -254,8 +259,12 @@ void TAGWInterface::ScheduleDispatch() {
 void TAGWInterface::customEvent(QEvent* event) {
   if (event->type() != kDispatchEvent) return QObject::customEvent(event);
   dispatchPosted_ = false;
-  DispatchOne();
-  ScheduleDispatch();
+  // Frames that arrive while these are dispatched (a handler running a nested
+  // event loop) wait for the next event, behind these.
+  std::size_t n = pending_.size() + (oversizePending_ ? 1 : 0);
+  while (n-- > 0 && DispatchOne()) {
+  }
+  PostDispatch();
 }
 
 bool TAGWInterface::DispatchOne() {

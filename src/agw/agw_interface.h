@@ -178,7 +178,7 @@ class TAGWInterface : public QObject {
   void SocketConnected();
   void SocketDisconnected();
   void SocketError(QAbstractSocket::SocketError error);
-  void ScheduleDispatch();
+  void PostDispatch();
   void RaiseError(int code, const std::string& text);
   void HandleOversizedFrame();
   void LogDetail(const std::string& line);

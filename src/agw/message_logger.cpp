@@ -437,7 +437,10 @@ std::string TCustomMessageLogger::PhysicalName(bool archive) const {
   ext.erase(0, 1);
   const DateTime now = Now(utc);
   std::string date = FormatDateTime(dateFormat, now);
-  if (archive) date += " " + FormatDateTime("hh:nn:ss", now);
+  if (archive) {
+    date += ' ';
+    date += FormatDateTime("hh:nn:ss", now);
+  }
   return folder + WithoutExtension(name) + " " + date + Suffix(utc) + "." + ext;
 }
 

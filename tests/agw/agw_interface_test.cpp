@@ -215,3 +215,26 @@ TEST_F(AgwClient, LogFileCreationIsReportedOnTheUserInterfaceThread) {
 
 }  // namespace
 }  // namespace varnak
+
+namespace varnak {
+namespace {
+
+TEST(AgwClientHandlers, AFailingHandlerDoesNotStopTheFramesBehindIt) {
+  test::TempDir dir;
+  TAGWInterface client(dir.path().string());
+  std::vector<std::string> seen;
+  client.OnConnectedData = [&](TAGWInterface* sender, int, int, const std::string&, const std::string&,
+                               const std::string& data, int) {
+    seen.push_back(data);
+    // A handler that sends must not run the extraction again.
+    sender->SendConnectedData(1, "A", "B", "reply");
+    if (data == "boom") throw std::runtime_error("handler failed");
+  };
+  client.ReceiveBytes(test::Frame('D', 0, "A", "B", "one") + test::Frame('D', 0, "A", "B", "boom") +
+                      test::Frame('D', 0, "A", "B", "three"));
+  ASSERT_TRUE(test::WaitUntil([&] { return seen.size() == 3; }));
+  EXPECT_EQ(seen, (std::vector<std::string>{"one", "boom", "three"}));
+}
+
+}  // namespace
+}  // namespace varnak
