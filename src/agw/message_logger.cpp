@@ -22,8 +22,9 @@ namespace {
 
 // One lock for every logger in the process: entry creation, OnEntryAdded, the
 // purge and waking the writer are serialised across all of them.
-std::mutex& GlobalLoggerLock() {
-  static std::mutex lock;
+// Re-entrant, so that an OnEntryAdded handler may log in its turn.
+std::recursive_mutex& GlobalLoggerLock() {
+  static std::recursive_mutex lock;
   return lock;
 }
 
@@ -293,7 +294,7 @@ void TLoggerThread::WriteBatch(std::deque<TLogEntry>& batch) {
 }
 
 void TLoggerThread::RaiseFileCreated(const std::string& name) {
-  if (!logger_.OnFileCreated) return;
+  // The handler is looked at on the thread that runs it, where it is assigned.
   TCustomMessageLogger* logger = &logger_;
   logger_.RunOnUi([logger, name] {
     if (logger->OnFileCreated) logger->OnFileCreated(logger, name);
