@@ -11,6 +11,12 @@
 // length, exact calls (closed by ".") last. Each entity also gets one kind-1 record
 // without masks carrying its main data, which is what entity-number queries return.
 //
+// A mask closed by "." still matches a shorter callsign that ends in a digit ("7K1" from
+// 7K1BIB/1 against 7K1ABC.), and exact calls come last, so an exact call would win over
+// the right prefix. Each exact call is therefore a record without coordinates (which
+// never makes a row of its own) holding a region record of level 1 with the data; the
+// region only matches when the whole call does.
+//
 // usage: prefix_from_cty cty.csv prefix.lst
 #include <algorithm>
 #include <cmath>
@@ -76,11 +82,13 @@ std::string ApplyOverrides(const std::string& token, Place& p) {
   return base;
 }
 
-std::string Line(int kind, const Place& p, const std::vector<std::string>& f, const std::string& masks) {
+std::string Line(int kind, const Place& p, const std::vector<std::string>& f, const std::string& masks,
+                 const std::string& name = "") {
   std::string prefix = f[0];
   if (!prefix.empty() && prefix[0] == '*') prefix.erase(0, 1);  // a flag, not part of the prefix
   const std::vector<std::string> fields = {
-      kind == 1 ? "0100" : "0600", Scaled(p.lon, true), Scaled(p.lat, false), f[1], prefix,
+      kind == 1 ? "0100" : kind == 6 ? "0600" : "0901", Scaled(p.lon, true), Scaled(p.lat, false),
+      name.empty() ? f[1] : name, prefix,
       p.continent, p.cq, p.itu, p.utc, f[2], "", "", "", masks};
   std::string line;
   for (const auto& s : fields) line += s + "|";
@@ -133,23 +141,43 @@ int main(int argc, char** argv) {
       }
       // The parser reduces a call to its normalised form, so an exact call becomes a mask
       // for that form; a portable call normalised to a bare prefix ("9M6/LA6VM" -> 9M6)
-      // would capture every such call and is left out.
-      normaliser.ParseCall(call);
+      // would capture every such call and is left out,
+      normaliser.SetCall(call);
+      if (!normaliser.NormaliseCall()) continue;
       const std::string& n = normaliser.Call();
-      if (n.empty() || n.rfind("ADIF", 0) == 0) continue;
+      if (n.rfind("ADIF", 0) == 0) continue;
       const std::size_t slash = n.find('/');
       const std::string main = n.substr(0, slash);
       std::string longest;
       for (const auto& part : Split(call, '/'))
         if (part.size() > longest.size()) longest = part;
-      if (main != longest) continue;
+      // and one that loses its "/" ("DL2JRM/BY4RRR" -> DL2JRM) would capture the home call.
+      if (main != longest || (call.find('/') != std::string::npos && slash == std::string::npos)) continue;
       exacts.push_back({6, main + "." + (slash == std::string::npos ? "" : n.substr(slash)), p, &f});
     }
   }
   std::stable_sort(prefixes.begin(), prefixes.end(),
                    [](const Record& a, const Record& b) { return a.mask.size() < b.mask.size(); });
   for (const auto& r : prefixes) out += Line(r.kind, r.place, *r.entity, r.mask);
-  for (const auto& r : exacts) out += Line(r.kind, r.place, *r.entity, r.mask);
+  // A bare prefix typed or left by a portable call ("OH" from OH/EA8DED) is shorter than
+  // the longer prefixes that extend it (OH0), which would then win as later records. A
+  // closed copy of every such prefix among the exact calls puts it back on top.
+  std::vector<Record> closed;
+  {
+    std::vector<std::string> texts;
+    for (const auto& r : prefixes) texts.push_back(r.mask);
+    std::sort(texts.begin(), texts.end());
+    for (const auto& r : prefixes) {
+      auto it = std::upper_bound(texts.begin(), texts.end(), r.mask);
+      if (it != texts.end() && it->rfind(r.mask, 0) == 0) closed.push_back({6, r.mask + ".", r.place, r.entity});
+    }
+  }
+  exacts.insert(exacts.begin(), closed.begin(), closed.end());
+  for (const auto& r : exacts) {
+    out += "0600|||" + (*r.entity)[1] + "||||||||||" + r.mask + "|\r\n";
+    std::string call = r.mask.substr(0, r.mask.find('.'));
+    out += Line(9, r.place, *r.entity, r.mask, call + r.mask.substr(r.mask.find('.') + 1));
+  }
 
   std::string error;
   if (!WriteFileAtomic(argv[2], out, &error)) {

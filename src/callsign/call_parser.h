@@ -43,6 +43,7 @@ class TCallParser {
   // entity number is not a number.
   void ParseCall(const std::string& text);
   const std::string& Call() const { return call_; }
+  void SetCall(const std::string& call) { call_ = call; }
   const THitList& HitList() const { return hitList_; }
   const TPrefixList& PrefixList() const { return prefixList_; }
 
