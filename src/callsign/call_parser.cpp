@@ -300,7 +300,9 @@ void TCallParser::FindHits() {
   candidates_.clear();
   const auto& patterns = prefixList_.PatternCell(call_[0], call_[1]);
   candidates_.insert(candidates_.end(), patterns.begin(), patterns.end());
+  const std::uint64_t lengths = prefixList_.LiteralLengths(call_[0], call_[1]);
   for (std::size_t k = 1; k <= c.size(); ++k) {
+    if ((lengths & (1ull << (k < 63 ? k : 63))) == 0) continue;
     std::size_t count = 0;
     const std::int32_t* recs = prefixList_.LiteralExact(c.substr(0, k), count);
     candidates_.insert(candidates_.end(), recs, recs + count);

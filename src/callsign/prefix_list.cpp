@@ -62,6 +62,14 @@ void SplitMasks(std::string_view s, std::string& pool,
   }
 }
 
+std::uint64_t TextHash(std::string_view s) {
+  std::uint64_t h = 1469598103934665603ull;
+  for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+  return h ^ (h >> 29);
+}
+
+std::uint64_t LengthBit(std::size_t n) { return 1ull << (n < 63 ? n : 63); }
+
 }  // namespace
 
 const std::array<std::int8_t, 256> TPrefixList::kAlphaIndex = [] {
@@ -85,7 +93,8 @@ void TPrefixList::Clear() {
   masks_.clear();
   elements_.clear();
   literals_.clear();
-  literalRuns_.clear();
+  literalSlots_.clear();
+  literalLengths_.fill(0);
   literalRecords_.clear();
 }
 
@@ -94,6 +103,11 @@ void TPrefixList::Load(const std::string& path) {
   if (!bytes) throw PrefixFileError("Cannot open file \"" + path + "\"");
   Clear();
   const std::string& text = *bytes;
+  // Growing in steps of 500 moves the whole table each time; sizing the storage from the
+  // line count up front (in whole steps) keeps loading linear.
+  const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+  entries_.reserve((lines / kGrowStep + 1) * kGrowStep);
+  maskRange_.reserve(entries_.capacity());
 
   std::vector<std::string_view> fields;
   std::size_t pos = 0, lineNo = 0;
@@ -154,7 +168,7 @@ void TPrefixList::Load(const std::string& path) {
     SplitMasks(fields[13], maskPool_, maskItems_);
     maskRange_.emplace_back(first, static_cast<std::uint32_t>(maskItems_.size()) - first);
   }
-  entries_.shrink_to_fit();
+  if (entries_.capacity() - entries_.size() > kGrowStep) entries_.shrink_to_fit();
   BuildTree();
   CompileMasks();
   BuildIndex();
@@ -252,7 +266,16 @@ void TPrefixList::BuildIndex() {
           if (cell.empty() || cell.back() != &e) cell.push_back(&e);
         }
       }
-      if (m->Literal) literals_.emplace_back(m->Prefix, e.Index);
+      if (m->Literal && !m->Prefix.empty()) {
+        literals_.emplace_back(m->Prefix, e.Index);
+        const int ia = AlphabetIndex(m->Prefix[0]);
+        const int ib = m->Prefix.size() > 1 ? AlphabetIndex(m->Prefix[1]) : -2;
+        if (ia >= 0 && ib == -2) {
+          for (int b = 0; b < 36; ++b) literalLengths_[ia * 36 + b] |= LengthBit(1);
+        } else if (ia >= 0 && ib >= 0) {
+          literalLengths_[ia * 36 + ib] |= LengthBit(m->Prefix.size());
+        }
+      }
     }
     if (hasPattern) {
       for (int c = 0; c < kCells; ++c)
@@ -262,15 +285,19 @@ void TPrefixList::BuildIndex() {
   std::sort(literals_.begin(), literals_.end());
   literals_.erase(std::unique(literals_.begin(), literals_.end()), literals_.end());
   literalRecords_.reserve(literals_.size());
-  literalRuns_.reserve(literals_.size());
+  std::size_t slots = 16;
+  while (slots < literals_.size() * 2) slots *= 2;
+  literalSlots_.assign(slots, LiteralSlot{});
   for (std::size_t i = 0; i < literals_.size();) {
     std::size_t j = i;
     while (j < literals_.size() && literals_[j].first == literals_[i].first) {
       literalRecords_.push_back(literals_[j].second);
       ++j;
     }
-    literalRuns_.emplace(literals_[i].first,
-                         std::make_pair(static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j - i)));
+    const std::uint64_t h = TextHash(literals_[i].first);
+    std::size_t at = h & (slots - 1);
+    while (literalSlots_[at].RunCount != 0) at = (at + 1) & (slots - 1);
+    literalSlots_[at] = {h, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(j - i)};
     i = j;
   }
 }
@@ -290,13 +317,24 @@ const std::vector<std::int32_t>& TPrefixList::PatternCell(char c1, char c2) cons
 }
 
 const std::int32_t* TPrefixList::LiteralExact(std::string_view text, std::size_t& count) const {
-  auto it = literalRuns_.find(text);
-  if (it == literalRuns_.end()) {
-    count = 0;
-    return nullptr;
+  count = 0;
+  if (literalSlots_.empty()) return nullptr;
+  const std::uint64_t h = TextHash(text);
+  const std::size_t mask = literalSlots_.size() - 1;
+  for (std::size_t at = h & mask;; at = (at + 1) & mask) {
+    const LiteralSlot& slot = literalSlots_[at];
+    if (slot.RunCount == 0) return nullptr;
+    if (slot.Hash == h && literals_[slot.RunStart].first == text) {
+      count = slot.RunCount;
+      return literalRecords_.data() + slot.RunStart;
+    }
   }
-  count = it->second.second;
-  return literalRecords_.data() + it->second.first;
+}
+
+std::uint64_t TPrefixList::LiteralLengths(char c1, char c2) const {
+  const int a = AlphabetIndex(c1), b = AlphabetIndex(c2);
+  if (a < 0 || b < 0) return 0;
+  return literalLengths_[a * 36 + b];
 }
 
 void TPrefixList::LiteralLonger(std::string_view text, std::vector<std::int32_t>& out) const {
@@ -319,7 +357,7 @@ std::size_t TPrefixList::MemoryBytes() const {
   n += maskPool_.capacity() + maskItems_.capacity() * 8 + maskRange_.capacity() * 8 +
        masks_.capacity() * sizeof(CompiledMask) + elements_.capacity() * sizeof(PatternElement) +
        literals_.capacity() * sizeof(literals_[0]) + literalRecords_.capacity() * 4 +
-       literalRuns_.size() * (sizeof(void*) * 2 + 32) + literalRuns_.bucket_count() * sizeof(void*);
+       literalSlots_.capacity() * sizeof(LiteralSlot);
   return n;
 }
 

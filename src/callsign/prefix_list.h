@@ -12,7 +12,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace varnak {
@@ -108,6 +107,9 @@ class TPrefixList {
   // Appends records of kind 1 or 6 with a literal mask whose prefix part begins with
   // text and is longer than it.
   void LiteralLonger(std::string_view text, std::vector<std::int32_t>& out) const;
+  // Bit k (k < 63) set when a literal prefix part of length k may start a callsign of
+  // this cell; bit 63 stands for all longer ones.
+  std::uint64_t LiteralLengths(char c1, char c2) const;
   bool Indexed() const { return indexed_; }
   // Approximate heap bytes held by the loaded table, for the benchmark's report.
   std::size_t MemoryBytes() const;
@@ -132,7 +134,14 @@ class TPrefixList {
   std::vector<PatternElement> elements_;
   // Literal prefix parts of top-level records, sorted by text then record.
   std::vector<std::pair<std::string_view, std::int32_t>> literals_;
-  std::unordered_map<std::string_view, std::pair<std::uint32_t, std::uint32_t>> literalRuns_;
+  // Open-addressing table over the distinct literal texts: one probe usually settles a
+  // lookup, where a node-based map costs three cache misses.
+  struct LiteralSlot {
+    std::uint64_t Hash = 0;
+    std::uint32_t RunStart = 0, RunCount = 0;  // RunCount 0: empty slot
+  };
+  std::vector<LiteralSlot> literalSlots_;
+  std::array<std::uint64_t, 36 * 36> literalLengths_{};
   std::vector<std::int32_t> literalRecords_;  // literals_ records, for LiteralExact
 };
 

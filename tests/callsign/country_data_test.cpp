@@ -194,7 +194,11 @@ TEST(CountryData, CompiledSearchGivesThePlainRowsOnPatternMasks) {
   TCallParser parser;
   parser.SetPrefixFile((dir / "prefix.lst").string());
   ASSERT_EQ(parser.LastLoadError(), "");
-  auto texts = Variants(MasterCalls(), 10);
+  // Every third call keeps this one quick; the shipped file's test takes them all.
+  std::vector<std::string> calls;
+  const auto all = MasterCalls();
+  for (std::size_t i = 0; i < all.size(); i += 3) calls.push_back(all[i]);
+  auto texts = Variants(calls, 4);
   std::size_t withRows = 0;
   for (const auto& t : texts) {
     parser.ParseCall(t);
