@@ -105,8 +105,10 @@ void TPrefixList::Load(const std::string& path) {
   const std::string& text = *bytes;
   // Growing in steps of 500 moves the whole table each time; sizing the storage from the
   // line count up front (in whole steps) keeps loading linear.
-  const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-  entries_.reserve((lines / kGrowStep + 1) * kGrowStep);
+  // A record line holds at least 13 "|".
+  const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+  const auto bars = static_cast<std::size_t>(std::count(text.begin(), text.end(), '|'));
+  entries_.reserve((std::min(lines, bars / 13) / kGrowStep + 1) * kGrowStep);
   maskRange_.reserve(entries_.capacity());
 
   std::vector<std::string_view> fields;
