@@ -17,6 +17,7 @@ constexpr int kCells = 36 * 36;
 int HexPair(std::string_view s, std::size_t pos) {
   if (pos >= s.size()) return 0;
   std::string_view v = s.substr(pos, 2);
+  if (v.empty() || v[0] == '-') return 0;
   int value = 0;
   auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), value, 16);
   if (ec != std::errc() || ptr != v.data() + v.size()) return 0;
