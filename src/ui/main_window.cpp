@@ -242,6 +242,17 @@ void TForm1::BuildLayout() {
   connect(VrConnect, &QPushButton::clicked, this, [this] {
     if (station_->ConnectAction) station_->ConnectAction();
   });
+  connect(EditCallSign, &QLineEdit::returnPressed, this, [this] {
+    if (!Callsign) return;
+    Callsign->Edit1->setText(EditCallSign->text().toUpper());
+    EditCallSign->clear();
+    Callsign->show();
+    Callsign->raise();
+  });
+  connect(UserGrid, &QTableWidget::cellClicked, this, [this](int row, int) {
+    if (auto* item = UserGrid->item(row, 0)) TalkCallEdit->setText(item->text());
+    FocusVisibleSendPage();
+  });
   connect(VrDisconnect, &QPushButton::clicked, this, [this] {
     if (station_->DisconnectAction) station_->DisconnectAction();
   });
@@ -257,6 +268,11 @@ QWidget* TForm1::BuildSidePanel() {
   EditCallSign = new QLineEdit(side);
   EditCallSign->setObjectName("EditCallSign");
   EditCallSign->setToolTip("Look up Callsign or Prefix");
+  connect(EditCallSign, &QLineEdit::textEdited, EditCallSign, [e = EditCallSign](const QString& t) {
+    int pos = e->cursorPosition();
+    e->setText(t.toUpper());
+    e->setCursorPosition(pos);
+  });
   layout->addWidget(EditCallSign);
 
   UserGrid = new QTableWidget(1, 1, side);

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "app/station.h"
+#include "ui/callsign_window.h"
 #include "ui/edit_button_dialog.h"
 #include "ui/quick_help.h"
 #include "ui/setup_dialog.h"

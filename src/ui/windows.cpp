@@ -45,6 +45,5 @@ TextWindow::TextWindow(const QString& caption, QWidget* parent) : QWidget(parent
   resize(600, 400);
 }
 
-TCallsign::TCallsign(QWidget* parent) : QDialog(parent) { setWindowTitle("Callsign / Prefix lookup"); }
 
 }  // namespace varnak
