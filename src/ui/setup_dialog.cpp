@@ -72,8 +72,15 @@ TSetupDlg::TSetupDlg(Station& station, QWidget* parent)
   setWindowTitle("Setup");
   setObjectName("SetupDlg");
   setModal(false);
-  informationBox = [this](const QString& text) { QMessageBox::information(this, "Information", text); };
-  errorBox = [this](const QString& text) { QMessageBox::critical(this, "Error", text); };
+  // Window-modal but not blocking: the action has stopped already, and an activation
+  // that reports a bad table must not hold up the rest of the program.
+  auto openBox = [this](QMessageBox::Icon icon, const QString& title, const QString& text) {
+    auto* box = new QMessageBox(icon, title, text, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+  };
+  informationBox = [openBox](const QString& text) { openBox(QMessageBox::Information, "Information", text); };
+  errorBox = [openBox](const QString& text) { openBox(QMessageBox::Critical, "Error", text); };
   confirmBox = [this](const QString& text) {
     return QMessageBox::question(this, "Confirm", text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   };
