@@ -15,6 +15,11 @@
 #include "core/clock.h"
 
 namespace varnak {
+class ConnectionControl;
+class RelayServer;
+}  // namespace varnak
+
+namespace varnak {
 
 struct Rgb {
   unsigned char r = 0, g = 0, b = 0;
@@ -107,6 +112,20 @@ class Station : public QObject {
   std::function<void()> SaveListsAndPanes;
   std::function<void()> ResetSpotHistory;
   std::function<void()> SaveMapSettings;
+  // Packet side of the connection control (the packet link fills these).
+  std::function<void()> StartPacketLink;
+  std::function<void()> StopPacketLink;
+  std::function<bool(const std::string&)> SendPacketData;
+  // Classifier state and freeze, reached from the links.
+  std::function<void()> ClearUsersRequested;
+  std::function<void()> AfterSend;
+
+  // The Telnet link with the connection control, and the relay.
+  ConnectionControl& Control() { return *control_; }
+  RelayServer& Relay() { return *relay_; }
+  // Sends text + CR LF on the Telnet link, no echo (login and password replies).
+  bool SendTelnetLine(const std::string& text);
+  void RelayLine(const std::string& line);
 
   int ConfigCheckDelayMs = 1000;
   int ShutdownWaitMs = 500;
@@ -116,6 +135,7 @@ class Station : public QObject {
 
  private:
   void ConfigurationCheck();
+  void WireLinks();
 
   std::string programDir_;
   std::shared_ptr<const Clock> clock_;
@@ -124,6 +144,8 @@ class Station : public QObject {
   QTimer timer1_;
   bool startupDone_ = false;
   bool monthDayDates_ = false;
+  std::unique_ptr<ConnectionControl> control_;
+  std::unique_ptr<RelayServer> relay_;
 };
 
 }  // namespace varnak

@@ -238,6 +238,9 @@ void TForm1::BuildLayout() {
   connect(VrConnect, &QPushButton::clicked, this, [this] {
     if (station_->ConnectAction) station_->ConnectAction();
   });
+  connect(VrDisconnect, &QPushButton::clicked, this, [this] {
+    if (station_->DisconnectAction) station_->DisconnectAction();
+  });
 }
 
 QWidget* TForm1::BuildSidePanel() {
