@@ -137,8 +137,9 @@ class TForm1 : public QMainWindow, public StationView {
   QPushButton* ClearDxButton = nullptr;  // "Clear" (Button7) on the "Send DX" page
   QMenu* RichPopup = nullptr;            // menu of the cluster text pane
   RandomInt ChallengeRandom = DefaultRandom();
-  // The link's SendLine when it can tell a refused line (link down); false stops the
-  // action that sent. Unset: Station::SendLine, taken as delivered.
+  // The link's SendLine, false when the line was refused (link down), which stops the
+  // action that sent. Set to the connection control; unset: Station::SendLine, taken
+  // as delivered (tests record lines that way).
   std::function<bool(const std::string&)> SendLineChecked;
   // Freeze state of the spot lists; a send-page change shortens a running freeze.
   std::function<bool()> IsFrozen;

@@ -7,6 +7,7 @@
 #include <QTextEdit>
 
 #include "app/win1252.h"
+#include "telnet/connection_control.h"
 #include "ui/main_window.h"
 #include "ui/upper_case_edit.h"
 
@@ -59,6 +60,8 @@ QString SelectedPaneText(QWidget* pane) {
 }  // namespace
 
 void TForm1::WireOperatorCommands() {
+  // The connection control tells a refused line (link down) from a sent one.
+  SendLineChecked = [this](const std::string& text) { return station_->Control().SendLine(text); };
   ForceUpperCase(DxCallEdit);
   ForceUpperCase(TalkCallEdit);
 

@@ -19,6 +19,7 @@ TEST(ButtonsEditor, EditMoveSaveRebuildsTheBarAndWritesTheFile) {
   dir.Write("buttons.cfg", "A\tcmd a\r\nB\tcmd b\textra\r\nC\tcmd c\r\n");
   TForm1 form(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45}));
   std::vector<std::string> sent;
+  form.SendLineChecked = nullptr;
   form.station().SendLine = [&](const std::string& line) { sent.push_back(line); };
   auto* dlg = new TEditButtonDlg(&form);
   ASSERT_EQ(form.EditButtonDlg, dlg);

@@ -12,6 +12,7 @@ namespace {
 struct Window {
   explicit Window(const std::filesystem::path& dir)
       : form(dir, std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45})) {
+    form.SendLineChecked = nullptr;
     form.station().SendLine = [this](const std::string& line) { sent.push_back(line); };
     form.station().StopKeepAlive = [this] { keepAlive.push_back("stop"); };
     form.station().StartKeepAlive = [this] { keepAlive.push_back("start"); };
