@@ -98,7 +98,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
 TForm1::~TForm1() = default;
 
 void TForm1::CreateSecondaryWindows() {
-  SetupDlg = new TSetupDlg(this);
+  SetupDlg = new TSetupDlg(*station_, this);
   Form3 = new TForm3(this);
   AboutBox = new TAboutBox(this);
   ChatForm = new TChatForm(this);
