@@ -477,9 +477,10 @@ void TForm1::WireFreeze() {
   FreezeControl& freeze = station_->freeze();
   for (QWidget* w : {RichEditAll, static_cast<QWidget*>(Memo1), LookupPanel, SidePanel, PacketBox, OmniRigBox})
     freeze.ShortenOnMouseOver(w);
-  connect(TabbedNotebook2, &QTabWidget::tabBarClicked, this, [this] {
-    if (station_->freeze().Frozen()) station_->freeze().ShortenForSend();
-  });
+  IsFrozen = [this] { return station_->freeze().Frozen(); };
+  SetFreezeInterval = [this](int) { station_->freeze().ShortenForSend(); };
+  connect(station_.get(), &Station::configurationRead, this,
+          [this] { ApplyFontSize(station_->settings().FontSize); });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
