@@ -7,6 +7,7 @@
 #include <QTextCursor>
 
 #include "app/pane_models.h"
+#include "ui/batched_list_proxy.h"
 
 namespace varnak {
 
@@ -19,7 +20,7 @@ QFont FixedPitchFont() {
 }
 
 LinePaneView::LinePaneView(QAbstractItemModel* model, bool followEnd, QWidget* parent)
-    : QPlainTextEdit(parent), model_(model), followEnd_(followEnd) {
+    : QPlainTextEdit(parent), model_(model), followEnd_(followEnd), throttle_(new UpdateThrottle([this] { Sync(); }, this)) {
   setReadOnly(true);
   setUndoRedoEnabled(false);
   setFont(FixedPitchFont());
@@ -32,8 +33,14 @@ LinePaneView::LinePaneView(QAbstractItemModel* model, bool followEnd, QWidget* p
           [this](const QModelIndex&, int first, int last) { LinesInserted(first, last); });
   connect(model_, &QAbstractItemModel::rowsRemoved, this,
           [this](const QModelIndex&, int first, int last) { LinesRemoved(first, last); });
-  connect(model_, &QAbstractItemModel::modelReset, this, &LinePaneView::Rebuild);
-  connect(model_, &QAbstractItemModel::dataChanged, this, &LinePaneView::Rebuild);
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+    rebuild_ = true;
+    Schedule();
+  });
+  connect(model_, &QAbstractItemModel::dataChanged, this, [this] {
+    rebuild_ = true;
+    Schedule();
+  });
   Rebuild();
 }
 
@@ -77,40 +84,58 @@ void LinePaneView::Rebuild() {
   formats_.clear();
   empty_ = true;
   QTextCursor cursor(document());
+  cursor.beginEditBlock();
   for (int row = 0, n = model_->rowCount(); row < n; ++row) AppendBlock(row, cursor);
+  cursor.endEditBlock();
   moveCursor(QTextCursor::End);
   FollowEnd(true);
 }
 
+void LinePaneView::Schedule() { throttle_->Schedule(); }
+
 void LinePaneView::LinesInserted(int first, int last) {
-  const int linesBefore = empty_ ? 0 : document()->blockCount();
-  if (first != linesBefore) {  // the panes only ever grow at the end
-    Rebuild();
-    return;
-  }
-  const bool wasAtEnd = AtEnd();
-  QTextCursor cursor(document());
-  cursor.movePosition(QTextCursor::End);
-  for (int row = first; row <= last; ++row) AppendBlock(row, cursor);
-  if (followEnd_) moveCursor(QTextCursor::End);
-  FollowEnd(wasAtEnd);
+  // The panes only ever grow at the end.
+  if (last + 1 != model_->rowCount()) rebuild_ = true;
+  appended_ += last - first + 1;
+  Schedule();
 }
 
 void LinePaneView::LinesRemoved(int first, int last) {
+  if (first != 0) rebuild_ = true;
+  removedFront_ += last - first + 1;
+  Schedule();
+}
+
+void LinePaneView::Sync() {
+  const int appended = appended_, removedFront = removedFront_;
+  appended_ = removedFront_ = 0;
   const int lines = empty_ ? 0 : document()->blockCount();
-  if (model_->rowCount() == 0) {
-    document()->clear();
-    empty_ = true;
-    return;
-  }
-  if (first != 0 || lines - (last - first + 1) != model_->rowCount()) {
+  const int removeFromDocument = std::min(removedFront, lines);
+  // Lines that came and went again before the update never reach the document.
+  const int append = appended - (removedFront - removeFromDocument);
+  if (rebuild_ || append < 0 || lines - removeFromDocument + append != model_->rowCount()) {
+    rebuild_ = false;
     Rebuild();
     return;
   }
+  if (removeFromDocument == 0 && append == 0) return;
+  const bool wasAtEnd = AtEnd();
   QTextCursor cursor(document());
-  cursor.movePosition(QTextCursor::Start);
-  cursor.setPosition(document()->findBlockByNumber(last + 1).position(), QTextCursor::KeepAnchor);
-  cursor.removeSelectedText();
+  cursor.beginEditBlock();
+  if (removeFromDocument == lines && removeFromDocument > 0) {
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.setBlockCharFormat(QTextCharFormat());
+    empty_ = true;
+  } else if (removeFromDocument > 0) {
+    cursor.setPosition(document()->findBlockByNumber(removeFromDocument).position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+  }
+  cursor.movePosition(QTextCursor::End);
+  for (int row = model_->rowCount() - append; row < model_->rowCount(); ++row) AppendBlock(row, cursor);
+  cursor.endEditBlock();
+  if (followEnd_) moveCursor(QTextCursor::End);
+  FollowEnd(wasAtEnd);
 }
 
 ClusterTextView::ClusterTextView(ClusterTextModel* model, QWidget* parent) : LinePaneView(model, false, parent) {}

@@ -5,6 +5,7 @@
 
 #include "app/pane_models.h"
 #include "app/spot_lists.h"
+#include "ui/batched_list_proxy.h"
 #include "ui/pane_views.h"
 
 namespace varnak {
@@ -23,26 +24,42 @@ void SetUpList(QListView* view) {
 
 }  // namespace
 
-SpotListView::SpotListView(SpotListModel* model, QWidget* parent) : QListView(parent), model_(model) {
+SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
+    : QListView(parent), model_(model), proxy_(new BatchedListProxy(model, this)) {
   SetUpList(this);
-  setModel(model);
-  connect(model, &SpotListModel::selectedRowChanged, this, &SpotListView::FollowSelectedRow);
-  FollowSelectedRow(model->SelectedRow());
+  setModel(proxy_);
+  connect(proxy_, &BatchedListProxy::synced, this, &SpotListView::FollowSelection);
+  FollowSelection();
 }
 
-void SpotListView::FollowSelectedRow(int row) {
-  const QModelIndex index = model_->index(row, 0);
+void SpotListView::Sync() { proxy_->Sync(); }
+
+void SpotListView::FollowSelection() {
+  const QModelIndex index = proxy_->index(proxy_->ShownRow(model_->SelectedRow()), 0);
   if (!index.isValid()) return;
   setCurrentIndex(index);
-  scrollTo(index);
+  // A list on a page out of sight is laid out when its page is shown.
+  if (isVisible())
+    scrollTo(index);
+  else
+    scrollPending_ = true;
+}
+
+void SpotListView::showEvent(QShowEvent* event) {
+  QListView::showEvent(event);
+  if (!scrollPending_) return;
+  scrollPending_ = false;
+  scrollTo(currentIndex());
 }
 
 void SpotListView::mousePressEvent(QMouseEvent* event) {
   QListView::mousePressEvent(event);
   const QModelIndex index = indexAt(event->position().toPoint());
   if (!index.isValid()) return;
-  const std::string& text = model_->Row(index.row());
-  emit rowPressed(index.row(), QByteArray(text.data(), static_cast<qsizetype>(text.size())), event->button());
+  const int row = proxy_->SourceRow(index.row());
+  if (row < 0) return;
+  const std::string& text = model_->Row(row);
+  emit rowPressed(row, QByteArray(text.data(), static_cast<qsizetype>(text.size())), event->button());
 }
 
 SearchResultsView::SearchResultsView(SearchResultsModel* model, QWidget* parent) : QListView(parent) {
@@ -51,7 +68,8 @@ SearchResultsView::SearchResultsView(SearchResultsModel* model, QWidget* parent)
 }
 
 UserListView::UserListView(UserListModel* model, QWidget* parent) : QTableView(parent) {
-  setModel(model);
+  // A listing of the node's users adds them one by one; the view takes them in batches.
+  setModel(new BatchedListProxy(model, this));
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
