@@ -69,7 +69,7 @@ void Classifier::Classify(std::string_view received) {
   if (reformatted) pane_.AddPaneLine(pane_colour::kGrey, received);
 
   RefreshCallTexts();
-  const DateTime now = host_.GetClock().LocalNow();
+  const auto stamped = [this](const std::string& text) { return LongTimeText(host_.GetClock().LocalNow()) + ": " + text; };
 
   if (StartsWith(line, "DX de ") && history_.Test(line)) {
     const std::string band = host_.LookupSpot(line);
@@ -84,11 +84,11 @@ void Classifier::Classify(std::string_view received) {
   } else if (StartsWith(line, "***")) {
     pane_.AddPaneLine(pane_colour::kRed, line);
   } else if (StartsWith(line, "To ALL de")) {
-    pane_.AddPaneLine(pane_colour::kRed, LongTimeText(now) + ": " + line);
+    pane_.AddPaneLine(pane_colour::kRed, stamped(line));
   } else if (StartsWith(line, "WCY de")) {
-    pane_.AddPaneLine(pane_colour::kBlue, LongTimeText(now) + ": " + line);
+    pane_.AddPaneLine(pane_colour::kBlue, stamped(line));
   } else if (StartsWith(line, "WWV de")) {
-    pane_.AddPaneLine(pane_colour::kGreen, LongTimeText(now) + ": " + line);
+    pane_.AddPaneLine(pane_colour::kGreen, stamped(line));
   } else {
     pane_.AddPaneLine(pane_colour::kBlack, line);
   }

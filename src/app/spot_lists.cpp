@@ -68,9 +68,10 @@ int SpotLists::AddSpotRow(int list, std::string_view text) {
 }
 
 void SpotLists::FileSpot(std::string_view line, std::string_view band) {
+  std::string row = SpotRowText(line, clock_->LocalNow());
   const int bandList = ListIndexOfBand(band);
-  if (bandList != kAllList && AddSpotRow(bandList, line) > kBandListLimit) TrimAndSaveList(bandList);
-  if (AddSpotRow(kAllList, line) > kAllListLimit) TrimAndSaveList(kAllList);
+  if (bandList != kAllList && List(bandList)->AppendRow(row) > kBandListLimit) TrimAndSaveList(bandList);
+  if (All()->AppendRow(std::move(row)) > kAllListLimit) TrimAndSaveList(kAllList);
 }
 
 void SpotLists::TrimAndSaveList(int list, std::string_view fileName) {

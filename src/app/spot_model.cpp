@@ -235,7 +235,12 @@ std::vector<std::string> SearchRows(const std::vector<std::string>& rows, std::s
     for (char& c : upper) c = UpperAscii(c);
     if (upper.find(needle) != std::string::npos) found.push_back(row);
   }
-  if (found.empty()) found.push_back("\"" + std::string(text) + "\" not found!");
+  if (found.empty()) {
+    std::string missing = "\"";
+    missing.append(text);
+    missing.append("\" not found!");
+    found.push_back(std::move(missing));
+  }
   return found;
 }
 

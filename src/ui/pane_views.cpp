@@ -12,11 +12,15 @@
 namespace varnak {
 
 QFont FixedPitchFont() {
-  QFont font("Courier New");
-  font.setStyleHint(QFont::TypeWriter);
-  font.setFixedPitch(true);
-  if (!QFontInfo(font).fixedPitch()) font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  return font;
+  // Columns of spot lines only line up in a font whose every glyph has one width; font
+  // substitution may hand out a proportional font for a missing family.
+  for (const char* family : {"Courier New", "DejaVu Sans Mono", "Liberation Mono", "Noto Mono", "Nimbus Mono PS"}) {
+    QFont font(family);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    if (QFontInfo(font).fixedPitch()) return font;
+  }
+  return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
 LinePaneView::LinePaneView(QAbstractItemModel* model, bool followEnd, QWidget* parent)
