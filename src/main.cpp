@@ -1,8 +1,114 @@
-// Varnak entry point.
+// Varnak entry point: the command line, the station folder, then the windows in the
+// order the program has always created them.
 #include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/station_folder.h"
+#include "core/clock.h"
+#include "core/version.h"
+#include "ui/main_window.h"
+#include "ui/signal_close.h"
+#include "ui/windows.h"
+
+namespace {
+
+const char* kUsage =
+    "Usage: varnak [options]\n"
+    "A DX-cluster client for radio amateurs.\n"
+    "\n"
+    "Options:\n"
+    "  --dir PATH       use PATH as the station folder (settings, lists, tables)\n"
+    "  --lookup [TEXT...] look up callsigns or prefixes and print what the lookup\n"
+    "                   window shows; without TEXT, one text per line from standard input\n"
+    "  --version        print the version and exit\n"
+    "  --help           print this help and exit\n"
+    "\n"
+    "The station folder is, in this order: --dir; $VARNAK_HOME; the program's folder\n"
+    "when it holds Varnak.ini; $XDG_DATA_HOME/varnak or ~/.local/share/varnak.\n";
+
+struct Options {
+  std::optional<std::string> dir;
+  bool help = false, version = false, lookup = false;
+  std::vector<std::string> lookupTexts;
+  std::string error;
+};
+
+Options ParseOptions(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      o.help = true;
+    } else if (a == "--version" || a == "-v") {
+      o.version = true;
+    } else if (a == "--dir") {
+      if (i + 1 >= argc) {
+        o.error = "--dir needs a folder";
+        return o;
+      }
+      o.dir = argv[++i];
+    } else if (a.rfind("--dir=", 0) == 0) {
+      o.dir = a.substr(6);
+    } else if (a == "--lookup") {
+      o.lookup = true;
+      for (++i; i < argc; ++i) o.lookupTexts.emplace_back(argv[i]);
+    } else if (!a.empty() && a[0] == '-') {
+      // Toolkit options such as -platform are left to Qt.
+      if (a == "-platform" || a == "-display" || a == "-style") ++i;
+    } else {
+      o.error = "unexpected argument \"" + a + "\"";
+      return o;
+    }
+  }
+  return o;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  Options opt = ParseOptions(argc, argv);
+  if (!opt.error.empty()) {
+    std::cerr << "varnak: " << opt.error << "\n\n" << kUsage;
+    return 2;
+  }
+  if (opt.help) {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (opt.version) {
+    std::cout << "Varnak " << varnak::LongVersionText() << "\n";
+    return 0;
+  }
+
   QApplication app(argc, argv);
   app.setApplicationName("Varnak");
-  return 0;
+
+  std::filesystem::path exeDir = QCoreApplication::applicationDirPath().toStdString();
+  std::filesystem::path folder = varnak::ChooseStationFolder(opt.dir, exeDir);
+  std::string error;
+  if (!varnak::PrepareStationFolder(folder, varnak::ShippedDataFolder(exeDir), &error)) {
+    std::cerr << "varnak: " << error << "\n";
+    return 1;
+  }
+  QDir::setCurrent(QString::fromStdString(folder.string()));
+
+  auto splash = std::make_unique<varnak::SplashWindow>(QString::fromStdString(varnak::LongVersionText()));
+  splash->show();
+  app.processEvents();
+
+  auto clock = std::make_shared<varnak::SystemClock>();
+  varnak::TForm1 form(folder, clock);
+  form.EditButtonDlg = new varnak::TEditButtonDlg(&form);
+  form.Callsign = new varnak::TCallsign(&form);
+  varnak::CloseOnTerminationSignals(&form);
+  form.show();
+  form.CreateSecondaryWindows();
+  splash.reset();
+  return app.exec();
 }

@@ -10,6 +10,7 @@ namespace varnak {
 
 struct IniFile::Impl {
   CSimpleIniA ini{/*isUtf8=*/false, /*multiKey=*/false, /*multiLine=*/false};
+  Impl() { ini.SetSpaces(false); }
 };
 
 IniFile::IniFile() : impl_(std::make_unique<Impl>()) {}

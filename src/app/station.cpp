@@ -1,0 +1,137 @@
+#include "app/station.h"
+
+#include <QDate>
+#include <QLocale>
+#include <fmt/format.h>
+
+#include "app/station_folder.h"
+#include "app/win1252.h"
+#include "core/text.h"
+#include "core/version.h"
+
+namespace varnak {
+
+Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> clock, QObject* parent)
+    : QObject(parent), programDir_(WithTrailingSeparator(programDir)), clock_(std::move(clock)) {
+  timer1_.setSingleShot(true);
+  connect(&timer1_, &QTimer::timeout, this, &Station::ConfigurationCheck);
+}
+
+Station::~Station() = default;
+
+void Station::ReadConfiguration(const WorkArea& area) {
+  std::string host = settings_.ClusterHost;
+  int port = settings_.ClusterPort;
+  settings_ = ReadSettingsFile(ProgramPath("Varnak.ini"), area);
+  settings_.ClusterHost = host;
+  settings_.ClusterPort = port;
+  settings_.Password = ReadPasswordFile(PasswordFilePath(programDir_, settings_.ConnectCall));
+  // The cluster table is opened by its bare name, from the working directory.
+  SelectCluster(settings_, ReadClusterTable("telnet.cfg"));
+  emit configurationRead();
+}
+
+bool Station::WriteConfiguration(std::string* error) {
+  if (view_) view_->StorePlacement(settings_);
+  bool ok = WriteSettingsFile(ProgramPath("Varnak.ini"), settings_, ShortVersionText(), error);
+  std::string pwError;
+  if (!WritePasswordFile(PasswordFilePath(programDir_, settings_.ConnectCall), settings_.Password, &pwError)) {
+    if (ok && error) *error = pwError;
+    ok = false;
+  }
+  return ok;
+}
+
+std::string Station::LongTimeText() const {
+  DateTime t = clock_->LocalNow();
+  return fmt::format("{:02}:{:02}:{:02}", t.hour, t.minute, t.second);
+}
+
+std::string Station::ShortDateText() const {
+  DateTime t = clock_->LocalNow();
+  if (monthDayDates_) return fmt::format("{:02}-{:02}", t.month, t.day);
+  return FromQString(QLocale::system().toString(QDate(t.year, t.month, t.day), QLocale::ShortFormat));
+}
+
+void Station::ClassifyLine(const std::string& line) {
+  if (onPaneLine) onPaneLine(StartsWith(line, "***") ? Rgb{255, 0, 0} : Rgb{0, 0, 0}, line);
+}
+
+void Station::StartupRoutine() {
+  const Settings& s = settings_;
+  startupDone_ = !s.ConnectCall.empty();
+  if (view_) {
+    view_->SetNodeField(ToQString(s.ConnectCall));
+    view_->SelectNewestRows();
+  }
+  if (s.IsSetUp()) {
+    if (s.Telnet == 1) {
+      if (view_) {
+        view_->SetCaption(ToQString("Varnak " + ShortVersionText() + " - Telnet - " + s.ClusterHost));
+        view_->SetPacketButtonsEnabled(false);
+      }
+    } else {
+      if (OpenEngine) OpenEngine(s.AGWhost, s.AGWport);
+      if (view_) {
+        view_->SetPacketButtonsEnabled(true);
+        view_->SetCaption(ToQString("Varnak " + ShortVersionText() + " - AGW Packet Engine"));
+      }
+    }
+    if (s.TelnetOut == 1 && OpenRelay) OpenRelay(s.OutTelnetPort);
+  }
+  if (view_) {
+    if (s.Sound) view_->SetSoundSwitch(true);
+    view_->AdaptToScreen();
+  }
+  ClassifyLine("*** Varnak started " + LongTimeText() + " " + ShortDateText());
+  if (s.Telnet == 1) {
+    if (s.AutoConnect && ConnectAction) {
+      ConnectAction();
+    } else if (!s.AutoConnect) {
+      ClassifyLine("*** Not yet connected, click \"Connect\"!");
+    }
+  }
+  if (TelnetConnected) ClassifyLine("*** Connected to " + s.ClusterHost);
+  if (view_) view_->MoveCaretsToEnd();
+  timer1_.start(ConfigCheckDelayMs);
+  if (view_) {
+    view_->ShowFirstSendPage();
+    view_->ResetUserListHeader();
+  }
+  ClientBanner = "{Varnak " + ShortVersionText() + "}";
+  if (ResetSpotHistory) ResetSpotHistory();
+  if (view_) view_->ClearLookupLine();
+}
+
+void Station::ConfigurationCheck() {
+  timer1_.stop();
+  if (view_) view_->MoveCaretsToEnd();
+  if (!settings_.IsSetUp() && view_) view_->ShowSetupDialog();
+}
+
+void Station::Shutdown() {
+  auto wait = [this](int ms) {
+    if (view_) view_->Wait(ms);
+  };
+  ClassifyLine("*** Varnak closed " + LongTimeText() + " " + ShortDateText() + "\r\n");
+  WriteConfiguration();
+  wait(ShutdownWaitMs);
+  if (settings_.Telnet == 1) {
+    if (DisconnectTelnet) DisconnectTelnet();
+    wait(0);
+  }
+  if (EngineConnected) {
+    if (NodeConnected) {
+      if (SendLine) SendLine("b");
+      wait(ShutdownWaitMs);
+      if (DisconnectStation) DisconnectStation(settings_.AX25port, settings_.MyCall, settings_.ConnectCall);
+    }
+    wait(ShutdownWaitMs);
+    if (CloseEngine) CloseEngine();
+  }
+  if (SaveListsAndPanes) SaveListsAndPanes();
+  wait(ShutdownWaitMs);
+  if (SaveMapSettings) SaveMapSettings();
+}
+
+}  // namespace varnak

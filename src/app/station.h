@@ -1,0 +1,129 @@
+#pragma once
+// Station: the program-wide state of the main window and the session logic that runs
+// on it - configuration, start-up routine, configuration check and shutdown. It owns no
+// widgets; the window implements StationView for the few things only a window can do,
+// so the whole session runs headless in tests.
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/settings.h"
+#include "core/clock.h"
+
+namespace varnak {
+
+struct Rgb {
+  unsigned char r = 0, g = 0, b = 0;
+  bool operator==(const Rgb&) const = default;
+};
+
+// What the session asks of the main window.
+class StationView {
+ public:
+  virtual ~StationView() = default;
+  virtual void ShowInformation(const QString& text) = 0;
+  virtual void ShowError(const QString& text) = 0;
+  virtual void ShowSetupDialog() = 0;
+  virtual void SetCaption(const QString& caption) = 0;
+  virtual void SetStatus(const QString& text) = 0;
+  virtual void SetLinkButtons(bool connected) = 0;      // "Disconnect" shown instead of "Connect"
+  virtual void SetPacketButtonsEnabled(bool enabled) = 0;  // "Monitor", "Mheard"
+  virtual void SetSoundSwitch(bool on) = 0;
+  virtual void SetNodeField(const QString& connectCall) = 0;  // Edit3
+  // Window-only steps of the start-up routine.
+  virtual void SelectNewestRows() = 0;
+  virtual void AdaptToScreen() = 0;
+  virtual void MoveCaretsToEnd() = 0;
+  virtual void ShowFirstSendPage() = 0;
+  virtual void ResetUserListHeader() = 0;
+  virtual void ClearLookupLine() = 0;
+  // Lets pending window events run for the given time without blocking the window.
+  virtual void Wait(int ms) = 0;
+  // Copies the window's bounds, divider positions and page into the settings.
+  virtual void StorePlacement(Settings& s) = 0;
+};
+
+class Station : public QObject {
+  Q_OBJECT
+ public:
+  Station(std::filesystem::path programDir, std::shared_ptr<const Clock> clock, QObject* parent = nullptr);
+  ~Station() override;
+
+  void SetView(StationView* view) { view_ = view; }
+  StationView* View() const { return view_; }
+
+  // ProgramDir ends with a path separator.
+  const std::string& ProgramDir() const { return programDir_; }
+  std::filesystem::path ProgramPath(const std::string& name) const { return std::filesystem::path(programDir_) / name; }
+  const Clock& clock() const { return *clock_; }
+
+  Settings& settings() { return settings_; }
+  const Settings& settings() const { return settings_; }
+
+  // Reads "Varnak.ini", the node's password file and "telnet.cfg" (by bare name).
+  void ReadConfiguration(const WorkArea& area);
+  // Writes "Varnak.ini" and the password file; placement values come from the window.
+  bool WriteConfiguration(std::string* error = nullptr);
+
+  // Runs at the first activation (and after setup accepts new settings).
+  void StartupRoutine();
+  bool StartupDone() const { return startupDone_; }
+  // Shutdown steps in order; waits go through the view so the window stays alive.
+  void Shutdown();
+
+  // The single entry for every received, sent or banner line.
+  void ClassifyLine(const std::string& line);
+  // Hook for the pane until the classifier takes over.
+  std::function<void(Rgb, const std::string&)> onPaneLine;
+
+  // Time stamps as banners and rows show them.
+  std::string LongTimeText() const;
+  std::string ShortDateText() const;
+  void SwitchDatesToMonthDay() { monthDayDates_ = true; }
+
+  // Program-wide flags.
+  bool TelnetConnected = false;
+  bool EngineConnected = false;
+  bool NodeConnected = false;
+  std::string ClientBanner;
+
+  // Links; filled in by the transports. Each is skipped while unset.
+  std::function<void()> ConnectAction;
+  std::function<void()> DisconnectAction;
+  std::function<void()> CloseRelay;
+  // Keep-alive timer stop and restart around operator sends.
+  std::function<void()> StopKeepAlive;
+  std::function<void()> StartKeepAlive;
+  std::function<void()> DisconnectTelnet;
+  std::function<void(const std::string& host, const std::string& port)> OpenEngine;
+  std::function<void()> CloseEngine;
+  std::function<void(int port, const std::string& callFrom, const std::string& callTo)> DisconnectStation;
+  std::function<void(const std::string&)> SendLine;
+  std::function<void(int port)> OpenRelay;
+  std::function<void()> SaveListsAndPanes;
+  std::function<void()> ResetSpotHistory;
+  std::function<void()> SaveMapSettings;
+
+  int ConfigCheckDelayMs = 1000;
+  int ShutdownWaitMs = 500;
+
+ signals:
+  void configurationRead();
+
+ private:
+  void ConfigurationCheck();
+
+  std::string programDir_;
+  std::shared_ptr<const Clock> clock_;
+  Settings settings_;
+  StationView* view_ = nullptr;
+  QTimer timer1_;
+  bool startupDone_ = false;
+  bool monthDayDates_ = false;
+};
+
+}  // namespace varnak

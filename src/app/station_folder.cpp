@@ -1,0 +1,54 @@
+#include "app/station_folder.h"
+
+#include <cstdlib>
+
+#ifndef VARNAK_DATA_DIR
+#define VARNAK_DATA_DIR ""
+#endif
+
+namespace varnak {
+
+namespace fs = std::filesystem;
+
+fs::path ChooseStationFolder(const std::optional<std::string>& dirArgument, const fs::path& executableDir) {
+  if (dirArgument && !dirArgument->empty()) return fs::absolute(*dirArgument);
+  if (const char* home = std::getenv("VARNAK_HOME"); home && *home) return fs::absolute(home);
+  std::error_code ec;
+  if (!executableDir.empty() && fs::exists(executableDir / "Varnak.ini", ec)) return executableDir;
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return fs::path(xdg) / "varnak";
+  const char* userHome = std::getenv("HOME");
+  return fs::path(userHome && *userHome ? userHome : ".") / ".local" / "share" / "varnak";
+}
+
+fs::path ShippedDataFolder(const fs::path& executableDir) {
+  std::error_code ec;
+  fs::path installed = executableDir / ".." / "share" / "varnak";
+  if (fs::is_directory(installed, ec)) return fs::weakly_canonical(installed, ec);
+  return fs::path(VARNAK_DATA_DIR);
+}
+
+bool PrepareStationFolder(const fs::path& folder, const fs::path& dataFolder, std::string* error) {
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (!fs::is_directory(folder, ec)) {
+    if (error) *error = "Cannot create the station folder \"" + folder.string() + "\"";
+    return false;
+  }
+  if (dataFolder.empty() || !fs::is_directory(dataFolder, ec)) return true;
+  for (const auto& entry : fs::directory_iterator(dataFolder, ec)) {
+    if (!entry.is_regular_file(ec)) continue;
+    fs::path target = folder / entry.path().filename();
+    if (fs::exists(target, ec)) continue;
+    fs::copy_file(entry.path(), target, fs::copy_options::skip_existing, ec);
+    if (!ec) fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+  }
+  return true;
+}
+
+std::string WithTrailingSeparator(const fs::path& folder) {
+  std::string s = folder.string();
+  if (s.empty() || s.back() != '/') s += '/';
+  return s;
+}
+
+}  // namespace varnak

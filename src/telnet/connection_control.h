@@ -1,0 +1,88 @@
+#pragma once
+// What the "Connect" and "Disconnect" buttons and SendLine do, on whichever link is
+// active. The Telnet link is built in (TelnetLink); the packet link is reached through
+// hooks its owner fills in. Everything the window shows goes through the hooks too, so
+// this runs headless in tests.
+//
+// Texts are Windows-1252 bytes in std::string, like every other line of the program.
+#include <QObject>
+#include <functional>
+#include <string>
+
+#include "telnet/telnet_link.h"
+
+namespace varnak {
+
+class ConnectionControl : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Hooks {
+    // Station state read at the moment of use.
+    std::function<bool()> isTelnet;               // link kind: Telnet == 1
+    std::function<std::string()> clusterHost;     // ClusterHost
+    std::function<int()> clusterPort;             // ClusterPort
+    std::function<std::string()> connectCall;     // ConnectCall, for the packet status text
+
+    // The window.
+    std::function<void(const std::string&)> setStatus;        // StatLabel
+    // true: hide "Connect", show "Disconnect", enable "Update"; false: the reverse.
+    std::function<void(bool up)> setLinkUp;
+    std::function<void(const std::string&)> showInformation;  // information box, OK only
+    std::function<void(const std::string&)> showError;        // the general error report
+
+    // The classifier and its state.
+    std::function<void(const std::string&)> classifyLine;     // ClassifyLine
+    std::function<void()> clearUsersRequested;                // UsersRequested := false
+    // TelnetConnected changed (true right after the "*** Connected to" banner is
+    // classified, false before the buttons come back); for the station's copy.
+    std::function<void(bool)> telnetConnectedChanged;
+    // After every line sent: when the lists are frozen, shorten the freeze to 100 ms.
+    std::function<void()> afterSend;
+
+    // The packet link (start/stop the node connection, send connected data). The
+    // text handed to sendPacketData has no line end yet; the packet side adds CR.
+    // sendPacketData returns false when it failed and has reported why.
+    std::function<void()> startPacketLink;
+    std::function<void()> stopPacketLink;
+    std::function<bool(const std::string&)> sendPacketData;
+  };
+
+  explicit ConnectionControl(Hooks hooks, QObject* parent = nullptr);
+
+  // The "Connect" button, also the start-up routine's auto-connect.
+  void ConnectAction();
+  // The "Disconnect" button, also the setup dialog's Save.
+  void DisconnectAction();
+  // Closes the Telnet link (setup dialog, shutdown); nothing happens when it is down.
+  void TelnetDisconnect();
+  // Sends one line on the active link, then classifies it as an echo. False when the
+  // send failed; the failure has been reported and the caller's action should stop.
+  bool SendLine(const std::string& text);
+  // text + CR LF on the Telnet link, no echo (the classifier's login replies).
+  bool SendTelnetLine(const std::string& text);
+
+  bool TelnetConnected() const { return telnetConnected_; }
+  TelnetLink& Telnet() { return link_; }
+
+  static std::string NoConnectionText(const std::string& host);  // the information box
+  static constexpr const char* kServerNotResponding = "server not responding";
+
+ private:
+  void StartTelnet(bool fromConnectButton);
+  void OnConnect();
+  void OnConnected();
+  void OnConnectFailed();
+  void OnDisconnected();
+  void Status(const std::string& text);
+  void Classify(const std::string& line);
+  void LinkUp(bool up);
+
+  Hooks hooks_;
+  TelnetLink link_;
+  bool telnetConnected_ = false;
+  bool attemptFromConnectButton_ = true;
+  std::string host_;  // the host of the running attempt or link
+};
+
+}  // namespace varnak

@@ -1,0 +1,106 @@
+#pragma once
+// The Telnet transport to the cluster node: one TCP connection at a time, event driven
+// on the user-interface thread, so the window stays usable while a name is resolved or
+// a slow node answers. Received bytes go through the option filter (answers are written
+// back at once) and the line cutter; each line is handed to onLine in arrival order,
+// one at a time.
+//
+// Responsibilities: connect with time limits, option answers, line cutting with the
+// quiet-time flush of an incomplete tail, sending lines, reporting the link going up
+// and down. Status texts, buttons and message boxes belong to the owner.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "telnet/line_cutter.h"
+#include "telnet/option_filter.h"
+#include "telnet/socket_error.h"
+
+class QTcpSocket;
+
+namespace varnak {
+
+class TelnetLink : public QObject {
+  Q_OBJECT
+
+ public:
+  // Every handler may be left empty; an empty one is skipped.
+  struct Events {
+    std::function<void()> onConnect;    // an attempt starts (before the name is resolved)
+    std::function<void()> onConnected;  // the TCP connection is up
+    // The attempt failed (name not resolved, refused, unreachable, timed out); no
+    // onConnected or onDisconnected follows for it.
+    std::function<void(const SocketFailure&)> onConnectFailed;
+    std::function<void(const std::string&)> onLine;  // one received line, without CR LF
+    std::function<void()> onDisconnected;             // closed, by either side
+  };
+
+  static constexpr int kDefaultLookupLimitMs = 10000;
+  static constexpr int kDefaultConnectLimitMs = 15000;
+  static constexpr int kDefaultQuietTimeMs = 150;
+  static constexpr const char* kClosedGracefully = "Connection Closed Gracefully.";
+
+  explicit TelnetLink(QObject* parent = nullptr);
+  ~TelnetLink() override;
+
+  void SetEvents(Events events) { events_ = std::move(events); }
+  // The terminal type reported to the server; empty means "dumb".
+  void SetTerminal(const std::string& terminal) { filter_ = TelnetOptionFilter(terminal); }
+  void SetTimeLimits(int lookupMs, int connectMs);
+  // How long an incomplete tail waits for the rest of its line before it is handed
+  // on as a line of its own.
+  void SetQuietTime(int ms) { quietTimer_.setInterval(ms); }
+
+  // Starts an attempt; false (and nothing happens) while one runs or a link is up.
+  bool Connect(const QString& host, quint16 port);
+  // Closes the link: the pending tail is handed on, then onDisconnected. A running
+  // attempt is abandoned without events; with no link nothing happens.
+  void Disconnect();
+  // Writes text + CR LF, a byte 255 doubled. False when no link is up; the failure
+  // text is kClosedGracefully.
+  bool SendTelnetLine(const std::string& text);
+
+  bool IsConnected() const { return state_ == State::Connected; }
+  bool IsConnecting() const { return state_ == State::Connecting; }
+  QString Host() const { return host_; }
+  quint16 Port() const { return port_; }
+
+ private:
+  enum class State { Idle, Connecting, Connected };
+
+  void OnStateChanged();
+  void OnConnected();
+  void OnError();
+  void OnReadyRead();
+  void OnRemoteClosed();
+  void OnAttemptTimeout();
+  void OnQuietTime();
+  void FailAttempt(const SocketFailure& failure);
+  void ReadAvailable();
+  void Deliver();
+  void FinishDisconnect();
+  void DropSocket();
+
+  Events events_;
+  State state_ = State::Idle;
+  QString host_;
+  quint16 port_ = 0;
+  QPointer<QTcpSocket> socket_;
+  QTimer attemptTimer_;
+  QTimer quietTimer_;
+  int lookupLimitMs_ = kDefaultLookupLimitMs;
+  int connectLimitMs_ = kDefaultConnectLimitMs;
+  TelnetOptionFilter filter_;
+  LineCutter cutter_;
+  std::string plain_, answers_;
+  std::vector<std::string> cut_;
+  std::deque<std::string> pending_;  // lines not yet handed on
+  bool delivering_ = false;
+  bool disconnectPending_ = false;  // the link went down while lines were handed on
+};
+
+}  // namespace varnak

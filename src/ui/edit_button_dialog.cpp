@@ -1,0 +1,7 @@
+#include "ui/edit_button_dialog.h"
+
+namespace varnak {
+
+TEditButtonDlg::TEditButtonDlg(QWidget* parent) : QDialog(parent) { setWindowTitle("Edit buttons"); }
+
+}  // namespace varnak

@@ -1,0 +1,544 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QScreen>
+#include <QStringListModel>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "app/win1252.h"
+
+namespace varnak {
+
+namespace {
+const char* const kPageTitles[15] = {"All", "160m", "80m", "40m", "30m", "20m", "17m", "15m",
+                                     "12m", "10m", "6m",   "2m",  "70cm", "SHF", "[ Search ]"};
+const char* const kGridNames[14] = {"GridAll", "Grid160", "Grid80", "Grid40", "Grid30", "Grid20", "Grid17",
+                                    "Grid15",  "Grid12",  "Grid10", "Grid6",  "Grid2",  "Grid70", "GridSHF"};
+
+QFont FixedFont(int size) {
+  QFont f("Courier New");
+  f.setStyleHint(QFont::TypeWriter);
+  f.setFixedPitch(true);
+  f.setPointSize(size > 0 ? size : 10);
+  return f;
+}
+
+// A small speaker drawn in code, with or without sound waves.
+QPixmap SpeakerImage(bool on) {
+  QPixmap pm(18, 18);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setBrush(Qt::black);
+  p.drawPolygon(QPolygon({QPoint(2, 6), QPoint(6, 6), QPoint(10, 2), QPoint(10, 16), QPoint(6, 12), QPoint(2, 12)}));
+  QPen pen(on ? QColor(0, 128, 0) : QColor(200, 0, 0), 1.6);
+  p.setPen(pen);
+  if (on) {
+    p.drawArc(QRectF(8, 5, 6, 8), -60 * 16, 120 * 16);
+    p.drawArc(QRectF(8, 2, 9, 14), -60 * 16, 120 * 16);
+  } else {
+    p.drawLine(12, 6, 17, 12);
+    p.drawLine(17, 6, 12, 12);
+  }
+  return pm;
+}
+
+QListView* MakeSpotList(QWidget* parent, const char* name, int fontSize) {
+  auto* view = new QListView(parent);
+  view->setObjectName(name);
+  view->setFont(FixedFont(fontSize));
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setSelectionMode(QAbstractItemView::SingleSelection);
+  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view->setUniformItemSizes(true);
+  view->setModel(new QStringListModel(QStringList{QString()}, view));  // one empty row until filled
+  return view;
+}
+}  // namespace
+
+TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> clock, QWidget* parent)
+    : QMainWindow(parent), station_(std::make_unique<Station>(std::move(programDir), std::move(clock))) {
+  setObjectName("Form1");
+  setWindowTitle("Varnak");
+  desktopWidth = [this] {
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 0;
+  };
+  station_->SetView(this);
+  station_->onPaneLine = [this](Rgb colour, const std::string& text) {
+    if (auto* pane = qobject_cast<QPlainTextEdit*>(RichEditAll)) {
+      QTextCharFormat fmt;
+      fmt.setForeground(QColor(colour.r, colour.g, colour.b));
+      QTextCursor c(pane->document());
+      c.movePosition(QTextCursor::End);
+      if (!pane->document()->isEmpty()) c.insertBlock();
+      c.insertText(ToQString(text), fmt);
+    }
+  };
+  BuildLayout();
+  BuildMenus();
+  WireOperatorCommands();
+  station_->ReadConfiguration(CurrentWorkArea());
+  ApplyPlacement();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::CreateSecondaryWindows() {
+  SetupDlg = new TSetupDlg(this);
+  Form3 = new TForm3(this);
+  AboutBox = new TAboutBox(this);
+  ChatForm = new TChatForm(this);
+  MoniForm = new TMoniForm(this);
+  Mheard = new TMheard(this);
+  connect(MonitorButton, &QPushButton::clicked, MoniForm, &QWidget::show);
+  connect(MheardButton, &QPushButton::clicked, Mheard, &QWidget::show);
+}
+
+WorkArea TForm1::CurrentWorkArea() const {
+  QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!s) return WorkArea{};
+  QRect r = s->availableGeometry();
+  return WorkArea{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+void TForm1::BuildLayout() {
+  const int fontSize = 10;
+  auto* central = new QWidget(this);
+  auto* outer = new QVBoxLayout(central);
+  outer->setContentsMargins(4, 4, 4, 4);
+  outer->setSpacing(3);
+
+  // Status line.
+  auto* statusRow = new QHBoxLayout;
+  statusRow->addWidget(new QLabel("Status:", central));
+  StatLabel = new QLabel("Disconnected", central);
+  StatLabel->setObjectName("StatLabel");
+  statusRow->addWidget(StatLabel, 1);
+  outer->addLayout(statusRow);
+
+  // Lookup line.
+  auto* lookupRow = new QHBoxLayout;
+  Label2 = new QLabel("Prefix:", central);
+  Label2->setObjectName("Label2");
+  Label2->setFont(FixedFont(fontSize));
+  Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lookupRow->addWidget(Label2, 1);
+  Edit3 = new QLineEdit(central);
+  Edit3->setObjectName("Edit3");
+  Edit3->setReadOnly(true);
+  QFont bold = Edit3->font();
+  bold.setBold(true);
+  Edit3->setFont(bold);
+  Edit3->setMaximumWidth(110);
+  lookupRow->addWidget(Edit3);
+  CheckBox1 = new QCheckBox(central);
+  CheckBox1->setObjectName("CheckBox1");
+  CheckBox1->setToolTip("Sound Off/On");
+  lookupRow->addWidget(CheckBox1);
+  SoundOnImg = new QLabel(central);
+  SoundOnImg->setPixmap(SpeakerImage(true));
+  SoundOnImg->hide();
+  SoundOffimg = new QLabel(central);
+  SoundOffimg->setPixmap(SpeakerImage(false));
+  lookupRow->addWidget(SoundOnImg);
+  lookupRow->addWidget(SoundOffimg);
+  HelpButton = new QPushButton("?", central);
+  HelpButton->setToolTip("Quick command help window");
+  HelpButton->setMaximumWidth(28);
+  lookupRow->addWidget(HelpButton);
+  VrConnect = new QPushButton("Connect", central);
+  VrConnect->setObjectName("VrConnect");
+  VrConnect->setToolTip("Connect to cluster");
+  VrDisconnect = new QPushButton("Disconnect", central);
+  VrDisconnect->setObjectName("VrDisconnect");
+  VrDisconnect->setToolTip("Disconnect from cluster");
+  VrDisconnect->hide();
+  lookupRow->addWidget(VrConnect);
+  lookupRow->addWidget(VrDisconnect);
+  outer->addLayout(lookupRow);
+
+  // Centre: notebook above the panes, the side panel at the right.
+  auto* middle = new QHBoxLayout;
+  auto* centre = new QVBoxLayout;
+  Splitter1 = new QSplitter(Qt::Vertical, central);
+  Splitter1->setObjectName("Splitter1");
+  TabbedNotebook1 = new QTabWidget(Splitter1);
+  TabbedNotebook1->setObjectName("TabbedNotebook1");
+  for (int i = 0; i < 14; ++i) {
+    SpotGrids[i] = MakeSpotList(TabbedNotebook1, kGridNames[i], fontSize);
+    TabbedNotebook1->addTab(SpotGrids[i], kPageTitles[i]);
+  }
+  auto* searchPage = new QWidget(TabbedNotebook1);
+  auto* searchLayout = new QVBoxLayout(searchPage);
+  auto* searchRow = new QHBoxLayout;
+  SearchEdit = new QLineEdit(searchPage);
+  SearchEdit->setObjectName("Edit2");
+  SearchDxButton = new QPushButton("DX", searchPage);
+  SearchAnnounceButton = new QPushButton("Announce", searchPage);
+  searchRow->addWidget(SearchEdit, 1);
+  searchRow->addWidget(SearchDxButton);
+  searchRow->addWidget(SearchAnnounceButton);
+  searchLayout->addLayout(searchRow);
+  SearchResults = MakeSpotList(searchPage, "SearchResults", fontSize);
+  searchLayout->addWidget(SearchResults, 1);
+  TabbedNotebook1->addTab(searchPage, kPageTitles[14]);
+
+  Splitter2 = new QSplitter(Qt::Vertical, Splitter1);
+  Splitter2->setObjectName("Splitter2");
+  auto* pane = new QPlainTextEdit(Splitter2);
+  pane->setReadOnly(true);
+  pane->setFont(FixedFont(fontSize));
+  pane->setObjectName("RichEditAll");
+  RichEditAll = pane;
+  Memo1 = new QPlainTextEdit(Splitter2);
+  Memo1->setObjectName("Memo1");
+  Memo1->setReadOnly(true);
+  Memo1->setFont(FixedFont(fontSize));
+  Splitter1->setStretchFactor(0, 3);
+  Splitter1->setStretchFactor(1, 2);
+  centre->addWidget(Splitter1, 1);
+  centre->addWidget(BuildSendNotebook());
+
+  Panel4 = new QWidget(central);
+  Panel4->setObjectName("Panel4");
+  Panel4->setToolTip("You can Edit/Setup your own buttons via the Setup menu!");
+  Panel4->setMinimumHeight(26);
+  centre->addWidget(Panel4);
+
+  FreezePanel = new QLabel("Freeze ...", central);
+  FreezePanel->setObjectName("FreezePanel");
+  FreezePanel->setAlignment(Qt::AlignCenter);
+  FreezePanel->setStyleSheet("background: #ffe080; font-weight: bold;");
+  FreezePanel->hide();
+  centre->addWidget(FreezePanel);
+
+  middle->addLayout(centre, 1);
+  middle->addWidget(BuildSidePanel());
+  outer->addLayout(middle, 1);
+  setCentralWidget(central);
+
+  connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) {
+    station_->settings().Sound = on;
+    SoundOnImg->setVisible(on);
+    SoundOffimg->setVisible(!on);
+  });
+  connect(VrConnect, &QPushButton::clicked, this, [this] {
+    if (station_->ConnectAction) station_->ConnectAction();
+  });
+}
+
+QWidget* TForm1::BuildSidePanel() {
+  auto* side = new QWidget(this);
+  side->setFixedWidth(150);
+  auto* layout = new QVBoxLayout(side);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(new QLabel("Call lookup:", side));
+  EditCallSign = new QLineEdit(side);
+  EditCallSign->setObjectName("EditCallSign");
+  EditCallSign->setToolTip("Look up Callsign or Prefix");
+  layout->addWidget(EditCallSign);
+
+  UserGrid = new QTableWidget(1, 1, side);
+  UserGrid->setObjectName("UserGrid");
+  UserGrid->setHorizontalHeaderLabels({"Local users"});
+  UserGrid->horizontalHeader()->setStretchLastSection(true);
+  UserGrid->verticalHeader()->hide();
+  UserGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  UserGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  layout->addWidget(UserGrid, 1);
+
+  auto* packet = new QGroupBox("Packet", side);
+  auto* pl = new QHBoxLayout(packet);
+  MonitorButton = new QPushButton("Monitor", packet);
+  MheardButton = new QPushButton("Mheard", packet);
+  pl->addWidget(MonitorButton);
+  pl->addWidget(MheardButton);
+  layout->addWidget(packet);
+
+  auto* rig = new QGroupBox("OmniRig", side);
+  auto* rl = new QVBoxLayout(rig);
+  VrCheckLed1 = new QCheckBox("On", rig);
+  VrCheckLed1->setToolTip("Switch on/off the OmniRig driver");
+  ModeList = new QComboBox(rig);
+  ModeList->addItems({"CW", "CWR", "USB", "LSB", "DIG", "DIGR", "AM", "FM"});
+  VrStrEdit1 = new QLabel("- - - - - -", rig);
+  VrStrEdit1->setAlignment(Qt::AlignCenter);
+  VrStrEdit1->setStyleSheet("background: black; color: #30ff30; font-family: monospace;");
+  rl->addWidget(VrCheckLed1);
+  rl->addWidget(ModeList);
+  rl->addWidget(VrStrEdit1);
+  layout->addWidget(rig);
+
+  auto* users = new QGroupBox(side);
+  auto* ul = new QHBoxLayout(users);
+  VrDemoButton1 = new QPushButton("Update", users);
+  VrDemoButton1->setToolTip("Show the locally connected users");
+  VrDemoButton1->setEnabled(false);
+  ul->addWidget(VrDemoButton1);
+  layout->addWidget(users);
+
+  auto* hamcap = new QGroupBox("Hamcap", side);
+  auto* hl = new QHBoxLayout(hamcap);
+  HamcapAuto = new QCheckBox("Auto", hamcap);
+  hl->addWidget(HamcapAuto);
+  layout->addWidget(hamcap);
+  auto* atlas = new QGroupBox("Dxatlas", side);
+  auto* al = new QHBoxLayout(atlas);
+  DxAuto = new QCheckBox("Auto", atlas);
+  al->addWidget(DxAuto);
+  layout->addWidget(atlas);
+  return side;
+}
+
+QWidget* TForm1::BuildSendNotebook() {
+  TabbedNotebook2 = new QTabWidget(this);
+  TabbedNotebook2->setObjectName("TabbedNotebook2");
+  TabbedNotebook2->setMaximumHeight(70);
+
+  auto* text = new QWidget(TabbedNotebook2);
+  auto* tl = new QHBoxLayout(text);
+  SendTextEdit = new QLineEdit(text);
+  SendTextEdit->setObjectName("Edit7");
+  SendTextButton = new QPushButton("Send", text);
+  tl->addWidget(SendTextEdit, 1);
+  tl->addWidget(SendTextButton);
+  TabbedNotebook2->addTab(text, "Send text");
+
+  auto* dx = new QWidget(TabbedNotebook2);
+  auto* dl = new QHBoxLayout(dx);
+  DxCallEdit = new QLineEdit(dx);
+  DxCallEdit->setObjectName("Edit4");
+  DxCallEdit->setToolTip("Enter DxCall");
+  DxQrgEdit = new QLineEdit(dx);
+  DxQrgEdit->setObjectName("Edit5");
+  DxQrgEdit->setToolTip("Enter qrg in Khz (Decimal with a DOT )");
+  DxInfoEdit = new QLineEdit(dx);
+  DxInfoEdit->setObjectName("Edit6");
+  DxInfoEdit->setToolTip("Enter additional info here!");
+  SendSpotButton = new QPushButton("Send spot", dx);
+  dl->addWidget(DxCallEdit);
+  dl->addWidget(DxQrgEdit);
+  dl->addWidget(DxInfoEdit, 1);
+  dl->addWidget(SendSpotButton);
+  TabbedNotebook2->addTab(dx, "Send DX");
+
+  auto* ann = new QWidget(TabbedNotebook2);
+  auto* anl = new QHBoxLayout(ann);
+  AnnounceLocal = new QRadioButton("Local", ann);
+  AnnounceLocal->setChecked(true);
+  AnnounceAll = new QRadioButton("All", ann);
+  AnnounceEdit = new QLineEdit(ann);
+  AnnounceEdit->setObjectName("Edit9");
+  AnnounceButton = new QPushButton("Send", ann);
+  anl->addWidget(AnnounceLocal);
+  anl->addWidget(AnnounceAll);
+  anl->addWidget(AnnounceEdit, 1);
+  anl->addWidget(AnnounceButton);
+  TabbedNotebook2->addTab(ann, "Announce");
+
+  auto* talk = new QWidget(TabbedNotebook2);
+  auto* kl = new QHBoxLayout(talk);
+  TalkCallEdit = new QLineEdit(talk);
+  TalkCallEdit->setObjectName("Edit1");
+  TalkCallEdit->setMaximumWidth(100);
+  TalkTextEdit = new QLineEdit(talk);
+  TalkTextEdit->setObjectName("Edit8");
+  TalkButton = new QPushButton("Send", talk);
+  kl->addWidget(TalkCallEdit);
+  kl->addWidget(TalkTextEdit, 1);
+  kl->addWidget(TalkButton);
+  TabbedNotebook2->addTab(talk, "Talk");
+  return TabbedNotebook2;
+}
+
+void TForm1::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("File");
+  file->addAction("Exit", this, &QWidget::close);
+  QMenu* setup = menuBar()->addMenu("Setup");
+  setup->addAction("Setup Varnak", this, [this] { ShowSetupDialog(); });
+  setup->addAction("Setup user buttons", this, [this] {
+    if (EditButtonDlg) EditButtonDlg->show();
+  });
+  setup->addAction("Setup Omnirig");
+  QMenu* run = menuBar()->addMenu("Run");
+  run->addAction("Callsign lookup", this, [this] {
+    if (Callsign) Callsign->show();
+  });
+  QMenu* help = menuBar()->addMenu("Help");
+  help->addAction("Quick help", this, [this] {
+    if (Form3) Form3->show();
+  });
+  help->addAction("Visit webpage", this, [] { QDesktopServices::openUrl(QUrl("https://www.dxcluster.info/")); });
+  help->addAction("About", this, [this] {
+    if (AboutBox) AboutBox->show();
+  });
+  connect(HelpButton, &QPushButton::clicked, this, [this] {
+    if (Form3) Form3->show();
+  });
+}
+
+void TForm1::ApplyPlacement() {
+  const Settings& s = station_->settings();
+  setGeometry(s.Left, s.Top, s.Width, s.Height);
+  int rest = std::max(100, s.Height - s.Window1);
+  Splitter1->setSizes({s.Window1, rest});
+  Splitter2->setSizes({s.Window2, std::max(40, rest - s.Window2)});
+  if (s.Tab >= 0 && s.Tab < TabbedNotebook1->count()) TabbedNotebook1->setCurrentIndex(s.Tab);
+  ApplyFontSize(s.FontSize);
+}
+
+void TForm1::ApplyFontSize(int size) {
+  for (auto* grid : SpotGrids) grid->setFont(FixedFont(size));
+  SearchResults->setFont(FixedFont(size));
+  RichEditAll->setFont(FixedFont(size));
+  Memo1->setFont(FixedFont(size));
+}
+
+void TForm1::StorePlacement(Settings& s) {
+  s.Maximized = isMaximized();
+  if (!s.Maximized) {
+    QRect g = geometry();
+    s.Left = g.left();
+    s.Top = g.top();
+    s.Width = g.width();
+    s.Height = g.height();
+  }
+  s.Window1 = Splitter1->sizes().value(0, s.Window1);
+  s.Window2 = Splitter2->sizes().value(0, s.Window2);
+  s.Tab = TabbedNotebook1->currentIndex();
+}
+
+void TForm1::SetClusterTextView(QWidget* view) {
+  int index = Splitter2->indexOf(RichEditAll);
+  QWidget* old = RichEditAll;
+  Splitter2->replaceWidget(index, view);
+  view->setObjectName("RichEditAll");
+  RichEditAll = view;
+  old->deleteLater();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) OnActivate();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // Some platforms (and the offscreen one) never report activation of a new window.
+  QTimer::singleShot(0, this, [this] {
+    if (Edit3->text().isEmpty() && !closing_) OnActivate();
+  });
+}
+
+void TForm1::OnActivate() {
+  if (Edit3->text().isEmpty()) station_->StartupRoutine();
+  FocusVisibleSendPage();
+}
+
+void TForm1::FocusVisibleSendPage() {
+  switch (TabbedNotebook2->currentIndex()) {
+    case 0: SendTextEdit->setFocus(); break;
+    case 2: AnnounceEdit->setFocus(); break;
+    case 3: TalkTextEdit->setFocus(); break;
+    default: break;
+  }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (closing_) {
+    event->accept();
+    return;
+  }
+  closing_ = true;
+  station_->Shutdown();
+  event->accept();
+}
+
+void TForm1::ShowInformation(const QString& text) { QMessageBox::information(this, "Information", text); }
+void TForm1::ShowError(const QString& text) { QMessageBox::critical(this, "Error", text); }
+
+void TForm1::ShowSetupDialog() {
+  if (!SetupDlg) return;
+  SetupDlg->show();
+  SetupDlg->move(geometry().center() - SetupDlg->rect().center());
+  SetupDlg->raise();
+}
+
+void TForm1::SetCaption(const QString& caption) { setWindowTitle(caption); }
+void TForm1::SetStatus(const QString& text) { StatLabel->setText(text); }
+
+void TForm1::SetLinkButtons(bool connected) {
+  VrConnect->setVisible(!connected);
+  VrDisconnect->setVisible(connected);
+  VrDemoButton1->setEnabled(connected);
+}
+
+void TForm1::SetPacketButtonsEnabled(bool enabled) {
+  MonitorButton->setEnabled(enabled);
+  MheardButton->setEnabled(enabled);
+}
+
+void TForm1::SetSoundSwitch(bool on) {
+  CheckBox1->setChecked(on);
+  SoundOnImg->setVisible(on);
+  SoundOffimg->setVisible(!on);
+}
+
+void TForm1::SetNodeField(const QString& connectCall) { Edit3->setText(connectCall.toUpper()); }
+
+void TForm1::SelectNewestRows() {
+  for (auto* grid : SpotGrids) {
+    auto* model = grid->model();
+    if (!model || model->rowCount() == 0) continue;
+    QModelIndex last = model->index(model->rowCount() - 1, 0);
+    grid->setCurrentIndex(last);
+    grid->scrollTo(last);
+  }
+}
+
+void TForm1::AdaptToScreen() {
+  int desktop = desktopWidth ? desktopWidth() : 0;
+  if (desktop == 640) {
+    RichEditAll->setFont(FixedFont(8));
+    SpotGrids[0]->setFont(FixedFont(8));
+    setGeometry(0, 0, 635, 458);
+    showMaximized();
+  } else if (desktop == 800) {
+    setGeometry(3, 3, geometry().width(), 560);
+    showMaximized();
+  }
+}
+
+void TForm1::MoveCaretsToEnd() {
+  if (auto* pane = qobject_cast<QPlainTextEdit*>(RichEditAll)) {
+    pane->moveCursor(QTextCursor::End);
+  }
+  Memo1->moveCursor(QTextCursor::End);
+}
+
+void TForm1::ShowFirstSendPage() { TabbedNotebook2->setCurrentIndex(0); }
+
+void TForm1::ResetUserListHeader() { UserGrid->setHorizontalHeaderLabels({"Local users"}); }
+
+void TForm1::ClearLookupLine() { Label2->clear(); }
+
+void TForm1::Wait(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+}  // namespace varnak

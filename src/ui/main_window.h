@@ -1,0 +1,149 @@
+#pragma once
+// TForm1, the main window: the spot notebook, the cluster text and talk panes, the send
+// notebook, the side panel and the menus. The session state lives in Station; this
+// class lays out the views, forwards the operator's actions and implements StationView.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <array>
+#include <memory>
+
+#include "app/station.h"
+#include "ui/edit_button_dialog.h"
+#include "ui/quick_help.h"
+#include "ui/setup_dialog.h"
+#include "ui/windows.h"
+
+namespace varnak {
+
+class TForm1 : public QMainWindow, public StationView {
+  Q_OBJECT
+ public:
+  // Creation: reads the configuration and places the window.
+  TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> clock, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  Station& station() { return *station_; }
+
+  // Creates the other windows, in the order the program has always made them.
+  void CreateSecondaryWindows();
+
+  // Work area of the screen the window is on.
+  WorkArea CurrentWorkArea() const;
+  // Desktop width used by the screen adaptation; tests may set it.
+  std::function<int()> desktopWidth;
+
+  // StationView
+  void ShowInformation(const QString& text) override;
+  void ShowError(const QString& text) override;
+  void ShowSetupDialog() override;
+  void SetCaption(const QString& caption) override;
+  void SetStatus(const QString& text) override;
+  void SetLinkButtons(bool connected) override;
+  void SetPacketButtonsEnabled(bool enabled) override;
+  void SetSoundSwitch(bool on) override;
+  void SetNodeField(const QString& connectCall) override;
+  void SelectNewestRows() override;
+  void AdaptToScreen() override;
+  void MoveCaretsToEnd() override;
+  void ShowFirstSendPage() override;
+  void ResetUserListHeader() override;
+  void ClearLookupLine() override;
+  void Wait(int ms) override;
+  void StorePlacement(Settings& s) override;
+
+  // Named parts other features reach.
+  QLabel* StatLabel = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QCheckBox* CheckBox1 = nullptr;
+  QLabel* SoundOnImg = nullptr;
+  QLabel* SoundOffimg = nullptr;
+  QPushButton* HelpButton = nullptr;  // "?"
+  QPushButton* VrConnect = nullptr;
+  QPushButton* VrDisconnect = nullptr;
+  QLineEdit* EditCallSign = nullptr;
+  QTableWidget* UserGrid = nullptr;
+  QPushButton* MonitorButton = nullptr;
+  QPushButton* MheardButton = nullptr;
+  QCheckBox* VrCheckLed1 = nullptr;
+  QComboBox* ModeList = nullptr;
+  QLabel* VrStrEdit1 = nullptr;
+  QPushButton* VrDemoButton1 = nullptr;  // "Update"
+  QCheckBox* HamcapAuto = nullptr;
+  QCheckBox* DxAuto = nullptr;
+  QSplitter* Splitter1 = nullptr;  // notebook | lower panes
+  QSplitter* Splitter2 = nullptr;  // cluster text | talk
+  QTabWidget* TabbedNotebook1 = nullptr;
+  std::array<QListView*, 14> SpotGrids{};  // GridAll, Grid160 ... GridSHF
+  QLineEdit* SearchEdit = nullptr;         // Edit2 on the search page
+  QPushButton* SearchDxButton = nullptr;
+  QPushButton* SearchAnnounceButton = nullptr;
+  QListView* SearchResults = nullptr;
+  QWidget* RichEditAll = nullptr;  // the cluster text pane
+  QPlainTextEdit* Memo1 = nullptr;
+  QTabWidget* TabbedNotebook2 = nullptr;
+  QLineEdit* SendTextEdit = nullptr;  // Edit7
+  QPushButton* SendTextButton = nullptr;
+  QLineEdit* DxCallEdit = nullptr;  // Edit4
+  QLineEdit* DxQrgEdit = nullptr;   // Edit5
+  QLineEdit* DxInfoEdit = nullptr;  // Edit6
+  QPushButton* SendSpotButton = nullptr;
+  QRadioButton* AnnounceLocal = nullptr;
+  QRadioButton* AnnounceAll = nullptr;
+  QLineEdit* AnnounceEdit = nullptr;  // Edit9
+  QPushButton* AnnounceButton = nullptr;
+  QLineEdit* TalkCallEdit = nullptr;  // Edit1
+  QLineEdit* TalkTextEdit = nullptr;  // Edit8
+  QPushButton* TalkButton = nullptr;
+  QWidget* Panel4 = nullptr;  // user buttons
+  QLabel* FreezePanel = nullptr;
+
+  // The other windows.
+  TEditButtonDlg* EditButtonDlg = nullptr;
+  TCallsign* Callsign = nullptr;
+  TSetupDlg* SetupDlg = nullptr;
+  TForm3* Form3 = nullptr;
+  TAboutBox* AboutBox = nullptr;
+  TChatForm* ChatForm = nullptr;
+  TMoniForm* MoniForm = nullptr;
+  TMheard* Mheard = nullptr;
+
+  // Send notebook, user buttons, menus of the panes (main_window_commands.cpp).
+  void WireOperatorCommands();
+  void BuildUserButtons();
+  void FreeButtons();
+
+  // Replaces the cluster text pane's widget (the pane view of the classifier).
+  void SetClusterTextView(QWidget* view);
+
+ protected:
+  void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildLayout();
+  void BuildMenus();
+  QWidget* BuildSidePanel();
+  QWidget* BuildSendNotebook();
+  void ApplyPlacement();
+  void ApplyFontSize(int size);
+  void OnActivate();
+  void FocusVisibleSendPage();
+
+  std::unique_ptr<Station> station_;
+  bool closing_ = false;
+};
+
+}  // namespace varnak

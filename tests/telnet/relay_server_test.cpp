@@ -1,0 +1,162 @@
+// The Telnet-out relay with real clients on loopback.
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "support/scripted_node.h"
+#include "telnet/connection_control.h"
+#include "telnet/relay_server.h"
+#include "telnet/wait_until.h"
+
+namespace varnak {
+namespace {
+
+class RelayTest : public ::testing::Test {
+ protected:
+  RelayServer::Hooks Hooks() {
+    RelayServer::Hooks h;
+    h.sendLine = [this](const std::string& s) { sent.push_back(s); };
+    h.showError = [this](const std::string& s) { errors.push_back(s); };
+    return h;
+  }
+  // A client connected and accepted by the relay, in this order.
+  std::unique_ptr<QTcpSocket> Client(RelayServer& relay, const QString& host = "127.0.0.1") {
+    auto client = std::make_unique<QTcpSocket>();
+    const int before = relay.ClientCount();
+    client->connectToHost(host, relay.Port());
+    if (!client->waitForConnected(5000)) return nullptr;
+    if (!QTest::qWaitFor([&] { return relay.ClientCount() == before + 1; }, 5000)) return nullptr;
+    return client;
+  }
+
+  std::vector<std::string> sent, errors;
+};
+
+TEST_F(RelayTest, OnlyTheOldestClientGetsLines) {
+  RelayServer relay(Hooks());
+  ASSERT_TRUE(relay.Open(0));
+  auto first = Client(relay);
+  auto second = Client(relay);
+  ASSERT_TRUE(first && second);
+  ASSERT_EQ(relay.ClientCount(), 2);
+
+  relay.RelayLine("DX de Q1ABC:     14025.0  Q3DEF        test spot                      2153Z");
+  QByteArray got;
+  WAIT_TRUE((got += first->readAll()).endsWith("\r\n"), 5000);
+  EXPECT_EQ(got, QByteArray("DX de Q1ABC:     14025.0  Q3DEF        test spot                      2153Z\r\n"));
+  EXPECT_EQ(second->bytesAvailable(), 0);
+
+  first->disconnectFromHost();
+  WAIT_EQ(relay.ClientCount(), 1, 5000);
+  relay.RelayLine("To ALL de Q1ABC: hello");
+  WAIT_EQ(second->readAll(), QByteArray("To ALL de Q1ABC: hello\r\n"), 5000);
+}
+
+TEST_F(RelayTest, ClientReadsAreSentWithoutTrailingControlBytes) {
+  RelayServer relay(Hooks());
+  ASSERT_TRUE(relay.Open(0));
+  auto client = Client(relay);
+  ASSERT_TRUE(client);
+  client->write("sh/dx 10\r\n");
+  WAIT_EQ(sent.size(), 1u, 5000);
+  client->write("\r\n");
+  WAIT_EQ(sent.size(), 2u, 5000);
+  EXPECT_EQ(sent, (std::vector<std::string>{"sh/dx 10", ""}));
+}
+
+TEST_F(RelayTest, ClientCommandReachesTheNodeAndTheEchoComesBack) {
+  test::ScriptedNode node;
+  node.SetLoginPrompt(false);
+  node.SetAnswer("sh/dx",
+                 "  14025.0  Q3DEF        7-Dec-2026 2153Z test spot                     <Q1ABC>\r\n");
+  std::unique_ptr<RelayServer> relay;
+  ConnectionControl::Hooks hooks;
+  hooks.clusterHost = [] { return std::string("127.0.0.1"); };
+  hooks.clusterPort = [&] { return int(node.port()); };
+  hooks.classifyLine = [&](const std::string& line) { relay->RelayLine(line); };
+  ConnectionControl control(hooks);
+  RelayServer::Hooks relayHooks;
+  relayHooks.sendLine = [&](const std::string& text) { control.SendLine(text); };
+  relay = std::make_unique<RelayServer>(relayHooks);
+  ASSERT_TRUE(relay->Open(0));
+
+  control.ConnectAction();
+  WAIT_TRUE(control.TelnetConnected(), 5000);
+  WAIT_TRUE(node.HasClient(), 5000);
+  auto client = Client(*relay);
+  ASSERT_TRUE(client);
+  client->write("sh/dx\r\n");
+  WAIT_EQ(node.Received(), QByteArray("sh/dx\r\n"), 5000);
+  QByteArray got;
+  WAIT_TRUE((got += client->readAll()).contains("dxspider >"), 5000);
+  EXPECT_TRUE(got.startsWith("sh/dx\r\n  14025.0  Q3DEF")) << got.toStdString();
+}
+
+TEST_F(RelayTest, ClientThatDoesNotReadGetsAtMostOneMebibyte) {
+  RelayServer relay(Hooks());
+  ASSERT_TRUE(relay.Open(0));
+  auto client = Client(relay);
+  ASSERT_TRUE(client);
+  const std::string pad(90, '.');
+  const int total = 40000;  // about 4 MB
+  for (int i = 0; i < total; ++i) {
+    relay.RelayLine(std::to_string(i) + pad);
+    ASSERT_LE(relay.QueuedBytes(), RelayServer::kMaxQueuedBytes);
+  }
+  // Once drained, lines flow again.
+  WAIT_EQ(relay.QueuedBytes(), qint64(0), 10000);
+  relay.RelayLine("END");
+  QByteArray got;
+  WAIT_TRUE((got += client->readAll()).endsWith("END\r\n"), 10000);
+
+  // What arrived is whole lines from the first on, nothing beyond the bound.
+  const QList<QByteArray> lines = got.chopped(5).split('\n');
+  EXPECT_LE(got.size() - 5, RelayServer::kMaxQueuedBytes);
+  EXPECT_LT(lines.size() - 1, total);
+  for (int i = 0; i + 1 < lines.size(); ++i)
+    ASSERT_EQ(lines[i], QByteArray::number(i) + QByteArray::fromStdString(pad) + "\r") << i;
+}
+
+TEST_F(RelayTest, ListensOnLoopbackUnlessToldOtherwise) {
+  RelayServer relay(Hooks());
+  ASSERT_TRUE(relay.Open(0));
+  EXPECT_TRUE(Client(relay, "127.0.0.1"));
+  // Not on the IPv6 loopback, so not on any other address either.
+  QTcpSocket v6;
+  v6.connectToHost(QHostAddress::LocalHostIPv6, relay.Port());
+  EXPECT_FALSE(v6.waitForConnected(2000));
+
+  QTcpServer probe;
+  if (!probe.listen(QHostAddress::LocalHostIPv6, 0)) GTEST_SKIP() << "no IPv6 loopback here";
+  probe.close();
+  ASSERT_TRUE(relay.Open(0, "::"));
+  EXPECT_TRUE(Client(relay, "::1"));
+}
+
+TEST_F(RelayTest, ClosedRelayListensNowhereAndFailedOpenIsReported) {
+  RelayServer relay(Hooks());
+  ASSERT_TRUE(relay.Open(0));
+  const quint16 port = relay.Port();
+  auto client = Client(relay);
+  ASSERT_TRUE(client);
+  relay.Close();
+  EXPECT_FALSE(relay.IsListening());
+  EXPECT_EQ(relay.ClientCount(), 0);
+  WAIT_EQ(client->state(), QAbstractSocket::UnconnectedState, 5000);
+  QTcpSocket late;
+  late.connectToHost("127.0.0.1", port);
+  EXPECT_FALSE(late.waitForConnected(2000));
+
+  QTcpServer holder;
+  ASSERT_TRUE(holder.listen(QHostAddress::LocalHost, 0));
+  EXPECT_FALSE(relay.Open(holder.serverPort()));
+  EXPECT_FALSE(relay.IsListening());
+  EXPECT_EQ(errors, std::vector<std::string>{"Windows socket error: Address already in use (10048), on API 'bind'"});
+  EXPECT_FALSE(relay.Open(1, "not an address"));
+  EXPECT_EQ(errors.size(), 2u);
+}
+
+}  // namespace
+}  // namespace varnak

@@ -1,0 +1,265 @@
+// The Telnet link and the Connect/Disconnect/SendLine logic against a scripted node on
+// loopback.
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "support/scripted_node.h"
+#include "telnet/connection_control.h"
+#include "telnet/wait_until.h"
+
+namespace varnak {
+namespace {
+
+using test::ScriptedNode;
+
+// What the window and the station would have seen.
+struct Station {
+  std::vector<std::string> status, lines, info, errors;
+  std::vector<bool> linkUp;
+  int usersCleared = 0, sends = 0;
+  std::string host = "127.0.0.1";
+  int port = 0;
+  bool telnet = true;
+  bool connected = false;
+  std::function<void(const std::string&)> onLine;
+
+  ConnectionControl::Hooks Hooks() {
+    ConnectionControl::Hooks h;
+    h.isTelnet = [this] { return telnet; };
+    h.clusterHost = [this] { return host; };
+    h.clusterPort = [this] { return port; };
+    h.connectCall = [] { return std::string("Q9NODE"); };
+    h.setStatus = [this](const std::string& s) { status.push_back(s); };
+    h.setLinkUp = [this](bool up) { linkUp.push_back(up); };
+    h.showInformation = [this](const std::string& s) { info.push_back(s); };
+    h.showError = [this](const std::string& s) { errors.push_back(s); };
+    h.classifyLine = [this](const std::string& s) {
+      lines.push_back(s);
+      if (onLine) onLine(s);
+    };
+    h.clearUsersRequested = [this] { ++usersCleared; };
+    h.afterSend = [this] { ++sends; };
+    h.telnetConnectedChanged = [this](bool up) { connected = up; };
+    return h;
+  }
+  bool Saw(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+};
+
+class TelnetLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override { station.port = node.port(); }
+
+  void ConnectAndWait() {
+    control.ConnectAction();
+    WAIT_TRUE(control.TelnetConnected(), 5000);
+    WAIT_TRUE(node.HasClient(), 5000);
+  }
+
+  ScriptedNode node;
+  Station station;
+  ConnectionControl control{station.Hooks()};
+};
+
+TEST_F(TelnetLinkTest, LogsInWithCallAndPassword) {
+  node.AddUser("Q1ABC", "secret");
+  // The classifier's answers to the prompts.
+  station.onLine = [this](const std::string& line) {
+    if (line.find("login:") != std::string::npos && control.TelnetConnected()) control.SendTelnetLine("Q1ABC");
+    if (line.find("password:") != std::string::npos && control.TelnetConnected()) control.SendTelnetLine("secret");
+  };
+  QSignalSpy loggedIn(&node, &ScriptedNode::LoggedInAs);
+  control.ConnectAction();
+  ASSERT_TRUE(loggedIn.wait(5000));
+  const std::string prompt = "Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >";
+  WAIT_TRUE(station.Saw(prompt), 5000);
+
+  EXPECT_EQ(node.Received(), QByteArray("Q1ABC\r\nsecret\r\n"));
+  ASSERT_GE(station.lines.size(), 4u);
+  EXPECT_EQ(station.lines[0], "*** Connected to 127.0.0.1");
+  EXPECT_EQ(station.lines[1], "login: ");
+  EXPECT_EQ(station.lines[2], "password: ");
+  EXPECT_EQ(station.lines[3], "Hello Q1ABC, this is Q9NODE in Testville");
+  EXPECT_EQ(station.status, (std::vector<std::string>{"Trying 127.0.0.1", "Connected to 127.0.0.1"}));
+  EXPECT_EQ(station.linkUp, std::vector<bool>{true});
+  EXPECT_TRUE(station.connected);
+}
+
+TEST_F(TelnetLinkTest, SpotsAndAnnouncementsArriveAsLines) {
+  node.SetLoginPrompt(false);
+  ConnectAndWait();
+  node.Send(ScriptedNode::Spot("Q1ABC", "14025.0", "Q3DEF", "test spot", "2153Z") +
+            "To ALL de Q1ABC: hello\a\a\r\nQ2XYZ de Q1ABC: hi\r\n");
+  WAIT_TRUE(station.Saw("Q2XYZ de Q1ABC: hi"), 5000);
+  EXPECT_TRUE(station.Saw("DX de Q1ABC:     14025.0  Q3DEF        test spot                      2153Z\a\a"));
+  EXPECT_TRUE(station.Saw("To ALL de Q1ABC: hello\a\a"));
+}
+
+TEST_F(TelnetLinkTest, LineSplitAcrossReadsStaysWhole) {
+  node.SetLoginPrompt(false);
+  control.Telnet().SetQuietTime(10000);
+  ConnectAndWait();
+  node.Send("abc\r\ndef");
+  WAIT_TRUE(station.Saw("abc"), 5000);
+  node.Send("ghi\r\n");
+  WAIT_TRUE(station.Saw("defghi"), 5000);
+  EXPECT_FALSE(station.Saw("def"));
+}
+
+TEST_F(TelnetLinkTest, QuietTailIsClassifiedOnItsOwn) {
+  node.SetLoginPrompt(false);
+  control.Telnet().SetQuietTime(20);
+  ConnectAndWait();
+  node.Send("abc\r\ndef");
+  WAIT_TRUE(station.Saw("def"), 5000);
+  node.Send("ghi\r\n");
+  WAIT_TRUE(station.Saw("ghi"), 5000);
+  EXPECT_FALSE(station.Saw("defghi"));
+}
+
+TEST_F(TelnetLinkTest, AnswersNegotiationByteForByte) {
+  auto bytes = [](std::initializer_list<int> v) {
+    QByteArray b;
+    for (int x : v) b.append(static_cast<char>(x));
+    return b;
+  };
+  node.SetGreetingBytes(bytes({255, 253, 24, 255, 250, 24, 1, 255, 240, 255, 251, 1, 255, 251, 3, 255, 253, 31,
+                               255, 254, 1}));
+  ConnectAndWait();
+  const QByteArray expected = bytes({255, 251, 24, 255, 250, 24, 0, 'd', 'u', 'm', 'b', 255, 240, 255, 253, 1, 255,
+                                     254, 3, 255, 252, 31, 255, 252, 1});
+  WAIT_EQ(node.Received().size(), expected.size(), 5000);
+  EXPECT_EQ(node.Received(), expected);
+  // Only the prompt is a line; the negotiation leaves none.
+  WAIT_TRUE(station.Saw("login: "), 5000);
+  EXPECT_EQ(station.lines, (std::vector<std::string>{"*** Connected to 127.0.0.1", "login: "}));
+}
+
+TEST_F(TelnetLinkTest, SendLinePutsTextAndCrLfOnTheWireThenEchoes) {
+  node.SetLoginPrompt(false);
+  ConnectAndWait();
+  QSignalSpy received(&node, &ScriptedNode::BytesReceived);
+  EXPECT_TRUE(control.SendLine("sh/dx"));
+  EXPECT_TRUE(control.SendLine(""));
+  EXPECT_TRUE(control.SendLine("a\xff" "b"));
+  const QByteArray expected("sh/dx\r\n\r\na\xff\xff" "b\r\n");
+  WAIT_EQ(node.Received(), expected, 5000);
+  EXPECT_TRUE(station.Saw("sh/dx"));
+  EXPECT_TRUE(station.Saw("a\xff" "b"));
+  EXPECT_EQ(station.sends, 3);
+}
+
+TEST_F(TelnetLinkTest, SendingOnAClosedLinkFailsWithoutEcho) {
+  EXPECT_FALSE(control.SendLine("sh/dx"));
+  EXPECT_EQ(station.errors, std::vector<std::string>{"Connection Closed Gracefully."});
+  EXPECT_TRUE(station.lines.empty());
+  EXPECT_EQ(station.sends, 0);
+}
+
+TEST_F(TelnetLinkTest, RefusedConnectShowsTheBoxAndLeavesConnect) {
+  QTcpServer closed;
+  ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+  station.port = closed.serverPort();
+  closed.close();
+
+  control.ConnectAction();
+  WAIT_EQ(station.info.size(), 1u, 5000);
+  EXPECT_EQ(station.info[0], "No connection to \"127.0.0.1\"\r\nAre you online?");
+  EXPECT_EQ(station.status, std::vector<std::string>{"Trying 127.0.0.1"});
+  EXPECT_TRUE(station.linkUp.empty());
+  EXPECT_FALSE(control.TelnetConnected());
+
+  control.ConnectAction();  // tries again
+  WAIT_EQ(station.info.size(), 2u, 5000);
+
+  // From the Disconnect path the failure goes to the general error report.
+  control.DisconnectAction();
+  WAIT_EQ(station.errors.size(), 1u, 5000);
+  EXPECT_EQ(station.errors[0], "server not responding");
+  EXPECT_EQ(station.info.size(), 2u);
+
+  // No host at all fails the same way, without a lookup on the network.
+  station.host = "";
+  control.ConnectAction();
+  WAIT_EQ(station.info.size(), 3u, 5000);
+  EXPECT_EQ(station.info[2], "No connection to \"\"\r\nAre you online?");
+  EXPECT_FALSE(control.TelnetConnected());
+}
+
+TEST_F(TelnetLinkTest, RemoteCloseMidLineBringsConnectBack) {
+  node.SetLoginPrompt(false);
+  control.Telnet().SetQuietTime(10000);
+  ConnectAndWait();
+  node.SendAndClose("DX de Q1ABC:     14025.0  Q3D");
+  WAIT_TRUE(!control.TelnetConnected(), 5000);
+  ASSERT_GE(station.lines.size(), 3u);
+  EXPECT_EQ(station.lines[1], "DX de Q1ABC:     14025.0  Q3D");
+  EXPECT_EQ(station.lines[2], "*** Disconnected from 127.0.0.1");
+  EXPECT_EQ(station.status.back(), "Disconnected from 127.0.0.1");
+  EXPECT_EQ(station.linkUp, (std::vector<bool>{true, false}));
+  EXPECT_EQ(station.usersCleared, 1);
+  EXPECT_FALSE(station.connected);
+
+  // And the next Connect works.
+  ConnectAndWait();
+  EXPECT_EQ(node.Accepted(), 2);
+}
+
+TEST_F(TelnetLinkTest, ByeClosesAndConnectTogglesToDisconnect) {
+  ConnectAndWait();
+  control.SendTelnetLine("Q1ABC");
+  WAIT_TRUE(station.Saw("Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >"), 5000);
+  control.SendLine("b");
+  WAIT_TRUE(!control.TelnetConnected(), 5000);
+  EXPECT_EQ(station.linkUp.back(), false);
+
+  ConnectAndWait();
+  QSignalSpy gone(&node, &ScriptedNode::ClientGone);
+  control.ConnectAction();  // with the link up it disconnects
+  EXPECT_FALSE(control.TelnetConnected());
+  EXPECT_EQ(station.lines.back(), "*** Disconnected from 127.0.0.1");
+  EXPECT_TRUE(gone.wait(5000));
+  control.DisconnectAction();  // nothing is up, so this connects again
+  WAIT_TRUE(control.TelnetConnected(), 5000);
+}
+
+TEST_F(TelnetLinkTest, FloodWithoutLineEndsComesInPieces) {
+  node.SetLoginPrompt(false);
+  control.Telnet().SetQuietTime(10000);
+  ConnectAndWait();
+  QByteArray flood(1000000, 'x');
+  flood[10] = '\0';
+  flood[70000] = '\0';
+  node.SendAndClose(flood);
+  WAIT_TRUE(!control.TelnetConnected(), 10000);
+  std::string joined;
+  for (std::size_t i = 1; i + 1 < station.lines.size(); ++i) {
+    EXPECT_LE(station.lines[i].size(), LineCutter::kMaxLine);
+    joined += station.lines[i];
+  }
+  EXPECT_EQ(joined, std::string(flood.constData(), static_cast<std::size_t>(flood.size())));
+}
+
+TEST_F(TelnetLinkTest, PacketBranchGoesThroughHooks) {
+  std::vector<std::string> packet;
+  auto hooks = station.Hooks();
+  station.telnet = false;
+  hooks.startPacketLink = [&] { packet.push_back("start"); };
+  hooks.stopPacketLink = [&] { packet.push_back("stop"); };
+  hooks.sendPacketData = [&](const std::string& text) {
+    packet.push_back("send " + text);
+    return true;
+  };
+  ConnectionControl packetControl(hooks);
+  packetControl.ConnectAction();
+  EXPECT_EQ(station.status.back(), "Trying Q9NODE ...");
+  EXPECT_EQ(station.linkUp, std::vector<bool>{true});
+  packetControl.DisconnectAction();
+  EXPECT_EQ(station.status.back(), "Sending disconnect request ...");
+  EXPECT_EQ(packet, (std::vector<std::string>{"start", "send b", "stop"}));
+  EXPECT_TRUE(station.Saw("b"));
+}
+
+}  // namespace
+}  // namespace varnak

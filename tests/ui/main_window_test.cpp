@@ -1,0 +1,102 @@
+#include "ui/main_window.h"
+
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "core/ini_file.h"
+#include "support/temp_dir.h"
+
+using namespace varnak;
+
+namespace {
+std::shared_ptr<FixedClock> NoonClock() {
+  return std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45});
+}
+
+QString PaneText(TForm1& form) { return qobject_cast<QPlainTextEdit*>(form.RichEditAll)->toPlainText(); }
+
+struct Window {
+  explicit Window(const std::filesystem::path& dir) : form(dir, NoonClock()) {
+    form.EditButtonDlg = new TEditButtonDlg(&form);
+    form.Callsign = new TCallsign(&form);
+    form.station().ShutdownWaitMs = 0;
+    form.desktopWidth = [] { return 1024; };  // the offscreen screen is 800 wide
+  }
+  TForm1 form;
+};
+}  // namespace
+
+TEST(MainWindow, FirstStartNotSetUpShowsBannersAndOpensSetupASecondLater) {
+  test::TempDir dir;
+  Window w(dir.path());
+  w.form.show();
+  w.form.CreateSecondaryWindows();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form.Edit3->text().isEmpty(); }, 2000));
+  QString pane = PaneText(w.form);
+  EXPECT_TRUE(pane.contains("*** Varnak started 21:07:45 ")) << pane.toStdString();
+  EXPECT_TRUE(pane.contains("*** Not yet connected, click \"Connect\"!"));
+  EXPECT_EQ(w.form.Edit3->text(), "GB7MBC");
+  EXPECT_FALSE(w.form.SetupDlg->isVisible());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.form.SetupDlg->isVisible(); }, 3000));
+  EXPECT_EQ(w.form.windowTitle(), "Varnak");  // not set up: no caption change
+
+  // Coming back to the window does not run the start-up routine again.
+  QEvent activate(QEvent::ActivationChange);
+  QApplication::sendEvent(&w.form, &activate);
+  EXPECT_EQ(PaneText(w.form).count("Varnak started"), 1);
+}
+
+TEST(MainWindow, CaptionForTelnetAndPlacementSurviveARestart) {
+  test::TempDir dir;
+  dir.Write("Varnak.ini",
+            "[AGWlink]\r\nMyCall=Q1ABC\r\nMyLocator=JO57XQ\r\n[TelnetLink]\r\nTelnetDbPos=117\r\n"
+            "[Position]\r\nLeft=30\r\nTop=40\r\nWidth=900\r\nHeight=650\r\n");
+  QString old = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(dir.path().string()));
+  dir.Write("telnet.cfg", "No\tCall\tA\tB\tHost\tPort\r\n117\tQ9NODE\tx\ty\tnode.example\t7300\r\n");
+  {
+    Window w(dir.path());
+    w.form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form.Edit3->text().isEmpty(); }, 2000));
+    EXPECT_TRUE(w.form.windowTitle().startsWith("Varnak ")) << w.form.windowTitle().toStdString();
+    EXPECT_TRUE(w.form.windowTitle().endsWith(" - Telnet - node.example"));
+    EXPECT_EQ(w.form.geometry().width(), 900);
+    w.form.setGeometry(50, 60, 910, 660);
+    w.form.close();
+  }
+  IniFile ini;
+  ini.Load(dir / "Varnak.ini");
+  EXPECT_EQ(ini.ReadInteger("Position", "Width", 0), 910);
+  EXPECT_EQ(ini.ReadInteger("Position", "Left", 0), 50);
+  EXPECT_TRUE(std::filesystem::exists(dir / "GB7MBC.pw"));
+  {
+    Window w(dir.path());
+    EXPECT_EQ(w.form.geometry().width(), 910);
+    EXPECT_EQ(w.form.geometry().height(), 660);
+  }
+  QDir::setCurrent(old);
+}
+
+TEST(MainWindow, ScreenAdaptationOnlyForExactWidths) {
+  test::TempDir dir;
+  for (int width : {800, 801}) {
+    Window w(dir.path());
+    w.form.desktopWidth = [width] { return width; };
+    w.form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form.Edit3->text().isEmpty(); }, 2000));
+    EXPECT_EQ(w.form.isMaximized(), width == 800) << width;
+  }
+}
+
+TEST(MainWindow, ShutdownWritesTheClosingBannerLast) {
+  test::TempDir dir;
+  Window w(dir.path());
+  w.form.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form.Edit3->text().isEmpty(); }, 2000));
+  w.form.close();
+  QString pane = PaneText(w.form).trimmed();
+  EXPECT_TRUE(pane.section('\n', -1).startsWith("*** Varnak closed 21:07:45")) << pane.toStdString();
+  EXPECT_TRUE(std::filesystem::exists(dir / "Varnak.ini"));
+}
