@@ -1,6 +1,6 @@
 #include "app/pane_models.h"
 
-#include "app/ansi_text.h"
+#include "app/win1252.h"
 #include "app/spot_lists.h"
 
 namespace varnak {
@@ -12,7 +12,7 @@ int ClusterTextModel::rowCount(const QModelIndex& parent) const {
 QVariant ClusterTextModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= static_cast<int>(lines_.size())) return {};
   const Line& line = lines_[static_cast<size_t>(index.row())];
-  if (role == Qt::DisplayRole) return AnsiToQString(line.text);
+  if (role == Qt::DisplayRole) return ToQString(line.text);
   if (role == Qt::ForegroundRole) return QColor::fromRgb(line.colour);
   return {};
 }
@@ -52,7 +52,7 @@ int TextLinesModel::rowCount(const QModelIndex& parent) const {
 
 QVariant TextLinesModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= static_cast<int>(lines_.size())) return {};
-  return AnsiToQString(lines_[static_cast<size_t>(index.row())]);
+  return ToQString(lines_[static_cast<size_t>(index.row())]);
 }
 
 void TextLinesModel::AppendLine(std::string text) {
@@ -84,12 +84,12 @@ int UserListModel::rowCount(const QModelIndex& parent) const {
 QVariant UserListModel::data(const QModelIndex& index, int role) const {
   const auto& rows = users_.Rows();
   if (role != Qt::DisplayRole || !index.isValid() || index.row() + 1 >= static_cast<int>(rows.size())) return {};
-  return AnsiToQString(rows[static_cast<size_t>(index.row()) + 1]);
+  return ToQString(rows[static_cast<size_t>(index.row()) + 1]);
 }
 
 QVariant UserListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section != 0) return {};
-  return AnsiToQString(users_.Rows().front());
+  return ToQString(users_.Rows().front());
 }
 
 void UserListModel::Add(std::string_view name) {

@@ -1,6 +1,6 @@
 #include "app/spot_lists.h"
 
-#include "app/ansi_text.h"
+#include "app/win1252.h"
 
 namespace varnak {
 
@@ -12,7 +12,7 @@ int SpotListModel::rowCount(const QModelIndex& parent) const {
 
 QVariant SpotListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
-  return AnsiToQString(rows_[static_cast<size_t>(index.row())]);
+  return ToQString(rows_[static_cast<size_t>(index.row())]);
 }
 
 const std::string& SpotListModel::Row(int row) const {
