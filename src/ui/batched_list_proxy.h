@@ -41,6 +41,8 @@ class BatchedListProxy : public QAbstractListModel {
   int ShownRow(int sourceRow) const { return sourceRow + offset_; }
   // Brings the shown rows up to date now.
   void Sync();
+  // Asks for an update (and the synced() signal) even when no row changed.
+  void RequestSync() { throttle_.Schedule(); }
 
  signals:
   void synced();

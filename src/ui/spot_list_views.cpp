@@ -29,6 +29,8 @@ SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
   SetUpList(this);
   setModel(proxy_);
   connect(proxy_, &BatchedListProxy::synced, this, &SpotListView::FollowSelection);
+  // A page change selects the newest row again without adding one.
+  connect(model, &SpotListModel::selectedRowChanged, proxy_, &BatchedListProxy::RequestSync);
   FollowSelection();
 }
 

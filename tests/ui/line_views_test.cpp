@@ -73,6 +73,10 @@ TEST(SpotListView, ShowsNewRowsSelectedAndReportsPresses) {
   EXPECT_EQ(view.model()->rowCount(), 51);
   EXPECT_EQ(view.currentIndex().row(), 50);
 
+  view.setCurrentIndex(view.model()->index(3, 0));  // the operator picks an old row
+  lists.List(5)->SelectLastRow();                     // and the page is shown again
+  QTRY_COMPARE(view.currentIndex().row(), 50);
+
   QSignalSpy pressed(&view, &SpotListView::rowPressed);
   QTRY_VERIFY(view.visualRect(view.currentIndex()).isValid());
   const QRect rect = view.visualRect(view.currentIndex());
