@@ -8,6 +8,8 @@
 #include "app/win1252.h"
 #include "core/text.h"
 #include "core/version.h"
+#include "telnet/connection_control.h"
+#include "telnet/relay_server.h"
 
 namespace varnak {
 
@@ -15,7 +17,81 @@ Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> 
     : QObject(parent), programDir_(WithTrailingSeparator(programDir)), clock_(std::move(clock)) {
   timer1_.setSingleShot(true);
   connect(&timer1_, &QTimer::timeout, this, &Station::ConfigurationCheck);
+  WireLinks();
 }
+
+void Station::WireLinks() {
+  ConnectionControl::Hooks h;
+  h.isTelnet = [this] { return settings_.Telnet == 1; };
+  h.clusterHost = [this] { return settings_.ClusterHost; };
+  h.clusterPort = [this] { return settings_.ClusterPort; };
+  h.connectCall = [this] { return settings_.ConnectCall; };
+  h.setStatus = [this](const std::string& t) {
+    if (view_) view_->SetStatus(ToQString(t));
+  };
+  h.setLinkUp = [this](bool up) {
+    if (view_) view_->SetLinkButtons(up);
+  };
+  h.showInformation = [this](const std::string& t) {
+    if (view_) view_->ShowInformation(ToQString(t));
+  };
+  h.showError = [this](const std::string& t) {
+    if (view_) view_->ShowError(ToQString(t));
+  };
+  h.classifyLine = [this](const std::string& line) { ClassifyLine(line); };
+  h.clearUsersRequested = [this] {
+    if (ClearUsersRequested) ClearUsersRequested();
+  };
+  h.telnetConnectedChanged = [this](bool up) { TelnetConnected = up; };
+  h.afterSend = [this] {
+    if (AfterSend) AfterSend();
+  };
+  h.startPacketLink = [this] {
+    if (StartPacketLink) StartPacketLink();
+  };
+  h.stopPacketLink = [this] {
+    if (StopPacketLink) StopPacketLink();
+  };
+  h.sendPacketData = [this](const std::string& text) { return SendPacketData ? SendPacketData(text) : false; };
+  control_ = std::make_unique<ConnectionControl>(std::move(h), this);
+
+  RelayServer::Hooks r;
+  r.sendLine = [this](const std::string& line) {
+    if (SendLine) SendLine(line);
+  };
+  r.showError = [this](const std::string& t) {
+    if (view_) view_->ShowError(ToQString(t));
+  };
+  relay_ = std::make_unique<RelayServer>(std::move(r), this);
+
+  freeze_ = std::make_unique<FreezeControl>(FreezeControl::Callbacks{
+      [this](const std::string& line) { ClassifyLine(line); }, [this] { return NodeConnected; },
+      [this](bool shown) {
+        if (view_) view_->ShowFreezePanel(shown);
+      }});
+  keepAlive_ = std::make_unique<KeepAlive>(KeepAlive::Link{
+      [this] { return settings_.Telnet == 0; }, [this] { return NodeConnected; },
+      [this](const std::string& text) {
+        if (SendConnectedData) SendConnectedData(text);
+      }});
+  keepAlive_->Start();
+  StopKeepAlive = [this] { keepAlive_->Stop(); };
+  StartKeepAlive = [this] { keepAlive_->Start(); };
+  AfterSend = [this] {
+    if (freeze_->Frozen()) freeze_->ShortenForSend();
+  };
+
+  ConnectAction = [this] { control_->ConnectAction(); };
+  DisconnectAction = [this] { control_->DisconnectAction(); };
+  DisconnectTelnet = [this] { control_->TelnetDisconnect(); };
+  SendLine = [this](const std::string& text) { control_->SendLine(text); };
+  OpenRelay = [this](int port) { relay_->Open(static_cast<quint16>(port), settings_.OutTelnetBind); };
+  CloseRelay = [this] { relay_->Close(); };
+}
+
+bool Station::SendTelnetLine(const std::string& text) { return control_->SendTelnetLine(text); }
+
+void Station::RelayLine(const std::string& line) { relay_->RelayLine(line); }
 
 Station::~Station() = default;
 
@@ -25,6 +101,7 @@ void Station::ReadConfiguration(const WorkArea& area) {
   settings_ = ReadSettingsFile(ProgramPath("Varnak.ini"), area);
   settings_.ClusterHost = host;
   settings_.ClusterPort = port;
+  alerts_.SetSoundOn(settings_.Sound);
   settings_.Password = ReadPasswordFile(PasswordFilePath(programDir_, settings_.ConnectCall));
   // The cluster table is opened by its bare name, from the working directory.
   SelectCluster(settings_, ReadClusterTable("telnet.cfg"));
@@ -129,6 +206,7 @@ void Station::Shutdown() {
     wait(ShutdownWaitMs);
     if (CloseEngine) CloseEngine();
   }
+  keepAlive_->Stop();
   if (SaveListsAndPanes) SaveListsAndPanes();
   wait(ShutdownWaitMs);
   if (SaveMapSettings) SaveMapSettings();

@@ -14,6 +14,15 @@
 #include "app/settings.h"
 #include "core/clock.h"
 
+#include "app/alerts.h"
+#include "app/freeze_control.h"
+#include "app/keep_alive.h"
+
+namespace varnak {
+class ConnectionControl;
+class RelayServer;
+}  // namespace varnak
+
 namespace varnak {
 
 struct Rgb {
@@ -45,6 +54,7 @@ class StationView {
   virtual void Wait(int ms) = 0;
   // Copies the window's bounds, divider positions and page into the settings.
   virtual void StorePlacement(Settings& s) = 0;
+  virtual void ShowFreezePanel(bool shown) = 0;
 };
 
 class Station : public QObject {
@@ -107,6 +117,25 @@ class Station : public QObject {
   std::function<void()> SaveListsAndPanes;
   std::function<void()> ResetSpotHistory;
   std::function<void()> SaveMapSettings;
+  // Packet side of the connection control (the packet link fills these).
+  std::function<void()> StartPacketLink;
+  std::function<void()> StopPacketLink;
+  std::function<bool(const std::string&)> SendPacketData;
+  // Classifier state and freeze, reached from the links.
+  std::function<void()> ClearUsersRequested;
+  std::function<void()> AfterSend;
+
+  // The Telnet link with the connection control, and the relay.
+  ConnectionControl& Control() { return *control_; }
+  Alerts& alerts() { return alerts_; }
+  FreezeControl& freeze() { return *freeze_; }
+  KeepAlive& keepAlive() { return *keepAlive_; }
+  // Connected data to the node on the packet link (the packet link fills it).
+  std::function<void(const std::string&)> SendConnectedData;
+  RelayServer& Relay() { return *relay_; }
+  // Sends text + CR LF on the Telnet link, no echo (login and password replies).
+  bool SendTelnetLine(const std::string& text);
+  void RelayLine(const std::string& line);
 
   int ConfigCheckDelayMs = 1000;
   int ShutdownWaitMs = 500;
@@ -116,6 +145,7 @@ class Station : public QObject {
 
  private:
   void ConfigurationCheck();
+  void WireLinks();
 
   std::string programDir_;
   std::shared_ptr<const Clock> clock_;
@@ -124,6 +154,11 @@ class Station : public QObject {
   QTimer timer1_;
   bool startupDone_ = false;
   bool monthDayDates_ = false;
+  std::unique_ptr<ConnectionControl> control_;
+  std::unique_ptr<RelayServer> relay_;
+  Alerts alerts_;
+  std::unique_ptr<FreezeControl> freeze_;
+  std::unique_ptr<KeepAlive> keepAlive_;
 };
 
 }  // namespace varnak

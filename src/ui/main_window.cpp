@@ -89,6 +89,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   };
   BuildLayout();
   BuildMenus();
+  WireFreeze();
   WireOperatorCommands();
   station_->ReadConfiguration(CurrentWorkArea());
   ApplyPlacement();
@@ -130,7 +131,9 @@ void TForm1::BuildLayout() {
   outer->addLayout(statusRow);
 
   // Lookup line.
-  auto* lookupRow = new QHBoxLayout;
+  LookupPanel = new QWidget(central);
+  auto* lookupRow = new QHBoxLayout(LookupPanel);
+  lookupRow->setContentsMargins(0, 0, 0, 0);
   Label2 = new QLabel("Prefix:", central);
   Label2->setObjectName("Label2");
   Label2->setFont(FixedFont(fontSize));
@@ -168,7 +171,7 @@ void TForm1::BuildLayout() {
   VrDisconnect->hide();
   lookupRow->addWidget(VrConnect);
   lookupRow->addWidget(VrDisconnect);
-  outer->addLayout(lookupRow);
+  outer->addWidget(LookupPanel);
 
   // Centre: notebook above the panes, the side panel at the right.
   auto* middle = new QHBoxLayout;
@@ -232,16 +235,21 @@ void TForm1::BuildLayout() {
 
   connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) {
     station_->settings().Sound = on;
+    station_->alerts().SetSoundOn(on);
     SoundOnImg->setVisible(on);
     SoundOffimg->setVisible(!on);
   });
   connect(VrConnect, &QPushButton::clicked, this, [this] {
     if (station_->ConnectAction) station_->ConnectAction();
   });
+  connect(VrDisconnect, &QPushButton::clicked, this, [this] {
+    if (station_->DisconnectAction) station_->DisconnectAction();
+  });
 }
 
 QWidget* TForm1::BuildSidePanel() {
   auto* side = new QWidget(this);
+  SidePanel = side;
   side->setFixedWidth(150);
   auto* layout = new QVBoxLayout(side);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -261,6 +269,7 @@ QWidget* TForm1::BuildSidePanel() {
   layout->addWidget(UserGrid, 1);
 
   auto* packet = new QGroupBox("Packet", side);
+  PacketBox = packet;
   auto* pl = new QHBoxLayout(packet);
   MonitorButton = new QPushButton("Monitor", packet);
   MheardButton = new QPushButton("Mheard", packet);
@@ -269,6 +278,7 @@ QWidget* TForm1::BuildSidePanel() {
   layout->addWidget(packet);
 
   auto* rig = new QGroupBox("OmniRig", side);
+  OmniRigBox = rig;
   auto* rl = new QVBoxLayout(rig);
   VrCheckLed1 = new QCheckBox("On", rig);
   VrCheckLed1->setToolTip("Switch on/off the OmniRig driver");
@@ -427,6 +437,7 @@ void TForm1::SetClusterTextView(QWidget* view) {
   Splitter2->replaceWidget(index, view);
   view->setObjectName("RichEditAll");
   RichEditAll = view;
+  station_->freeze().ShortenOnMouseOver(view);
   old->deleteLater();
 }
 
@@ -441,6 +452,30 @@ void TForm1::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] {
     if (Edit3->text().isEmpty() && !closing_) OnActivate();
   });
+}
+
+void TForm1::WireFreeze() {
+  // A press on a spot list freezes the lists so the operator can pick a row in peace;
+  // moving to another part of the window ends the freeze almost at once.
+  for (auto* grid : SpotGrids) grid->viewport()->installEventFilter(this);
+  FreezeControl& freeze = station_->freeze();
+  for (QWidget* w : {RichEditAll, static_cast<QWidget*>(Memo1), LookupPanel, SidePanel, PacketBox, OmniRigBox})
+    freeze.ShortenOnMouseOver(w);
+  connect(TabbedNotebook2, &QTabWidget::tabBarClicked, this, [this] {
+    if (station_->freeze().Frozen()) station_->freeze().ShortenForSend();
+  });
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress) {
+    for (auto* grid : SpotGrids) {
+      if (watched == grid->viewport()) {
+        station_->freeze().StartFreeze();
+        break;
+      }
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::OnActivate() {
@@ -476,6 +511,8 @@ void TForm1::ShowSetupDialog() {
   SetupDlg->move(geometry().center() - SetupDlg->rect().center());
   SetupDlg->raise();
 }
+
+void TForm1::ShowFreezePanel(bool shown) { FreezePanel->setVisible(shown); }
 
 void TForm1::SetCaption(const QString& caption) { setWindowTitle(caption); }
 void TForm1::SetStatus(const QString& text) { StatLabel->setText(text); }

@@ -61,6 +61,7 @@ class TForm1 : public QMainWindow, public StationView {
   void ClearLookupLine() override;
   void Wait(int ms) override;
   void StorePlacement(Settings& s) override;
+  void ShowFreezePanel(bool shown) override;
 
   // Named parts other features reach.
   QLabel* StatLabel = nullptr;
@@ -107,6 +108,10 @@ class TForm1 : public QMainWindow, public StationView {
   QLineEdit* TalkTextEdit = nullptr;  // Edit8
   QPushButton* TalkButton = nullptr;
   QWidget* Panel4 = nullptr;  // user buttons
+  QWidget* LookupPanel = nullptr;
+  QWidget* SidePanel = nullptr;
+  QWidget* PacketBox = nullptr;
+  QWidget* OmniRigBox = nullptr;
   QLabel* FreezePanel = nullptr;
 
   // The other windows.
@@ -140,6 +145,8 @@ class TForm1 : public QMainWindow, public StationView {
   void ApplyPlacement();
   void ApplyFontSize(int size);
   void OnActivate();
+  void WireFreeze();
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void FocusVisibleSendPage();
 
   std::unique_ptr<Station> station_;

@@ -8,7 +8,7 @@
 #include "support/scripted_node.h"
 #include "telnet/connection_control.h"
 #include "telnet/relay_server.h"
-#include "telnet/wait_until.h"
+#include "support/wait_until.h"
 
 namespace varnak {
 namespace {

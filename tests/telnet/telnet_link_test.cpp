@@ -7,7 +7,7 @@
 
 #include "support/scripted_node.h"
 #include "telnet/connection_control.h"
-#include "telnet/wait_until.h"
+#include "support/wait_until.h"
 
 namespace varnak {
 namespace {

@@ -1,0 +1,37 @@
+#include "app/alerts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace varnak {
+
+Alerts::Alerts(QString folder, QObject* parent) : QObject(parent), folder_(std::move(folder)) {}
+
+Alerts::~Alerts() = default;
+
+QSoundEffect* Alerts::Player(Sound sound) const {
+  return sound == Sound::Spot ? spot_.get() : talk_.get();
+}
+
+void Alerts::Play(Sound sound) {
+  if (!soundOn_) return;
+  QString name = QString::fromLatin1(FileName(sound));
+  QString path = folder_.isEmpty() ? QDir::current().absoluteFilePath(name) : QDir(folder_).absoluteFilePath(name);
+  if (!QFileInfo(path).isFile()) return;
+
+  // Players are made on first use, so a run with sound off never touches the audio
+  // system. QSoundEffect loads and plays asynchronously; with no device it stays silent.
+  auto& player = sound == Sound::Spot ? spot_ : talk_;
+  if (!player) player = std::make_unique<QSoundEffect>();
+  player->stop();
+  // Clearing the source first makes the player read the file again even when the name
+  // is the same as last time.
+  player->setSource(QUrl());
+  player->setSource(QUrl::fromLocalFile(path));
+  ++openCount_;
+  player->play();
+}
+
+}  // namespace varnak

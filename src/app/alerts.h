@@ -1,0 +1,45 @@
+#pragma once
+// The two alert sounds: "blip.wav" for a new spot, "ring.wav" for talk addressed to us.
+// They are looked up by bare name in the current directory (the station folder) each
+// time they play, so an operator can swap a file while the program runs. Each sound has
+// its own player, so the two may overlap. Playing never blocks and never reports: a
+// missing file or a missing audio device means silence.
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QSoundEffect;
+
+namespace varnak {
+
+class Alerts : public QObject {
+  Q_OBJECT
+ public:
+  enum class Sound { Spot, Talk };
+
+  // folder: where the sound files are looked for; empty means the current directory.
+  explicit Alerts(QString folder = QString(), QObject* parent = nullptr);
+  ~Alerts() override;
+
+  // The `Sound` setting. While it is off nothing is opened, not even the audio device.
+  void SetSoundOn(bool on) { soundOn_ = on; }
+  bool SoundOn() const { return soundOn_; }
+
+  void PlaySpotSound() { Play(Sound::Spot); }
+  void PlayTalkSound() { Play(Sound::Talk); }
+  void Play(Sound sound);
+
+  static const char* FileName(Sound sound) { return sound == Sound::Spot ? "blip.wav" : "ring.wav"; }
+  // How many times a sound file was handed to a player; for tests.
+  int OpenCount() const { return openCount_; }
+  // The player of a sound, or null while it never played; for tests.
+  QSoundEffect* Player(Sound sound) const;
+
+ private:
+  QString folder_;
+  bool soundOn_ = false;
+  int openCount_ = 0;
+  std::unique_ptr<QSoundEffect> spot_, talk_;
+};
+
+}  // namespace varnak
