@@ -1,5 +1,6 @@
 #include "app/spot_lists.h"
 
+#include "app/list_files.h"
 #include "app/win1252.h"
 
 namespace varnak {
@@ -70,8 +71,8 @@ int SpotLists::AddSpotRow(int list, std::string_view text) {
 void SpotLists::FileSpot(std::string_view line, std::string_view band) {
   std::string row = SpotRowText(line, clock_->LocalNow());
   const int bandList = ListIndexOfBand(band);
-  if (bandList != kAllList && List(bandList)->AppendRow(row) > kBandListLimit) TrimAndSaveList(bandList);
-  if (All()->AppendRow(std::move(row)) > kAllListLimit) TrimAndSaveList(kAllList);
+  if (bandList != kAllList && List(bandList)->AppendRow(row) > kBandListTrimIndex) TrimAndSaveList(bandList);
+  if (All()->AppendRow(std::move(row)) > kAllListTrimIndex) TrimAndSaveList(kAllList);
 }
 
 void SpotLists::TrimAndSaveList(int list, std::string_view fileName) {

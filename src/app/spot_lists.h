@@ -58,7 +58,7 @@ class SpotLists : public QObject {
   void SetSaveHook(SaveHook hook) { save_ = std::move(hook); }
   void SetClock(const Clock& clock) { clock_ = &clock; }
 
-  // text + " | " + today as MM-DD at the end of the list, selected; returns its index.
+  // text + " | " + today as MM-DD (SpotRowText) at the end of the list, selected; returns its index.
   int AddSpotRow(int list, std::string_view text);
   // Into the band's list (when the band is one of the table's), then into "All";
   // a list whose new row passes its limit is trimmed and saved.

@@ -38,11 +38,9 @@ bool LessNoCase(const std::string& a, const std::string& b) {
   });
 }
 
-std::string Two(int v) { return fmt::format("{:02d}", v); }
-
 }  // namespace
 
-std::string_view BandOfKhz(long long khz) {
+std::string_view BandTextOfKhz(long long khz) {
   std::string_view band;
   for (const auto& b : kBandTable) {
     if (khz < b.lowestKhz) break;
@@ -61,7 +59,7 @@ std::string_view BandOfFrequencyToken(std::string_view token) {
     if (c < '0' || c > '9') return {};
     if (khz < 100'000'000'000LL) khz = khz * 10 + (c - '0');
   }
-  return BandOfKhz(khz);
+  return BandTextOfKhz(khz);
 }
 
 std::string_view FrequencyTokenOfSpot(std::string_view line) {
@@ -185,19 +183,6 @@ std::string TalkLineText(const DateTime& now, std::string_view text) {
 
 std::string LongTimeText(const DateTime& now) {
   return fmt::format("{:02d}:{:02d}:{:02d}", now.hour, now.minute, now.second);
-}
-
-std::string RowDateText(const DateTime& now) { return Two(now.month) + "-" + Two(now.day); }
-
-std::string SpotRowText(std::string_view line, const DateTime& now) {
-  std::string out;
-  out.reserve(line.size() + 8);
-  out.append(line);
-  out.append(" | ");
-  char date[6] = {static_cast<char>('0' + (now.month / 10) % 10), static_cast<char>('0' + now.month % 10), '-',
-                  static_cast<char>('0' + (now.day / 10) % 10), static_cast<char>('0' + now.day % 10), 0};
-  out.append(date, 5);
-  return out;
 }
 
 void KeepLastRows(std::vector<std::string>& rows, size_t n) {

@@ -23,13 +23,13 @@ inline constexpr std::array<std::string_view, kSpotListCount> kSpotListFiles = {
 inline constexpr std::array<std::string_view, kSpotListCount> kSpotPageTitles = {
     "All", "160m", "80m", "40m", "30m", "20m", "17m", "15m", "12m", "10m", "6m", "2m", "70cm", "SHF"};
 // A band list is trimmed when a new row's index passes this; "All" at twice as much.
-inline constexpr int kBandListLimit = 1000;
-inline constexpr int kAllListLimit = 2000;
+inline constexpr int kBandListTrimIndex = 1000;
+inline constexpr int kAllListTrimIndex = 2000;
 inline constexpr int kTrimBlock = 100;
 
 // Band text of a frequency in kHz: the band whose lowest frequency is the greatest one
 // not above it; below 1810 gives the empty text.
-std::string_view BandOfKhz(long long khz);
+std::string_view BandTextOfKhz(long long khz);
 // Band of a frequency token such as "14025.0": the integer before the first "."; a token
 // without "." or with no number before it gives the empty band.
 std::string_view BandOfFrequencyToken(std::string_view token);
@@ -72,10 +72,6 @@ void ConvertDosLetters(std::string& text);
 std::string TalkLineText(const DateTime& now, std::string_view text);
 // Hours, minutes and seconds joined by ":", as announcements are stamped in the pane.
 std::string LongTimeText(const DateTime& now);
-// "MM-DD", the date every spot row carries.
-std::string RowDateText(const DateTime& now);
-// A spot row: the line + " | " + MM-DD.
-std::string SpotRowText(std::string_view line, const DateTime& now);
 
 // Keeps the last n rows (all of them when there are no more than n).
 void KeepLastRows(std::vector<std::string>& rows, size_t n);

@@ -1,5 +1,7 @@
 #include "app/spot_model.h"
 
+#include "app/list_files.h"
+
 #include <gtest/gtest.h>
 
 using namespace varnak;
