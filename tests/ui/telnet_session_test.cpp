@@ -91,6 +91,19 @@ TEST(TelnetSession, LogsInFilesSpotsRelaysAndKeepsEverythingOverARestart) {
     f.SendTextEdit->setText("sh/dx 5");
     QTest::mouseClick(f.SendTextButton, Qt::LeftButton);
     WAIT_TRUE(node.Received().endsWith("sh/dx 5\r\n"), 3000);
+    f.DxCallEdit->setText("Q3DEF");
+    f.DxQrgEdit->setText("14025.0");
+    f.DxInfoEdit->setText("up 2");
+    QTest::mouseClick(f.SendSpotButton, Qt::LeftButton);
+    WAIT_TRUE(node.Received().endsWith("dx Q3DEF 14025.0 up 2\r\n"), 3000);
+    f.AnnounceAll->click();
+    f.AnnounceEdit->setText("QRV 20m");
+    QTest::mouseClick(f.AnnounceButton, Qt::LeftButton);
+    WAIT_TRUE(node.Received().endsWith("ANN FULL QRV 20m\r\n"), 3000);
+    f.TalkCallEdit->setText("Q2XYZ");
+    f.TalkTextEdit->setText(QString::fromLatin1("hi \xe4"));  // Windows-1252 on the wire
+    QTest::mouseClick(f.TalkButton, Qt::LeftButton);
+    WAIT_TRUE(node.Received().endsWith("T Q2XYZ hi \xe4\r\n"), 3000);
     relayClient.write("sh/wwv\r\n");
     WAIT_TRUE(node.Commands().contains("sh/wwv"), 3000);
     QByteArray relayed;
