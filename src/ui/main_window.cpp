@@ -540,18 +540,15 @@ void TForm1::WireSpotLists() {
   SpotMenuItems[ShowinDxAtlas1]->setEnabled(false);
 
   for (auto* grid : SpotGrids) {
-    connect(grid, &SpotListView::rowPressed, this,
-            [this, grid](int, const QByteArray& text, Qt::MouseButton button) {
-              station_->freeze().StartFreeze();
-              station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
-              Label2->setText(ToQString(station_->CurrentSpot.LookupText));
-              PresentSpot(station_->CurrentSpot);
-              if (button == Qt::RightButton) {
-                station_->freeze().LengthenForSpotMenu();
-                PopupMenu1->popup(QCursor::pos());
-              }
-              (void)grid;
-            });
+    // The press itself has frozen the lists already (eventFilter).
+    connect(grid, &SpotListView::rowPressed, this, [this](int, const QByteArray& text, Qt::MouseButton button) {
+      station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+      PresentSpot(station_->CurrentSpot);
+      if (button == Qt::RightButton) {
+        station_->freeze().LengthenForSpotMenu();
+        PopupMenu1->popup(QCursor::pos());
+      }
+    });
   }
   connect(TabbedNotebook1, &QTabWidget::currentChanged, this, [this](int page) {
     Label2->clear();
