@@ -41,12 +41,10 @@ void Station::WireLinks() {
     if (view_) view_->ShowError(ToQString(t));
   };
   h.classifyLine = [this](const std::string& line) { ClassifyLine(line); };
-  h.clearUsersRequested = [this] {
-    if (ClearUsersRequested) ClearUsersRequested();
-  };
+  h.clearUsersRequested = [this] { classifier_->SetUsersRequested(false); };
   h.telnetConnectedChanged = [this](bool up) { TelnetConnected = up; };
   h.afterSend = [this] {
-    if (AfterSend) AfterSend();
+    if (freeze_->Frozen()) freeze_->ShortenForSend();
   };
   h.startPacketLink = [this] {
     if (StartPacketLink) StartPacketLink();
@@ -79,9 +77,6 @@ void Station::WireLinks() {
   keepAlive_->Start();
   StopKeepAlive = [this] { keepAlive_->Stop(); };
   StartKeepAlive = [this] { keepAlive_->Start(); };
-  AfterSend = [this] {
-    if (freeze_->Frozen()) freeze_->ShortenForSend();
-  };
 
   ConnectAction = [this] { control_->ConnectAction(); };
   DisconnectAction = [this] { control_->DisconnectAction(); };
@@ -179,7 +174,7 @@ void Station::StartupRoutine() {
     view_->ResetUserListHeader();
   }
   ClientBanner = "{Varnak " + ShortVersionText() + "}";
-  if (ResetSpotHistory) ResetSpotHistory();
+  classifier_->ResetSpotHistory();
   if (view_) view_->ClearLookupLine();
 }
 
@@ -210,8 +205,7 @@ void Station::Shutdown() {
     if (CloseEngine) CloseEngine();
   }
   keepAlive_->Stop();
-  if (SaveListsAndPanes) SaveListsAndPanes();
-  else SaveListsAndPanesNow();
+  SaveListsAndPanesNow();
   wait(ShutdownWaitMs);
   if (SaveMapSettings) SaveMapSettings();
 }

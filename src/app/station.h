@@ -30,11 +30,6 @@ class RelayServer;
 
 namespace varnak {
 
-struct Rgb {
-  unsigned char r = 0, g = 0, b = 0;
-  bool operator==(const Rgb&) const = default;
-};
-
 // What the session asks of the main window.
 class StationView {
  public:
@@ -143,17 +138,11 @@ class Station : public QObject {
   std::function<void(int port, const std::string& callFrom, const std::string& callTo)> DisconnectStation;
   std::function<void(const std::string&)> SendLine;
   std::function<void(int port)> OpenRelay;
-  std::function<void()> SaveListsAndPanes;
-  std::function<void()> ResetSpotHistory;
   std::function<void()> SaveMapSettings;
   // Packet side of the connection control (the packet link fills these).
   std::function<void()> StartPacketLink;
   std::function<void()> StopPacketLink;
   std::function<bool(const std::string&)> SendPacketData;
-  // Classifier state and freeze, reached from the links.
-  std::function<void()> ClearUsersRequested;
-  std::function<void()> AfterSend;
-
   // The Telnet link with the connection control, and the relay.
   ConnectionControl& Control() { return *control_; }
   Alerts& alerts() { return alerts_; }

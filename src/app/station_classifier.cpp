@@ -76,8 +76,6 @@ void Station::WireClassifier() {
     for (size_t i = 0; i < names.size(); ++i)
       if (fileName == names[i]) SaveList(programDir_, i, rows);
   });
-  ClearUsersRequested = [this] { classifier_->SetUsersRequested(false); };
-  ResetSpotHistory = [this] { classifier_->ResetSpotHistory(); };
 }
 
 void Station::LookupCurrentSpot(std::string_view line) {
