@@ -20,6 +20,7 @@
 
 namespace varnak {
 class ConnectionControl;
+class PacketLink;
 class RelayServer;
 }  // namespace varnak
 
@@ -132,6 +133,9 @@ class Station : public QObject {
   KeepAlive& keepAlive() { return *keepAlive_; }
   // Connected data to the node on the packet link (the packet link fills it).
   std::function<void(const std::string&)> SendConnectedData;
+  // The packet link with AGWInterface1, and where its monitored frames go.
+  PacketLink& Packet() { return *packet_; }
+  std::function<void(const std::string&)> OnMonitorText;
   RelayServer& Relay() { return *relay_; }
   // Sends text + CR LF on the Telnet link, no echo (login and password replies).
   bool SendTelnetLine(const std::string& text);
@@ -146,6 +150,7 @@ class Station : public QObject {
  private:
   void ConfigurationCheck();
   void WireLinks();
+  void WirePacketLink();
 
   std::string programDir_;
   std::shared_ptr<const Clock> clock_;
@@ -159,6 +164,7 @@ class Station : public QObject {
   Alerts alerts_;
   std::unique_ptr<FreezeControl> freeze_;
   std::unique_ptr<KeepAlive> keepAlive_;
+  std::unique_ptr<PacketLink> packet_;
 };
 
 }  // namespace varnak
