@@ -45,7 +45,10 @@ TextWindow::TextWindow(const QString& caption, QWidget* parent) : QWidget(parent
   layout->setContentsMargins(0, 0, 0, 0);
   text_ = new QPlainTextEdit(this);
   text_->setReadOnly(true);
-  text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  QFont font("Courier New");
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  text_->setFont(font);
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   layout->addWidget(text_);
   resize(600, 400);
