@@ -167,12 +167,14 @@ TEST_F(PacketLinkDirewolf, OperatorTalksToTheNodeAndStrangersAreTurnedAway) {
   ASSERT_GE(lines().size(), 2u);
   EXPECT_EQ(Lines(lines().end() - 2, lines().end()), (Lines{"To ALL de Q2XYZ: first", "To ALL de Q2XYZ: second"}));
 
-  // The operator says "b"; the node goes and "Connect" comes back.
+  // "Disconnect": "b" and the disconnect request right behind it (Direwolf drops the
+  // unsent "b" then); the node goes and "Connect" comes back.
   station.DisconnectAction();
+  EXPECT_EQ(lines().back(), "b");
   ASSERT_TRUE(WaitUntil([&] { return !station.NodeConnected; }, kLinkMs));
+  EXPECT_TRUE(node_->disconnected);
   EXPECT_FALSE(ps_->view.linkUp);
   EXPECT_EQ(ps_->view.status, "Disconnected from Q9NODE");
-  EXPECT_EQ(node_->commands.back(), "b");
   EXPECT_TRUE(ps_->view.errors.empty()) << ps_->view.errors[0];
 }
 
