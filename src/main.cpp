@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/station_folder.h"
+#include "callsign/lookup.h"
 #include "core/clock.h"
 #include "core/version.h"
 #include "ui/main_window.h"
@@ -86,6 +87,15 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  if (opt.lookup) {
+    std::filesystem::path folder = varnak::ChooseStationFolder(opt.dir, varnak::ExecutableDir(argv[0]));
+    std::filesystem::path prefixFile = folder / "prefix.lst";
+    std::error_code ec;
+    if (!std::filesystem::exists(prefixFile, ec))
+      prefixFile = varnak::ShippedDataFolder(varnak::ExecutableDir(argv[0])) / "prefix.lst";
+    return varnak::RunLookupCli(opt.lookupTexts, std::cin, std::cout, prefixFile.string(), 0, 0);
+  }
+
   QApplication app(argc, argv);
   app.setApplicationName("Varnak");
 
@@ -105,7 +115,7 @@ int main(int argc, char** argv) {
   auto clock = std::make_shared<varnak::SystemClock>();
   varnak::TForm1 form(folder, clock);
   form.EditButtonDlg = new varnak::TEditButtonDlg(&form);
-  form.Callsign = new varnak::TCallsign(&form);
+  form.Callsign = new varnak::TCallsign(form.station().ProgramDir(), &form);
   varnak::CloseOnTerminationSignals(&form);
   form.show();
   form.CreateSecondaryWindows();

@@ -45,6 +45,13 @@ bool PrepareStationFolder(const fs::path& folder, const fs::path& dataFolder, st
   return true;
 }
 
+fs::path ExecutableDir(const char* argv0) {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec || exe.empty()) exe = fs::absolute(argv0 ? argv0 : ".", ec);
+  return exe.parent_path();
+}
+
 std::string WithTrailingSeparator(const fs::path& folder) {
   std::string s = folder.string();
   if (s.empty() || s.back() != '/') s += '/';

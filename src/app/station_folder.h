@@ -21,6 +21,9 @@ std::filesystem::path ShippedDataFolder(const std::filesystem::path& executableD
 bool PrepareStationFolder(const std::filesystem::path& folder, const std::filesystem::path& dataFolder,
                           std::string* error);
 
+// The folder of the running program (from /proc/self/exe, else argv[0]).
+std::filesystem::path ExecutableDir(const char* argv0);
+
 // The folder as text ending with a path separator, as the program keeps it.
 std::string WithTrailingSeparator(const std::filesystem::path& folder);
 

@@ -99,7 +99,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
 TForm1::~TForm1() = default;
 
 void TForm1::CreateSecondaryWindows() {
-  SetupDlg = new TSetupDlg(this);
+  SetupDlg = new TSetupDlg(*station_, this);
   Form3 = new TForm3(this);
   AboutBox = new TAboutBox(this);
   ChatForm = new TChatForm(this);
@@ -251,6 +251,17 @@ void TForm1::BuildLayout() {
   connect(VrConnect, &QPushButton::clicked, this, [this] {
     if (station_->ConnectAction) station_->ConnectAction();
   });
+  connect(EditCallSign, &QLineEdit::returnPressed, this, [this] {
+    if (!Callsign) return;
+    Callsign->Edit1->setText(EditCallSign->text().toUpper());
+    EditCallSign->clear();
+    Callsign->show();
+    Callsign->raise();
+  });
+  connect(UserGrid, &QTableWidget::cellClicked, this, [this](int row, int) {
+    if (auto* item = UserGrid->item(row, 0)) TalkCallEdit->setText(item->text());
+    FocusVisibleSendPage();
+  });
   connect(VrDisconnect, &QPushButton::clicked, this, [this] {
     if (station_->DisconnectAction) station_->DisconnectAction();
   });
@@ -266,6 +277,11 @@ QWidget* TForm1::BuildSidePanel() {
   EditCallSign = new QLineEdit(side);
   EditCallSign->setObjectName("EditCallSign");
   EditCallSign->setToolTip("Look up Callsign or Prefix");
+  connect(EditCallSign, &QLineEdit::textEdited, EditCallSign, [e = EditCallSign](const QString& t) {
+    int pos = e->cursorPosition();
+    e->setText(t.toUpper());
+    e->setCursorPosition(pos);
+  });
   layout->addWidget(EditCallSign);
 
   UserGrid = new QTableWidget(1, 1, side);
@@ -472,9 +488,10 @@ void TForm1::WireFreeze() {
   FreezeControl& freeze = station_->freeze();
   for (QWidget* w : {RichEditAll, static_cast<QWidget*>(Memo1), LookupPanel, SidePanel, PacketBox, OmniRigBox})
     freeze.ShortenOnMouseOver(w);
-  connect(TabbedNotebook2, &QTabWidget::tabBarClicked, this, [this] {
-    if (station_->freeze().Frozen()) station_->freeze().ShortenForSend();
-  });
+  IsFrozen = [this] { return station_->freeze().Frozen(); };
+  SetFreezeInterval = [this](int) { station_->freeze().ShortenForSend(); };
+  connect(station_.get(), &Station::configurationRead, this,
+          [this] { ApplyFontSize(station_->settings().FontSize); });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

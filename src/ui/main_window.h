@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QListView>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -17,8 +18,11 @@
 #include <QTimer>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "app/station.h"
+#include "telnet/operator_commands.h"
+#include "ui/callsign_window.h"
 #include "ui/edit_button_dialog.h"
 #include "ui/quick_help.h"
 #include "ui/setup_dialog.h"
@@ -131,6 +135,41 @@ class TForm1 : public QMainWindow, public StationView {
 
   // Replaces the cluster text pane's widget (the pane view of the classifier).
   void SetClusterTextView(QWidget* view);
+
+  // ---- Operator commands and user buttons (main_window_commands.cpp) ----
+  CommandHistory History;
+  std::string AnnouncePrefix = kAnnounceLocal;
+  std::vector<QPushButton*> UserButtons;
+  QPushButton* ClearDxButton = nullptr;  // "Clear" (Button7) on the "Send DX" page
+  QMenu* RichPopup = nullptr;            // menu of the cluster text pane
+  RandomInt ChallengeRandom = DefaultRandom();
+  // The link's SendLine, false when the line was refused (link down), which stops the
+  // action that sent. Set to the connection control; unset: Station::SendLine, taken
+  // as delivered (tests record lines that way).
+  std::function<bool(const std::string&)> SendLineChecked;
+  // Freeze state of the spot lists; a send-page change shortens a running freeze.
+  std::function<bool()> IsFrozen;
+  std::function<void(int ms)> SetFreezeInterval;
+
+  bool SendCommandLine(const std::string& text);
+  void Button4Click();   // "Send text"
+  void Button5Click();   // "Send spot"
+  void Button7Click();   // "Clear" of the spot form
+  void Button8Click();   // "Send" announcement
+  void Button1Click();   // "Send" talk
+  void RadioButton1Click();
+  void RadioButton2Click();
+  void VrDemoButton1Click();  // "Update"
+  void TabbedNotebook2Click();
+  void Sendpassword1Click();
+  void ButtonClicked(QObject* sender);
+  // A look-up item of the spot menu for CurrentSpot's DX call and home call.
+  void SendSpotLookup(SpotLookup item, const std::string& dxCall, const std::string& homeCall);
+  // Puts RichPopup on the current cluster text pane (again after SetClusterTextView).
+  void AttachRichPopup();
+  // The button editor registers itself here when created with this window as parent.
+  void AttachButtonEditor(TEditButtonDlg* dialog);
+  // ---- end of operator commands ----
 
  protected:
   void changeEvent(QEvent* event) override;

@@ -104,6 +104,5 @@ void TMoniForm::Showdata(const std::string& text) {
   }
 }
 
-TCallsign::TCallsign(QWidget* parent) : QDialog(parent) { setWindowTitle("Callsign / Prefix lookup"); }
 
 }  // namespace varnak

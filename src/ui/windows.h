@@ -67,10 +67,4 @@ class TMheard : public TextWindow {
   explicit TMheard(QWidget* parent = nullptr) : TextWindow("Mheard", parent) {}
 };
 
-class TCallsign : public QDialog {
-  Q_OBJECT
- public:
-  explicit TCallsign(QWidget* parent = nullptr);
-};
-
 }  // namespace varnak

@@ -20,7 +20,7 @@ QString PaneText(TForm1& form) { return qobject_cast<QPlainTextEdit*>(form.RichE
 struct Window {
   explicit Window(const std::filesystem::path& dir) : form(dir, NoonClock()) {
     form.EditButtonDlg = new TEditButtonDlg(&form);
-    form.Callsign = new TCallsign(&form);
+    form.Callsign = new TCallsign(form.station().ProgramDir(), &form);
     form.station().ShutdownWaitMs = 0;
     form.desktopWidth = [] { return 1024; };  // the offscreen screen is 800 wide
   }

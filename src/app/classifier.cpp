@@ -1,0 +1,187 @@
+#include "app/classifier.h"
+
+#include <algorithm>
+
+#include "core/text.h"
+
+namespace varnak {
+
+namespace {
+
+// A monitored frame as the packet engine shows it, "1:Fm Q1ABC To Q2DEF <UI>".
+bool HasMonitorMark(std::string_view line, size_t at) { return line.size() >= at + 3 && line.substr(at, 3) == ":Fm"; }
+
+// The word between the first and the second blank: "User Q1ABC has logged in".
+std::string_view SecondWord(std::string_view line) {
+  const size_t first = line.find(' ');
+  if (first == std::string_view::npos) return {};
+  const size_t second = line.find(' ', first + 1);
+  return line.substr(first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1);
+}
+
+}  // namespace
+
+Classifier::Classifier(ClassifierHost& host, SpotLists& lists, ClusterTextModel& pane, TalkModel& talk,
+                       UserListModel& users)
+    : host_(host), lists_(lists), pane_(pane), talk_(talk), users_(users) {}
+
+void Classifier::ClassifyLine(std::string_view line) {
+  if (running_) {
+    pending_.emplace_back(line);
+    return;
+  }
+  running_ = true;
+  std::string current(line);
+  for (;;) {
+    try {
+      Classify(current);
+    } catch (...) {
+      // A failing host call must not lose the lines queued behind this one.
+    }
+    if (pending_.empty()) break;
+    current = std::move(pending_.front());
+    pending_.pop_front();
+  }
+  running_ = false;
+}
+
+void Classifier::RefreshCallTexts() {
+  if (host_.MyCall() == myCall_ && host_.ConnectCall() == connectCall_ && !myCallDe_.empty()) return;
+  myCall_ = host_.MyCall();
+  connectCall_ = host_.ConnectCall();
+  myCallDe_ = myCall_ + " de";
+  nodePrompt_ = myCallDe_ + " " + connectCall_;
+}
+
+void Classifier::Classify(std::string_view received) {
+  host_.RememberFocus();
+
+  // Frames the engine monitors while a node is connected are not cluster text.
+  if (host_.NodeConnected() && HasMonitorMark(received, 1)) return;
+  if (received == lastLine_) return;
+  lastLine_.assign(received);
+
+  if (pane_.LineCount() > ClusterTextModel::kLineLimit) pane_.RemoveFirstLine();
+  if (talk_.LineCount() > TalkModel::kLineLimit) talk_.RemoveFirstLine();
+
+  bool reformatted = false;
+  std::string line = ReformatShowDx(received, &reformatted);
+  if (reformatted) pane_.AddPaneLine(pane_colour::kGrey, received);
+
+  RefreshCallTexts();
+  const auto stamped = [this](const std::string& text) { return LongTimeText(host_.GetClock().LocalNow()) + ": " + text; };
+
+  if (StartsWith(line, "DX de ") && history_.Test(line)) {
+    const std::string band = host_.LookupSpot(line);
+    lists_.FileSpot(line, band);
+    if (host_.Sound()) host_.PlaySpotSound();
+    const int page = host_.VisibleSpotPage();
+    if (page == kAllList || page == ListIndexOfBand(band)) host_.PresentCurrentSpot();
+    // Spots heard in monitored traffic have no other place to be seen as text.
+    if (host_.Telnet() == 0 && !host_.NodeConnected()) pane_.AddPaneLine(pane_colour::kBlack, line);
+  } else if (HasMonitorMark(line, 2)) {
+    pane_.AddPaneLine(pane_colour::kGrey, line);
+  } else if (StartsWith(line, "***")) {
+    pane_.AddPaneLine(pane_colour::kRed, line);
+  } else if (StartsWith(line, "To ALL de")) {
+    pane_.AddPaneLine(pane_colour::kRed, stamped(line));
+  } else if (StartsWith(line, "WCY de")) {
+    pane_.AddPaneLine(pane_colour::kBlue, stamped(line));
+  } else if (StartsWith(line, "WWV de")) {
+    pane_.AddPaneLine(pane_colour::kGreen, stamped(line));
+  } else {
+    pane_.AddPaneLine(pane_colour::kBlack, line);
+  }
+
+  if (host_.TelnetConnected()) {
+    if (Contains(line, "login:")) host_.SendTelnetLine(myCall_);
+    if (Contains(line, "password:")) host_.SendTelnetLine(host_.Password());
+  }
+
+  if (StartsWith(line, "User")) {
+    if (Contains(line, "has logged in")) users_.Add(SecondWord(line));
+    if (Contains(line, "logged out")) users_.Remove(SecondWord(line));
+  }
+
+  // "Q1ABC de Q2DEF: hello" is talk; "Q1ABC de Q9NODE  6-Dec-2026 2215Z >" the prompt.
+  if (StartsWith(line, myCallDe_) && !line.empty() && line.back() != '>' && !StartsWith(line, nodePrompt_)) {
+    ConvertDosLetters(line);
+    AddTalkLine(line);
+    if (host_.Sound()) host_.PlayTalkSound();
+  }
+  if (StartsWith(line, "Entering Talkmode")) {
+    ConvertDosLetters(line);
+    AddTalkLine(line);
+  }
+
+  if (userListCapture_) AddUserListing(line);
+  if (StartsWith(line, "Callsigns connected")) {
+    userListCapture_ = true;
+    users_.Clear();
+  }
+
+  if (StartsWith(line, "Talk ")) {
+    ConvertDosLetters(line);
+    AddTalkLine(line);
+  }
+
+  if (!usersRequested_ && StartsWith(line, nodePrompt_)) {
+    usersRequested_ = true;
+    host_.SendLine("sh/users");
+  }
+
+  if (host_.TelnetOut() == 1) host_.RelayLine(line);
+
+  host_.RestoreFocus();
+}
+
+// "Q1ABC     Q2DEF     Q3GHI-2" - names separated by two blanks or more, possibly
+// followed on the same line by the node's prompt.
+void Classifier::AddUserListing(const std::string& line) {
+  std::string t = line;
+  const size_t prompt = t.find(myCallDe_);
+  if (prompt != std::string::npos) t.erase(prompt);
+  t = Trim(t);
+  t.erase(std::remove(t.begin(), t.end(), '\r'), t.end());
+  std::string names;
+  names.reserve(t.size());
+  for (char c : t) {
+    if (c == '\n')
+      names += "  ";
+    else
+      names += c;
+  }
+  size_t pair;
+  while ((pair = names.find("  ")) != std::string::npos) {
+    users_.Add(std::string_view(names).substr(0, pair));
+    names = Trim(std::string_view(names).substr(pair + 1));
+  }
+  if (!Contains(names, " >")) users_.Add(names);
+  if (Contains(line, " >")) userListCapture_ = false;
+}
+
+void Classifier::AddTalkLine(std::string_view text) {
+  talk_.AppendLine(TalkLineText(host_.GetClock().LocalNow(), text));
+}
+
+void Classifier::AddMonitorText(std::string_view text) {
+  if (text.empty()) return;
+  monitorBuffer_.append(text.substr(0, text.size() - 1));
+  if (monitorBuffer_.empty() || monitorBuffer_.back() != '\r') return;
+  std::string buffer;
+  buffer.swap(monitorBuffer_);
+  size_t start = 0;
+  while (start < buffer.size()) {
+    const size_t cr = buffer.find('\r', start);
+    const std::string line = Trim(std::string_view(buffer).substr(start, cr - start));
+    start = cr + 1;
+    if (host_.Frozen()) {
+      host_.HoldMonitorLine(line);
+      continue;
+    }
+    if (!host_.NodeConnected()) ClassifyLine(line);
+    host_.ShowMonitorLine(line);
+  }
+}
+
+}  // namespace varnak

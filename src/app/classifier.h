@@ -1,0 +1,120 @@
+#pragma once
+// The one entry for every line the cluster sends, the operator sends and the program
+// writes for itself: ClassifyLine decides what the line is and routes it into the spot
+// lists, the cluster text pane, the talk pane, the user list, the login replies and the
+// relay.
+//
+// Responsibilities: the classifier keeps its own state (the previous line, the user
+// listing capture, whether "sh/users" was sent on this connection, the duplicate spot
+// history) and fills the session's models. Everything that belongs to the station - its
+// settings, its links, the callsign lookup, sounds, focus, the clock - it reaches
+// through ClassifierHost.
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "app/pane_models.h"
+#include "app/spot_lists.h"
+#include "app/spot_model.h"
+#include "core/clock.h"
+
+namespace varnak {
+
+class ClassifierHost {
+ public:
+  virtual ~ClassifierHost() = default;
+
+  // Settings, by their INI key names.
+  virtual const std::string& MyCall() const = 0;
+  virtual const std::string& ConnectCall() const = 0;
+  virtual const std::string& Password() const = 0;
+  virtual int Telnet() const = 0;     // 1 = Telnet link, 0 = packet link
+  virtual int TelnetOut() const = 0;  // 1 = relay every line
+  virtual bool Sound() const = 0;
+
+  // Link state.
+  virtual bool TelnetConnected() const = 0;
+  virtual bool NodeConnected() const = 0;
+  virtual bool Frozen() const { return false; }
+
+  // Time stamps of the panes and dates of the spot rows.
+  virtual const Clock& GetClock() const = 0;
+
+  // Text + CR LF on the Telnet connection, no echo.
+  virtual void SendTelnetLine(const std::string& text) = 0;
+  // Sends on the active link and classifies the sent line as an echo (which the
+  // classifier queues while it is busy).
+  virtual void SendLine(const std::string& text) = 0;
+  // The line + CR LF to the oldest relay client.
+  virtual void RelayLine(const std::string& line) = 0;
+
+  // Looks the spot line up, keeps the result as the current spot and returns its band
+  // text. Without a callsign lookup the band comes from the band table alone.
+  virtual std::string LookupSpot(const std::string& line) { return std::string(BandOfSpotLine(line)); }
+  // Shows the current spot: its lookup line and the automatic map displays.
+  virtual void PresentCurrentSpot() {}
+  virtual void PlaySpotSound() {}
+  virtual void PlayTalkSound() {}
+  // Page of the spot notebook in view: 0 "All", 1 to 13 the bands, 14 the search.
+  virtual int VisibleSpotPage() const { return kAllList; }
+  // The control that had the keyboard focus before a line was classified gets it back.
+  virtual void RememberFocus() {}
+  virtual void RestoreFocus() {}
+
+  // Monitored packet lines: held while frozen (the host appends line + CR to its held
+  // lines), otherwise shown in the monitor window.
+  virtual void HoldMonitorLine(const std::string& /*line*/) {}
+  virtual void ShowMonitorLine(const std::string& /*line*/) {}
+};
+
+class Classifier {
+ public:
+  Classifier(ClassifierHost& host, SpotLists& lists, ClusterTextModel& pane, TalkModel& talk, UserListModel& users);
+
+  // Never throws. A line that arrives while a line is being classified (the echo of
+  // "sh/users", a line read meanwhile) is queued and classified right after it.
+  void ClassifyLine(std::string_view line);
+
+  // Text of one monitored packet frame; lines are classified (when no node is
+  // connected) once a frame ends a line.
+  void AddMonitorText(std::string_view text);
+
+  void AddPaneLine(QRgb colour, std::string_view text) { pane_.AddPaneLine(colour, text); }
+  // "[mm-dd hh:mm] " + text into the talk pane.
+  void AddTalkLine(std::string_view text);
+
+  const std::string& LastLine() const { return lastLine_; }
+  bool UserListCapture() const { return userListCapture_; }
+  bool UsersRequested() const { return usersRequested_; }
+  // Cleared when the Telnet link goes down and when a packet connection is requested.
+  void SetUsersRequested(bool requested) { usersRequested_ = requested; }
+  // At every run of the start-up routine.
+  void ResetSpotHistory() { history_.Reset(); }
+  const SpotHistory& History() const { return history_; }
+  bool Busy() const { return running_; }
+
+ private:
+  void Classify(std::string_view line);
+  void AddUserListing(const std::string& line);
+  void RefreshCallTexts();
+
+  ClassifierHost& host_;
+  SpotLists& lists_;
+  ClusterTextModel& pane_;
+  TalkModel& talk_;
+  UserListModel& users_;
+
+  std::string lastLine_;
+  bool userListCapture_ = false;
+  bool usersRequested_ = false;
+  SpotHistory history_;
+
+  bool running_ = false;
+  std::deque<std::string> pending_;
+  std::string monitorBuffer_;
+
+  // MyCall + " de" and MyCall + " de " + ConnectCall, rebuilt when the settings change.
+  std::string myCall_, connectCall_, myCallDe_, nodePrompt_;
+};
+
+}  // namespace varnak

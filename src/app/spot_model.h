@@ -1,0 +1,102 @@
+#pragma once
+// What a DX spot is inside the program, and the small text rules around spots, talk and
+// the user list. Plain C++: the classifier and the list models build on these.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/clock.h"
+
+namespace varnak {
+
+// The fourteen spot lists, in notebook page order: page 0 is "All", pages 1 to 13 the
+// bands of kBandTexts in the same order.
+inline constexpr int kSpotListCount = 14;
+inline constexpr int kAllList = 0;
+inline constexpr std::array<std::string_view, 13> kBandTexts = {
+    "160", "80", "40", "30", "20", "17", "15", "12", "10", "6", "2", "70cm", "SHF"};
+inline constexpr std::array<std::string_view, kSpotListCount> kSpotListFiles = {
+    "dx.dxc", "160.dxc", "80.dxc", "40.dxc", "30.dxc", "20.dxc", "17.dxc",
+    "15.dxc", "12.dxc",  "10.dxc", "6.dxc",  "2.dxc",  "70cm.dxc", "shf.dxc"};
+inline constexpr std::array<std::string_view, kSpotListCount> kSpotPageTitles = {
+    "All", "160m", "80m", "40m", "30m", "20m", "17m", "15m", "12m", "10m", "6m", "2m", "70cm", "SHF"};
+// A band list is trimmed when a new row's index passes this; "All" at twice as much.
+inline constexpr int kBandListTrimIndex = 1000;
+inline constexpr int kAllListTrimIndex = 2000;
+inline constexpr int kTrimBlock = 100;
+
+// Band text of a frequency in kHz: the band whose lowest frequency is the greatest one
+// not above it; below 1810 gives the empty text.
+std::string_view BandTextOfKhz(long long khz);
+// Band of a frequency token such as "14025.0": the integer before the first "."; a token
+// without "." or with no number before it gives the empty band.
+std::string_view BandOfFrequencyToken(std::string_view token);
+// The frequency token of a spot line: the first blank-separated word after the first ":".
+//   DX de Q2ABC:     14025.0  Q3DEF        up 2                        2215Z
+std::string_view FrequencyTokenOfSpot(std::string_view line);
+std::string_view BandOfSpotLine(std::string_view line);
+// List (and page) index of a band text: 1 to 13, or 0 ("All" only) for any other text.
+int ListIndexOfBand(std::string_view band);
+
+// Turns one line of a DX listing into a spot line; any other line comes back trimmed.
+//   14025.0  Q3DEF        6-Dec-2026 2215Z  up 2                          <Q2ABC>
+// becomes "DX de Q2ABC:     14025.0  Q3DEF        up 2 ... 2215Z|6-Dec".
+// *reformatted tells which of the two happened.
+std::string ReformatShowDx(std::string_view line, bool* reformatted = nullptr);
+
+// The duplicate filter: the keys of the last 50 spots.
+class SpotHistory {
+ public:
+  static constexpr size_t kSlots = 50;
+  static constexpr size_t kKeyLength = 75;
+  SpotHistory() { Reset(); }
+  // Every slot becomes the text "\x01", which no received line matches.
+  void Reset();
+  // True when no slot holds the line's first 75 characters; records them either way,
+  // so a spot repeated often stays in the ring.
+  bool Test(std::string_view line);
+  // Oldest first.
+  std::vector<std::string> Slots() const;
+
+ private:
+  std::array<std::string, kSlots> slots_;
+  size_t oldest_ = 0;
+};
+
+// Replaces the twelve DOS code-page letters by the same letters of the ANSI code page.
+void ConvertDosLetters(std::string& text);
+
+// "[mm-dd hh:mm] " + text, the form of every talk pane line.
+std::string TalkLineText(const DateTime& now, std::string_view text);
+// Hours, minutes and seconds joined by ":", as announcements are stamped in the pane.
+std::string LongTimeText(const DateTime& now);
+
+// Keeps the last n rows (all of them when there are no more than n).
+void KeepLastRows(std::vector<std::string>& rows, size_t n);
+
+// The connected users: row 0 is the header, the data rows are sorted without regard to
+// case and hold no duplicates.
+class UserList {
+ public:
+  static constexpr std::string_view kHeader = "Local users";
+  UserList() { Clear(); }
+  // Back to the header and one empty data row.
+  void Clear();
+  // Trims the name; ignores it when empty or when any row, header included, holds it.
+  // Returns whether the list changed.
+  bool Add(std::string_view name);
+  // Deletes every row equal to the name.
+  bool Remove(std::string_view name);
+  const std::vector<std::string>& Rows() const { return rows_; }
+
+ private:
+  std::vector<std::string> rows_;
+};
+
+// The rows whose upper-cased text contains the upper-cased search text, top to bottom;
+// when none does, the one line "\"<text>\" not found!".
+std::vector<std::string> SearchRows(const std::vector<std::string>& rows, std::string_view text);
+
+}  // namespace varnak

@@ -1,0 +1,58 @@
+#pragma once
+// Views of the spot lists, the search results and the user list: one column, fixed-pitch
+// font, whole-row selection.
+#include <QListView>
+#include <QTableView>
+
+namespace varnak {
+
+class BatchedListProxy;
+class SpotListModel;
+class SearchResultsModel;
+class UserListModel;
+
+// One spot list on its notebook page. It selects and shows the row the program selects
+// (the newest spot), and reports mouse presses so the window can freeze the lists and
+// look the row up. New rows reach the view in batches (BatchedListProxy), so a burst of
+// spots lays the list out and paints it once.
+class SpotListView : public QListView {
+  Q_OBJECT
+ public:
+  explicit SpotListView(SpotListModel* model, QWidget* parent = nullptr);
+  SpotListModel* spotModel() const { return model_; }
+  BatchedListProxy* shownModel() const { return proxy_; }
+
+ signals:
+  // Any mouse button pressed on a row; text is the row as stored (Windows-1252 bytes
+  // in a QByteArray, ready for the lookup).
+  void rowPressed(int row, const QByteArray& text, Qt::MouseButton button);
+
+ public slots:
+  // Shows the rows added so far and selects the row the program selected last.
+  void Sync();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void FollowSelection();
+  SpotListModel* model_;
+  BatchedListProxy* proxy_;
+  bool scrollPending_ = false;
+};
+
+class SearchResultsView : public QListView {
+  Q_OBJECT
+ public:
+  explicit SearchResultsView(SearchResultsModel* model, QWidget* parent = nullptr);
+};
+
+// The users list with its header cell "Local users".
+class UserListView : public QTableView {
+  Q_OBJECT
+ public:
+  explicit UserListView(UserListModel* model, QWidget* parent = nullptr);
+};
+
+}  // namespace varnak

@@ -1,0 +1,268 @@
+#include "app/classifier.h"
+
+#include <gtest/gtest.h>
+
+#include "recording_host.h"
+
+using namespace varnak;
+using varnak::test::RecordingHost;
+
+namespace {
+
+std::string Spot(const std::string& call, const std::string& freq = "14025.0") {
+  return "DX de Q2ABC:     " + freq + "  " + call + "        up 2                       2215Z";
+}
+
+}  // namespace
+
+TEST(Classifier, RepeatFilterDropsOnlyImmediateRepeats) {
+  RecordingHost h;
+  h.telnetOut = 1;
+  for (const char* line : {"hello", "hello", "other", "hello", "", ""}) h.classifier.ClassifyLine(line);
+  EXPECT_EQ(h.PaneTexts(), (std::vector<std::string>{"hello", "other", "hello", ""}));
+  EXPECT_EQ(h.relayed, h.PaneTexts());  // dropped lines are not relayed either
+  EXPECT_EQ(h.focusGiven, 4);
+  EXPECT_EQ(h.classifier.LastLine(), "");
+}
+
+TEST(Classifier, MonitoredFramesDroppedWhileNodeConnected) {
+  RecordingHost h;
+  h.telnet = 0;
+  h.nodeConnected = true;
+  h.telnetOut = 1;
+  h.classifier.ClassifyLine("1:Fm Q3X To Q4Y <UI>");
+  EXPECT_TRUE(h.PaneTexts().empty());
+  EXPECT_TRUE(h.relayed.empty());
+  EXPECT_EQ(h.classifier.LastLine(), "");
+  h.nodeConnected = false;
+  h.classifier.ClassifyLine("10:Fm Q3X To Q4Y <UI>");
+  EXPECT_EQ(h.LastPaneLine().colour, pane_colour::kGrey);
+}
+
+TEST(Classifier, SpotsFiledOnceIntoBandAndAll) {
+  RecordingHost h;
+  h.sound = true;
+  h.page = 5;  // 20m
+  h.classifier.ClassifyLine(Spot("Q3DEF") + "\a\a");  // DX Spider's BELs are trimmed
+  h.classifier.ClassifyLine("something else");
+  h.classifier.ClassifyLine(Spot("Q3DEF"));  // within 50 spots: a plain black pane line
+  h.classifier.ClassifyLine(Spot("Q3NOB", "14025"));  // no decimal point: "All" only
+  ASSERT_EQ(h.lists.List(5)->rowCount(), 2);
+  EXPECT_EQ(h.lists.List(5)->Row(1), Spot("Q3DEF") + " | 12-06");
+  EXPECT_EQ(h.lists.All()->Rows(),
+            (std::vector<std::string>{"", Spot("Q3DEF") + " | 12-06", Spot("Q3NOB", "14025") + " | 12-06"}));
+  EXPECT_EQ(h.PaneTexts(), (std::vector<std::string>{"something else", Spot("Q3DEF")}));
+  EXPECT_EQ(h.spotSounds, 2);
+  EXPECT_EQ(h.presented, 1);  // the band-less spot is not on the 20m page
+  EXPECT_EQ(h.lists.All()->SelectedRow(), 2);
+}
+
+TEST(Classifier, SpotsFromMonitoredTrafficAlsoGoToThePane) {
+  RecordingHost h;
+  h.telnet = 0;
+  h.classifier.ClassifyLine(Spot("Q3DEF", "7010.0"));
+  EXPECT_EQ(h.PaneTexts(), std::vector<std::string>{Spot("Q3DEF", "7010.0")});
+  EXPECT_EQ(h.lists.List(3)->rowCount(), 2);
+}
+
+TEST(Classifier, TrimsBandListAt1001AndAllAt2001AndSavesThem) {
+  RecordingHost h;
+  for (int i = 1; i <= 1000; ++i) h.classifier.ClassifyLine(Spot("Q" + std::to_string(i), "7010.0"));
+  EXPECT_EQ(h.lists.List(3)->rowCount(), 1001);
+  EXPECT_TRUE(h.saved.empty());
+  h.classifier.ClassifyLine(Spot("Q1001", "7010.0"));
+  ASSERT_EQ(h.saved.size(), 1u);
+  EXPECT_EQ(h.saved[0].first, "40.dxc");
+  EXPECT_EQ(h.saved[0].second.size(), 902u);
+  EXPECT_EQ(h.saved[0].second.front(), Spot("Q100", "7010.0") + " | 12-06");
+  EXPECT_EQ(h.saved[0].second.back(), Spot("Q1001", "7010.0") + " | 12-06");
+  EXPECT_EQ(h.lists.List(3)->SelectedRow(), 901);
+
+  for (int i = 1; i <= 999; ++i) h.classifier.ClassifyLine(Spot("R" + std::to_string(i), "1000.0"));
+  EXPECT_EQ(h.lists.All()->rowCount(), 2001);
+  EXPECT_EQ(h.saved.size(), 1u);
+  h.classifier.ClassifyLine(Spot("R1000", "1000.0"));
+  ASSERT_EQ(h.saved.size(), 2u);
+  EXPECT_EQ(h.saved[1].first, "dx.dxc");
+  EXPECT_EQ(h.saved[1].second.size(), 1902u);
+  EXPECT_EQ(h.lists.All()->rowCount(), 1902);
+}
+
+TEST(Classifier, ListingLineShownGreyAndFiledAsSpot) {
+  RecordingHost h;
+  const std::string listing = "  14025.0  Q3DEF       6-Dec-2026 2215Z up 2                          <Q2ABC>";
+  h.classifier.ClassifyLine(listing);
+  ASSERT_EQ(h.PaneTexts(), std::vector<std::string>{listing});
+  EXPECT_EQ(h.LastPaneLine().colour, pane_colour::kGrey);
+  ASSERT_EQ(h.lists.List(5)->rowCount(), 2);
+  EXPECT_EQ(h.lookedUp.at(0), ReformatShowDx(listing));
+  EXPECT_NE(h.lists.List(5)->Row(1).find("2215Z|6-Dec | 12-06"), std::string::npos);
+}
+
+TEST(Classifier, ColoursAndTimeStampsOfThePane) {
+  RecordingHost h;
+  h.classifier.ClassifyLine("To ALL de Q2ABC: contest starts\a\a");
+  h.classifier.ClassifyLine("WCY de DK0WCY-2 <21> : K=3 expK=2 A=12");
+  h.classifier.ClassifyLine("WWV de W1AW <18>:   SFI=150, A=10, K=2");
+  h.classifier.ClassifyLine("*** Varnak started");
+  h.classifier.ClassifyLine("To LOCAL de Q2ABC: coffee");
+  h.classifier.ClassifyLine("q1:Fm Q3X To Q4Y");
+  const auto& lines = h.pane.Lines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0].text, "21:07:45: To ALL de Q2ABC: contest starts");
+  EXPECT_EQ(lines[0].colour, pane_colour::kRed);
+  EXPECT_EQ(lines[1].text, "21:07:45: WCY de DK0WCY-2 <21> : K=3 expK=2 A=12");
+  EXPECT_EQ(lines[1].colour, pane_colour::kBlue);
+  EXPECT_EQ(lines[2].colour, pane_colour::kGreen);
+  EXPECT_EQ(lines[2].text.substr(0, 10), "21:07:45: ");
+  EXPECT_EQ(lines[3].text, "*** Varnak started");
+  EXPECT_EQ(lines[3].colour, pane_colour::kRed);
+  EXPECT_EQ(lines[4].text, "To LOCAL de Q2ABC: coffee");
+  EXPECT_EQ(lines[4].colour, pane_colour::kBlack);
+  EXPECT_EQ(lines[5].colour, pane_colour::kGrey);
+  EXPECT_EQ(h.pane.data(h.pane.index(1), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
+}
+
+TEST(Classifier, PaneLimitsRemoveOneLinePerClassifiedLine) {
+  RecordingHost h;
+  for (int i = 0; i < 1500; ++i) h.classifier.ClassifyLine("line " + std::to_string(i));
+  EXPECT_EQ(h.pane.LineCount(), 1001);
+  EXPECT_EQ(h.pane.Lines().back().text, "line 1499");
+  for (int i = 0; i < 400; ++i) h.classifier.ClassifyLine("Talk " + std::to_string(i));
+  EXPECT_EQ(h.talk.LineCount(), 301);
+}
+
+TEST(Classifier, LoginAndPasswordRepliesOnlyOnTelnet) {
+  RecordingHost h;
+  h.classifier.ClassifyLine("Please enter your call: login:");
+  h.classifier.ClassifyLine("password:");
+  EXPECT_EQ(h.telnetSent, (std::vector<std::string>{"Q1ABC", "secret"}));
+  h.telnetConnected = false;
+  h.classifier.ClassifyLine("login: ");
+  EXPECT_EQ(h.telnetSent.size(), 2u);
+}
+
+TEST(Classifier, UsersLogInAndOut) {
+  RecordingHost h;
+  h.classifier.ClassifyLine("User Q5XY has logged in");
+  h.classifier.ClassifyLine("x");
+  h.classifier.ClassifyLine("User Q5XY has logged in");
+  h.classifier.ClassifyLine("User q4ab has logged in");
+  EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"q4ab", "Q5XY"}));
+  EXPECT_EQ(h.users.headerData(0, Qt::Horizontal).toString(), "Local users");
+  h.classifier.ClassifyLine("User Q5XY logged out");
+  EXPECT_EQ(h.users.Names(), std::vector<std::string>{"q4ab"});
+  h.classifier.ClassifyLine("User");
+  h.classifier.ClassifyLine("User  has logged in");
+  EXPECT_EQ(h.users.Names(), std::vector<std::string>{"q4ab"});
+}
+
+TEST(Classifier, TalkConvertsDosLettersAndRings) {
+  RecordingHost h;
+  h.sound = true;
+  h.telnetOut = 1;
+  h.classifier.ClassifyLine("Q1ABC de Q2DEF: sch\x94n");
+  EXPECT_EQ(h.TalkLines(), std::vector<std::string>{"[12-06 21:07] Q1ABC de Q2DEF: sch\xf6n"});
+  EXPECT_EQ(h.PaneTexts(), std::vector<std::string>{"Q1ABC de Q2DEF: sch\x94n"});  // as received
+  EXPECT_EQ(h.relayed.back(), "Q1ABC de Q2DEF: sch\xf6n");
+  EXPECT_EQ(h.talkSounds, 1);
+  h.classifier.ClassifyLine("Talk \x81" "ber Q2DEF");
+  h.classifier.ClassifyLine("Entering Talkmode with Q2DEF");
+  h.classifier.ClassifyLine("Q1ABC de Q2DEF 12-06 >");  // ends with ">": not talk
+  EXPECT_EQ(h.talk.LineCount(), 3);
+  EXPECT_EQ(h.TalkLines()[1], "[12-06 21:07] Talk \xfc" "ber Q2DEF");
+  EXPECT_EQ(h.talkSounds, 1);
+}
+
+TEST(Classifier, FirstPromptAsksForUsersOncePerConnection) {
+  RecordingHost h;
+  h.telnetOut = 1;
+  const std::string prompt = "Q1ABC de Q9NODE  6-Dec-2026 2215Z dxspider >";
+  h.classifier.ClassifyLine(prompt);
+  EXPECT_EQ(h.sent, std::vector<std::string>{"sh/users"});
+  EXPECT_TRUE(h.talk.Lines().empty());  // the prompt is no talk
+  // The echo is classified after the prompt, not inside it.
+  EXPECT_EQ(h.PaneTexts(), (std::vector<std::string>{prompt, "sh/users"}));
+  EXPECT_EQ(h.relayed, (std::vector<std::string>{prompt, "sh/users"}));
+  EXPECT_FALSE(h.classifier.Busy());
+  h.classifier.ClassifyLine("x");
+  h.classifier.ClassifyLine(prompt);
+  EXPECT_EQ(h.sent.size(), 1u);
+  h.classifier.SetUsersRequested(false);  // the link went down and came back
+  h.classifier.ClassifyLine("x");
+  h.classifier.ClassifyLine(prompt);
+  EXPECT_EQ(h.sent.size(), 2u);
+  // A talk line from the node itself is not the prompt.
+  h.classifier.ClassifyLine("Q1ABC de Q9NODE2: hi");
+  EXPECT_EQ(h.sent.size(), 2u);
+}
+
+TEST(Classifier, UserListingCapturedUntilThePrompt) {
+  RecordingHost h;
+  h.classifier.ClassifyLine("User Q8OLD has logged in");
+  h.classifier.ClassifyLine("Callsigns connected to Q9NODE");
+  EXPECT_TRUE(h.classifier.UserListCapture());
+  EXPECT_TRUE(h.users.Names().empty());
+  h.classifier.ClassifyLine("Q2AA  Q3BB  q1cc");
+  EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"q1cc", "Q2AA", "Q3BB"}));
+  h.classifier.ClassifyLine("Q4DD     Q5EE  Q1ABC de Q9NODE  6-Dec-2026 2215Z >");
+  EXPECT_FALSE(h.classifier.UserListCapture());
+  EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"q1cc", "Q2AA", "Q3BB", "Q4DD", "Q5EE"}));
+  h.classifier.ClassifyLine("Q6FF  Q7GG");
+  EXPECT_EQ(h.users.Names().size(), 5u);
+}
+
+TEST(Classifier, RelayOnlyWithTelnetOut) {
+  RecordingHost h;
+  h.classifier.ClassifyLine("*** Varnak started");
+  h.classifier.ClassifyLine(Spot("Q3DEF"));
+  EXPECT_TRUE(h.relayed.empty());
+  h.telnetOut = 1;
+  h.classifier.ClassifyLine(Spot("Q3XYZ") + "\a\a");
+  h.classifier.ClassifyLine("*** Connected to node");
+  EXPECT_EQ(h.relayed, (std::vector<std::string>{Spot("Q3XYZ"), "*** Connected to node"}));
+}
+
+TEST(Classifier, MonitoredFramesAssembledIntoLines) {
+  RecordingHost h;
+  h.telnet = 0;
+  // Each frame text carries one byte more at its end than the line text.
+  h.classifier.AddMonitorText("1:Fm Q3X To Q4Y <UI>:\r" + Spot("Q3DEF", "14025.0").substr(0, 20) + '\0');
+  EXPECT_TRUE(h.monitor.empty());
+  h.classifier.AddMonitorText(Spot("Q3DEF", "14025.0").substr(20) + "\r" + '\0');
+  EXPECT_EQ(h.monitor, (std::vector<std::string>{"1:Fm Q3X To Q4Y <UI>:", Spot("Q3DEF")}));
+  EXPECT_EQ(h.lists.List(5)->rowCount(), 2);
+  h.frozen = true;
+  h.classifier.AddMonitorText(std::string(" a \rb\r\r", 7) + "x");
+  EXPECT_EQ(h.held, "a\rb\r\r");
+  h.frozen = false;
+  h.nodeConnected = true;
+  const auto paneLines = h.pane.LineCount();
+  h.classifier.AddMonitorText("c\rx");
+  EXPECT_EQ(h.monitor.back(), "c");
+  EXPECT_EQ(h.pane.LineCount(), paneLines);  // shown, not classified
+}
+
+TEST(Classifier, SearchFindsRowsAndPaneLines) {
+  RecordingHost h;
+  h.classifier.ClassifyLine(Spot("Q3DEF"));
+  h.classifier.ClassifyLine("To ALL de Q2ABC: QSL via Q3DEF");
+  SearchResultsModel results;
+  SearchSpots(SearchMode::Dx, "q3def", *h.lists.All(), h.pane, results);
+  EXPECT_EQ(results.Lines().size(), 1u);
+  SearchSpots(SearchMode::Announce, "qsl", *h.lists.All(), h.pane, results);
+  EXPECT_EQ(results.Lines().front(), "21:07:45: To ALL de Q2ABC: QSL via Q3DEF");
+  SearchSpots(SearchMode::Announce, "nothing", *h.lists.All(), h.pane, results);
+  EXPECT_EQ(results.Lines().front(), "\"nothing\" not found!");
+}
+
+TEST(Classifier, HostileInputNeverEscapes) {
+  RecordingHost h;
+  h.telnetOut = 1;
+  const std::string odd[] = {std::string("\0\xff\0", 3), std::string(10240, 'x'), "      ", "DX de ",
+                             "DX de :", "Callsigns connected", std::string(10000, ' ') + "  >", "User ",
+                             "1.  X 1-2 >", "14025.0  Q3DEF  6Dec2026 2215Z up 2 <Q2ABC>"};
+  for (const auto& line : odd) h.classifier.ClassifyLine(line);
+  for (const auto& line : odd) h.classifier.ClassifyLine(line + "\n");
+  for (int i = 0; i < kSpotListCount; ++i) EXPECT_GE(h.lists.List(i)->rowCount(), 1);
+}

@@ -1,0 +1,254 @@
+#include <QDir>
+#include <QHeaderView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "core/ini_file.h"
+#include "support/temp_dir.h"
+#include "ui/main_window.h"
+
+using namespace varnak;
+
+namespace {
+const char* kTable =
+    "No\tCall\tSoftware\tLocation\tHost\tPort\r\n"
+    "110\tQ9AAA\tDX Spider\tNorth\taaa.example\t8000\r\n"
+    "117\tq9bbb\tDX Spider\tSouth\tbbb.example\t23\r\n"
+    "112\tQ9CCC-2\tAR\tEast\tccc.example\t7300\r\n";
+
+// A station folder that is also the working directory, as at program start.
+struct SetupRig {
+  SetupRig(const std::string& ini, const std::string& table) {
+    old = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.path().string()));
+    dir.Write("Varnak.ini", ini);
+    if (!table.empty()) dir.Write("telnet.cfg", table);
+    form = std::make_unique<TForm1>(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45}));
+    SetupRig& self = *this;
+    auto& st = form->station();
+    st.DisconnectTelnet = [&self] { self.calls.push_back("DisconnectTelnet"); };
+    st.CloseEngine = [&self] { self.calls.push_back("CloseEngine"); };
+    st.CloseRelay = [&self] { self.calls.push_back("CloseRelay"); };
+    st.DisconnectAction = [&self] { self.calls.push_back("DisconnectAction"); };
+    st.OpenEngine = [&self](const std::string& host, const std::string& port) {
+      self.calls.push_back("OpenEngine " + host + ":" + port);
+    };
+    st.OpenRelay = [&self](int port) { self.calls.push_back("OpenRelay " + std::to_string(port)); };
+    dlg = new TSetupDlg(st, form.get());
+    dlg->informationBox = [&self](const QString& t) { self.messages << t; };
+    dlg->errorBox = [&self](const QString& t) { self.messages << t; };
+    dlg->confirmBox = [&self](const QString& t) {
+      self.messages << t;
+      return self.answerYes;
+    };
+  }
+  ~SetupRig() {
+    form.reset();
+    QDir::setCurrent(old);
+  }
+  QStringList Column(int c) const {
+    QStringList out;
+    for (int r = 0; r < dlg->TelnetGrid->rowCount(); ++r) out << dlg->TelnetGrid->item(r, c)->text();
+    return out;
+  }
+  void ClickRow(int row) {
+    QRect cell = dlg->TelnetGrid->visualRect(dlg->TelnetGrid->model()->index(row, 1));
+    QTest::mouseClick(dlg->TelnetGrid->viewport(), Qt::LeftButton, {}, cell.center());
+  }
+
+  test::TempDir dir;
+  QString old;
+  std::unique_ptr<TForm1> form;
+  TSetupDlg* dlg = nullptr;
+  std::vector<std::string> calls;
+  QStringList messages;
+  bool answerYes = false;
+};
+
+const char* kPacketIni =
+    "[AGWlink]\r\nMyCall=Q1ABC\r\nMyLocator=JO57XQ\r\nConnectCall=Q9AAA\r\n"
+    "[TelnetLink]\r\nTelnet=0\r\nTelnetDbPos=117\r\n";
+}  // namespace
+
+TEST(SetupDialog, ActivationFillsFieldsAndEnablesByLinkKind) {
+  SetupRig s(kPacketIni, kTable);
+  s.dlg->show();
+  EXPECT_EQ(s.dlg->Edit1->text(), "Q1ABC");
+  EXPECT_EQ(s.dlg->Edit2->text(), "Q9AAA");
+  EXPECT_EQ(s.dlg->ConnectGroup->ItemIndex(), 0);
+  EXPECT_EQ(s.dlg->ClearDxGroup->ItemIndex(), 1);  // ClearDx false: "Save DX-list?" Yes
+  EXPECT_TRUE(s.dlg->Edit3->isEnabled());
+  EXPECT_FALSE(s.dlg->TelnetGrid->isEnabled());
+  EXPECT_FALSE(s.dlg->Edit12->isEnabled());  // the group's click handler ran
+  EXPECT_FALSE(s.dlg->Edit6->isEnabled());
+  EXPECT_TRUE(s.dlg->TelnetGrid->isColumnHidden(0));
+  EXPECT_EQ(s.dlg->TelnetGrid->columnWidth(4), 180);
+  // The row numbered TelnetDbPos is the selected cluster.
+  EXPECT_EQ(s.dlg->TelnetGrid->currentRow(), 1);
+  EXPECT_EQ(s.dlg->EditName->text(), "q9bbb");
+  EXPECT_EQ(s.dlg->EditPort->text(), "23");
+
+  s.dlg->ConnectGroup->Item(1)->click();
+  EXPECT_FALSE(s.dlg->Edit3->isEnabled());
+  EXPECT_TRUE(s.dlg->TelnetGrid->isEnabled());
+  EXPECT_TRUE(s.dlg->Edit12->isEnabled());
+  s.dlg->TelnetOutGroup->Item(1)->click();
+  EXPECT_TRUE(s.dlg->Edit6->isEnabled());
+  EXPECT_TRUE(s.dlg->EditBind->isEnabled());
+  EXPECT_TRUE(s.messages.isEmpty()) << s.messages.join("|").toStdString();
+}
+
+TEST(SetupDialog, SaveSwitchesToTelnetAndRunsStartUpAgain) {
+  SetupRig s(kPacketIni, kTable);
+  s.form->show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !s.form->Edit3->text().isEmpty(); }, 2000));
+  EXPECT_TRUE(s.form->windowTitle().endsWith(" - AGW Packet Engine"));
+  s.calls.clear();
+
+  s.dlg->show();
+  s.dlg->ConnectGroup->Item(1)->click();
+  s.ClickRow(2);  // Q9CCC-2 on ccc.example:7300, no password file
+  EXPECT_EQ(s.dlg->Edit2->text(), "Q9CCC-2");
+  EXPECT_EQ(s.dlg->EditHost->text(), "ccc.example");
+  EXPECT_EQ(s.dlg->Edit12->text(), "");
+  s.dlg->Edit12->setText("secret");
+  QTest::mouseClick(s.dlg->OKBtn, Qt::LeftButton);
+
+  EXPECT_TRUE(s.messages.isEmpty()) << s.messages.join("|").toStdString();
+  EXPECT_FALSE(s.dlg->isVisible());
+  // The packet link in force before the change is the one closed.
+  EXPECT_EQ(s.calls, (std::vector<std::string>{"CloseEngine"}));
+  const Settings& st = s.form->station().settings();
+  EXPECT_EQ(st.Telnet, 1);
+  EXPECT_EQ(st.TelnetDbPos, 112);
+  EXPECT_EQ(st.ClusterHost, "ccc.example");
+  EXPECT_EQ(st.ClusterPort, 7300);
+  EXPECT_EQ(st.Password, "secret");
+  EXPECT_TRUE(s.form->windowTitle().endsWith(" - Telnet - ccc.example")) << s.form->windowTitle().toStdString();
+  EXPECT_EQ(s.form->Edit3->text(), "Q9CCC-2");
+  IniFile ini;
+  ini.Load(s.dir / "Varnak.ini");
+  EXPECT_EQ(ini.ReadInteger("TelnetLink", "Telnet", -1), 1);
+  EXPECT_EQ(ini.ReadInteger("TelnetLink", "TelnetDbPos", -1), 112);
+  EXPECT_EQ(ini.ReadString("AGWlink", "ConnectCall", ""), "Q9CCC-2");
+  EXPECT_EQ(ReadPasswordFile(s.dir / "Q9CCC-2.pw"), "secret");
+  EXPECT_EQ(s.dir.Read("telnet.cfg"), kTable);
+}
+
+TEST(SetupDialog, PlaceholdersAndBadNumbersStopSaveWithoutHalfWrittenFiles) {
+  const std::string ini = std::string(kPacketIni) + "[Font]\r\nSize=10\r\n";
+  SetupRig s(ini, kTable);
+  s.dlg->show();
+  s.dlg->Edit1->setText("NOCALL");
+  QTest::mouseClick(s.dlg->OKBtn, Qt::LeftButton);
+  EXPECT_EQ(s.messages, QStringList{"Your callsign in the MyCall field please!"});
+  EXPECT_TRUE(s.calls.empty());
+  s.dlg->Edit1->setText("Q1NEW");
+  s.dlg->Edit7->setText("AA00AA");
+  EXPECT_FALSE(s.dlg->OKBtnClick());
+  EXPECT_EQ(s.messages.last(), "Your locator in the MyLocator field please!");
+  s.dlg->Edit7->setText("JO57XQ");
+
+  s.messages.clear();
+  s.dlg->Edit5->setText("one");
+  EXPECT_FALSE(s.dlg->OKBtnClick());
+  EXPECT_EQ(s.messages, QStringList{"'one' is not a valid integer value"});
+  EXPECT_TRUE(s.dlg->isVisible());
+  EXPECT_EQ(s.calls, (std::vector<std::string>{"CloseEngine"}));  // links stay closed
+  EXPECT_EQ(s.form->station().settings().MyCall, "Q1NEW");        // taken over before the bad one
+  EXPECT_EQ(s.dir.Read("Varnak.ini"), ini);
+  EXPECT_EQ(s.dir.Read("telnet.cfg"), kTable);
+
+  // A bad font size comes after the table is written, before the settings are.
+  s.messages.clear();
+  s.dlg->Edit5->setText("1");
+  s.dlg->TelnetGrid->item(0, 3)->setText("Far north");
+  s.dlg->Edit11->setText("12pt");
+  EXPECT_FALSE(s.dlg->OKBtnClick());
+  EXPECT_EQ(s.messages, QStringList{"'12pt' is not a valid integer value"});
+  EXPECT_NE(s.dir.Read("telnet.cfg").find("Far north"), std::string::npos);
+  EXPECT_EQ(s.dir.Read("Varnak.ini"), ini);
+}
+
+TEST(SetupDialog, AddNumbersNewRowsAfterTheHighest) {
+  SetupRig s(kPacketIni, kTable);
+  EXPECT_EQ(s.form->station().settings().NextClusterNumber, 118);
+  s.dlg->show();
+  s.dlg->ConnectGroup->Item(1)->click();
+  QTest::mouseClick(s.dlg->Button1, Qt::LeftButton);
+  QTest::mouseClick(s.dlg->Button1, Qt::LeftButton);
+  EXPECT_EQ(s.Column(0), (QStringList{"110", "117", "112", "118", "119"}));
+  EXPECT_EQ(s.dlg->TelnetGrid->currentRow(), 4);
+  EXPECT_EQ(s.dlg->TelnetGrid->currentColumn(), 1);
+  EXPECT_EQ(s.form->station().settings().NextClusterNumber, 120);
+
+  // "Delete" asks first and removes the current row only on Yes.
+  QTest::mouseClick(s.dlg->Button3, Qt::LeftButton);
+  EXPECT_EQ(s.messages, QStringList{"Delete this?"});
+  EXPECT_EQ(s.dlg->TelnetGrid->rowCount(), 5);
+  s.answerYes = true;
+  QTest::mouseClick(s.dlg->Button3, Qt::LeftButton);
+  EXPECT_EQ(s.Column(0), (QStringList{"110", "117", "112", "118"}));
+}
+
+TEST(SetupDialog, HeadingClicksSortNumbersAsNumbersAndTextWithoutCase) {
+  SetupRig s(kPacketIni, kTable);
+  s.dlg->show();
+  s.dlg->ConnectGroup->Item(1)->click();
+  QHeaderView* header = s.dlg->TelnetGrid->horizontalHeader();
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(5) + 5, 5));
+  EXPECT_EQ(s.Column(5), (QStringList{"23", "7300", "8000"}));
+  s.dlg->SortTelnetGrid(5, false);  // right click: descending
+  EXPECT_EQ(s.Column(5), (QStringList{"8000", "7300", "23"}));
+  s.dlg->SortTelnetGrid(1, true);
+  EXPECT_EQ(s.Column(1), (QStringList{"Q9AAA", "q9bbb", "Q9CCC-2"}));
+  s.dlg->SortTelnetGrid(1, false);
+  EXPECT_EQ(s.Column(1), (QStringList{"Q9CCC-2", "q9bbb", "Q9AAA"}));
+  // The selected cluster moves with its row, and "Save" writes the sorted order.
+  EXPECT_EQ(s.dlg->TelnetGrid->currentRow(), 1);
+  ASSERT_TRUE(s.dlg->OKBtnClick());
+  EXPECT_EQ(s.form->station().settings().TelnetDbPos, 117);
+  EXPECT_EQ(s.dir.Read("telnet.cfg").substr(s.dir.Read("telnet.cfg").find("\r\n") + 2, 4), "112\t");
+}
+
+TEST(SetupDialog, RowClickLoadsOrEmptiesThePassword) {
+  SetupRig s(kPacketIni, kTable);
+  ASSERT_TRUE(WritePasswordFile(s.dir / "Q9AAA.pw", "abc"));
+  s.dlg->show();
+  s.dlg->ConnectGroup->Item(1)->click();
+  s.ClickRow(0);
+  EXPECT_EQ(s.dlg->Edit12->text(), "abc");
+  s.ClickRow(1);  // q9bbb has no password file
+  EXPECT_EQ(s.dlg->Edit12->text(), "");
+  EXPECT_EQ(s.dlg->Edit2->text(), "Q9BBB");  // the callsign box holds upper case
+  EXPECT_EQ(s.form->station().settings().Password, "abc");  // the setting keeps its value until Save
+  ASSERT_TRUE(s.dlg->OKBtnClick());
+  EXPECT_EQ(ReadPasswordFile(s.dir / "Q9BBB.pw"), "");
+  EXPECT_TRUE(std::filesystem::exists(s.dir / "Q9BBB.pw"));
+}
+
+TEST(SetupDialog, BadTablesAreReportedAndTheFieldsStillFilled) {
+  SetupRig s(kPacketIni, "No\tCall\tSoftware\tLocation\tHost\tPort\r\nx\tQ9X\t\t\th\t1\r\n");
+  s.dlg->show();
+  EXPECT_EQ(s.messages, QStringList{"'x' is not a valid integer value"});
+  EXPECT_EQ(s.dlg->Edit1->text(), "Q1ABC");
+
+  SetupRig missing(kPacketIni, "");
+  missing.dlg->show();
+  ASSERT_EQ(missing.messages.size(), 1);
+  EXPECT_TRUE(missing.messages[0].startsWith("Cannot open file ")) << missing.messages[0].toStdString();
+  EXPECT_EQ(missing.dlg->Edit1->text(), "Q1ABC");
+  // One row to type into, already numbered, so that it can be saved.
+  ASSERT_EQ(missing.dlg->TelnetGrid->rowCount(), 1);
+  EXPECT_EQ(missing.Column(0), QStringList{"1"});
+  missing.dlg->ConnectGroup->Item(1)->click();
+  missing.ClickRow(0);
+  missing.dlg->TelnetGrid->item(0, 1)->setText("Q9NEW");
+  missing.dlg->TelnetGrid->item(0, 4)->setText("new.example");
+  missing.dlg->TelnetGrid->item(0, 5)->setText("7300");
+  missing.ClickRow(0);
+  ASSERT_TRUE(missing.dlg->OKBtnClick()) << missing.messages.join("|").toStdString();
+  EXPECT_EQ(missing.dir.Read("telnet.cfg"),
+            "No\tCall\tSoftware\tLocation\tHost\tPort\r\n1\tQ9NEW\t\t\tnew.example\t7300\r\n");
+  EXPECT_EQ(missing.form->station().settings().ClusterHost, "new.example");
+}
