@@ -55,7 +55,7 @@ TEST(PacketButtons, OpenTheWindowsAndTheNodeLinkDrivesConnectAndDisconnect) {
   test::TempDir dir;
   TForm1 form(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 50, 0}));
   form.EditButtonDlg = new TEditButtonDlg(&form);
-  form.Callsign = new TCallsign(&form);
+  form.Callsign = new TCallsign(form.station().ProgramDir(), &form);
   form.CreateSecondaryWindows();
   Station& station = form.station();
   station.settings().Telnet = 0;
