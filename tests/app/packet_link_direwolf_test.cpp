@@ -85,6 +85,9 @@ class AxStation {
 bool Has(const Lines& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
+bool HasStart(const Lines& lines, const std::string& head) {
+  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return StartsWith(l, head); });
+}
 
 class PacketLinkDirewolf : public ::testing::Test {
  protected:
@@ -136,6 +139,7 @@ TEST_F(PacketLinkDirewolf, OperatorTalksToTheNodeAndStrangersAreTurnedAway) {
   ASSERT_NO_FATAL_FAILURE(ConnectToNode());
   EXPECT_TRUE(ps_->view.linkUp);
   EXPECT_EQ(ps_->view.status, "Connected to Q9NODE");
+  EXPECT_TRUE(HasStart(lines(), "*** CONNECTED"));  // the engine's notice
   EXPECT_TRUE(Has(lines(), "Hello Q1ABC, this is Q9NODE in Testville"));
 
   // Spots with two BEL bytes and CR LF come out as clean lines.
@@ -175,6 +179,7 @@ TEST_F(PacketLinkDirewolf, OperatorTalksToTheNodeAndStrangersAreTurnedAway) {
   EXPECT_TRUE(node_->disconnected);
   EXPECT_FALSE(ps_->view.linkUp);
   EXPECT_EQ(ps_->view.status, "Disconnected from Q9NODE");
+  EXPECT_TRUE(HasStart(lines(), "*** DISCONNECTED"));
   EXPECT_TRUE(ps_->view.errors.empty()) << ps_->view.errors[0];
 }
 

@@ -194,35 +194,6 @@ TEST_F(PacketLinkTest, LongLinesWaitAndEndlessOnesAreCutInPieces) {
   EXPECT_EQ(link().NodeLineBuffer(), "");
 }
 
-TEST_F(PacketLinkTest, FrozenNodeLinesAreHeldThenReleasedInOrder) {
-  ConnectNode();
-  lines().clear();
-  station().freeze().StartFreeze();
-  Data("first\r\nsecond\r\n");
-  EXPECT_TRUE(lines().empty());
-  EXPECT_EQ(station().freeze().HeldNodeLines(), "first\rsecond\r");
-  station().freeze().EndFreeze();
-  EXPECT_EQ(lines(), (Lines{"first", "second"}));
-}
-
-TEST_F(PacketLinkTest, NodeComesUpAndGoesDownOnlyForItsExactCall) {
-  link().AGWInterface1ConnectionReceived(&link().AGWInterface1, 1, "Q9NODE", "Q1ABC",
-                                         "*** CONNECTED With Station Q9NODE\r", 34);
-  EXPECT_TRUE(station().NodeConnected);
-  EXPECT_TRUE(view().linkUp);
-  EXPECT_EQ(view().status, "Connected to Q9NODE");
-  EXPECT_EQ(lines().back(), "*** CONNECTED With Station Q9NODE");
-
-  link().AGWInterface1DisconnectedEvent(&link().AGWInterface1, 1, "q9node", "Q1ABC", "*** DISCONNECTED\r", 17);
-  EXPECT_TRUE(station().NodeConnected);
-  link().AGWInterface1DisconnectedEvent(&link().AGWInterface1, 1, "Q9NODE", "Q1ABC",
-                                        "*** DISCONNECTED From Station Q9NODE\r", 37);
-  EXPECT_FALSE(station().NodeConnected);
-  EXPECT_FALSE(view().linkUp);
-  EXPECT_EQ(view().status, "Disconnected from Q9NODE");
-  EXPECT_EQ(lines().back(), "*** DISCONNECTED From Station Q9NODE");
-}
-
 TEST_F(PacketLinkTest, StrangerHearsBusyOnceAndIsDroppedLaterWithoutHoldingTheNode) {
   link().BusyDisconnectMs = 300;
   link().AGWInterface1ConnectionReceived(&link().AGWInterface1, 1, "Q7XYZ", "Q1ABC",
