@@ -126,6 +126,10 @@ TEST_F(PacketLinkDirewolf, OperatorTalksToTheNodeAndStrangersAreTurnedAway) {
   ASSERT_TRUE(WaitUntil([&] { return !node_->monitored.empty(); }, kLinkMs));
   EXPECT_TRUE(StartsWith(node_->monitored[0], "Q1ABC>ID ")) << node_->monitored[0];
   EXPECT_TRUE(Contains(node_->monitored[0], "JO62QM {Varnak 1.0}")) << node_->monitored[0];
+  // The station monitors its own transmissions too: the frame's text in the monitor
+  // window, and (no node yet) in the classifier.
+  ASSERT_TRUE(WaitUntil([&] { return Has(ps_->monitor, "JO62QM {Varnak 1.0}"); }, kEngineMs));
+  EXPECT_TRUE(Has(lines(), "JO62QM {Varnak 1.0}"));
 
   // A stranger gets there first: busy text, then dropped; the station stays free.
   ps_->link().BusyDisconnectMs = 1000;
