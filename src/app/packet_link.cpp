@@ -23,6 +23,7 @@ std::string_view TrimView(std::string_view s) {
 
 PacketLink::PacketLink(Station& station, QObject* parent)
     : QObject(parent), AGWInterface1(station.ProgramDir()), station_(station) {
+  classifyLine = [this](const std::string& line) { station_.ClassifyLine(line); };
   using namespace std::placeholders;
   TAGWInterface& a = AGWInterface1;
   a.OnAGWConnecting = [this](TAGWInterface* s) { AGWInterface1AGWConnecting(s); };
@@ -52,7 +53,9 @@ void PacketLink::Status(const std::string& text) {
   if (station_.View()) station_.View()->SetStatus(ToQString(text));
 }
 
-void PacketLink::Classify(const std::string& line) { station_.ClassifyLine(line); }
+void PacketLink::Classify(const std::string& line) {
+  if (classifyLine) classifyLine(line);
+}
 
 // --- the engine connection -------------------------------------------------------
 

@@ -41,6 +41,9 @@ class PacketLink : public QObject {
 
   TAGWInterface AGWInterface1;
   Windows windows;
+  // Where the link's own lines go (node lines, engine notices, banners); the station's
+  // ClassifyLine unless replaced.
+  std::function<void(const std::string&)> classifyLine;
   int BusyDisconnectMs = kBusyDisconnectMs;
 
   // Engine events.

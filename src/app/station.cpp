@@ -8,6 +8,7 @@
 #include "app/station_folder.h"
 #include "app/win1252.h"
 #include "core/text.h"
+#include "callsign/locator_geometry.h"
 #include "core/version.h"
 #include "telnet/connection_control.h"
 #include "telnet/relay_server.h"
@@ -18,6 +19,7 @@ Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> 
     : QObject(parent), programDir_(WithTrailingSeparator(programDir)), clock_(std::move(clock)) {
   timer1_.setSingleShot(true);
   connect(&timer1_, &QTimer::timeout, this, &Station::ConfigurationCheck);
+  WireClassifier();
   WireLinks();
   WirePacketLink();
 }
@@ -105,6 +107,9 @@ void Station::ReadConfiguration(const WorkArea& area) {
   settings_.ClusterHost = host;
   settings_.ClusterPort = port;
   alerts_.SetSoundOn(settings_.Sound);
+  GeoPosition own = LocatorToPosition(settings_.MyLocator);
+  OwnLatitude = static_cast<double>(own.Latitude);
+  OwnLongitude = static_cast<double>(own.Longitude);
   settings_.Password = ReadPasswordFile(PasswordFilePath(programDir_, settings_.ConnectCall));
   // The cluster table is opened by its bare name, from the working directory.
   SelectCluster(settings_, ReadClusterTable("telnet.cfg"));
@@ -133,9 +138,7 @@ std::string Station::ShortDateText() const {
   return FromQString(QLocale::system().toString(QDate(t.year, t.month, t.day), QLocale::ShortFormat));
 }
 
-void Station::ClassifyLine(const std::string& line) {
-  if (onPaneLine) onPaneLine(StartsWith(line, "***") ? Rgb{255, 0, 0} : Rgb{0, 0, 0}, line);
-}
+void Station::ClassifyLine(const std::string& line) { classifier_->ClassifyLine(line); }
 
 void Station::StartupRoutine() {
   const Settings& s = settings_;
@@ -211,6 +214,7 @@ void Station::Shutdown() {
   }
   keepAlive_->Stop();
   if (SaveListsAndPanes) SaveListsAndPanes();
+  else SaveListsAndPanesNow();
   wait(ShutdownWaitMs);
   if (SaveMapSettings) SaveMapSettings();
 }

@@ -15,6 +15,11 @@
 #include "core/clock.h"
 
 #include "app/alerts.h"
+#include "app/classifier.h"
+#include "app/pane_models.h"
+#include "app/spot_lists.h"
+#include "callsign/call_parser.h"
+#include "callsign/lookup.h"
 #include "app/freeze_control.h"
 #include "app/keep_alive.h"
 
@@ -56,6 +61,12 @@ class StationView {
   // Copies the window's bounds, divider positions and page into the settings.
   virtual void StorePlacement(Settings& s) = 0;
   virtual void ShowFreezePanel(bool shown) = 0;
+  // The lookup line and the spot menu's captions for the current spot.
+  virtual void PresentSpot(const dxrec& spot) = 0;
+  // Page of the spot notebook in view: 0 "All", 1 to 13 the bands, 14 the search.
+  virtual int VisibleSpotPage() const = 0;
+  virtual void RememberFocus() = 0;
+  virtual void RestoreFocus() = 0;
 };
 
 class Station : public QObject {
@@ -88,8 +99,26 @@ class Station : public QObject {
 
   // The single entry for every received, sent or banner line.
   void ClassifyLine(const std::string& line);
-  // Hook for the pane until the classifier takes over.
-  std::function<void(Rgb, const std::string&)> onPaneLine;
+
+  // The spot lists, the panes and the user list the classifier fills.
+  SpotLists& lists() { return *lists_; }
+  ClusterTextModel& pane() { return *pane_; }
+  TalkModel& talk() { return *talk_; }
+  UserListModel& users() { return *users_; }
+  Classifier& classifier() { return *classifier_; }
+  TCallParser& parser() { return *parser_; }
+
+  // The spot last filed or clicked; the spot menu's commands read it.
+  dxrec CurrentSpot;
+  // Looks a spot line (or a list row) up and makes it the current spot.
+  void LookupCurrentSpot(std::string_view line);
+  double OwnLatitude = 0, OwnLongitude = 0;
+
+  // Lists and panes from their files (at creation) and back (at shutdown).
+  void LoadListsAndPanes();
+  bool SaveListsAndPanesNow(std::string* error = nullptr);
+  // Monitored lines for the monitor window (the packet link fills it).
+  std::function<void(const std::string&)> ShowMonitorLine;
 
   // Time stamps as banners and rows show them.
   std::string LongTimeText() const;
@@ -150,6 +179,7 @@ class Station : public QObject {
  private:
   void ConfigurationCheck();
   void WireLinks();
+  void WireClassifier();
   void WirePacketLink();
 
   std::string programDir_;
@@ -164,6 +194,13 @@ class Station : public QObject {
   Alerts alerts_;
   std::unique_ptr<FreezeControl> freeze_;
   std::unique_ptr<KeepAlive> keepAlive_;
+  std::unique_ptr<SpotLists> lists_;
+  std::unique_ptr<ClusterTextModel> pane_;
+  std::unique_ptr<TalkModel> talk_;
+  std::unique_ptr<UserListModel> users_;
+  std::unique_ptr<TCallParser> parser_;
+  std::unique_ptr<ClassifierHost> host_;
+  std::unique_ptr<Classifier> classifier_;
   std::unique_ptr<PacketLink> packet_;
 };
 

@@ -4,7 +4,7 @@
 
 #include "app/packet_link.h"
 #include "app/station.h"
-#include "core/text.h"
+#include "app/classifier.h"
 
 namespace varnak {
 
@@ -22,21 +22,10 @@ void Station::WirePacketLink() {
   SendPacketData = [p](const std::string& text) { return p->SendPacketData(text); };
   SendConnectedData = [p](const std::string& text) { p->SendKeepAlive(text); };
 
-  // Monitored frames into lines, until the classifier's own assembly is connected here:
-  // the engine ends each monitor text with one byte too many; lines end at CR.
-  OnMonitorText = [this, p, buffer = std::string()](const std::string& text) mutable {
-    if (!text.empty()) buffer.append(text, 0, text.size() - 1);
-    if (buffer.empty() || buffer.back() != '\r') return;
-    std::string all;
-    all.swap(buffer);
-    for (const std::string& piece : Split(all, '\r')) {
-      const std::string line = Trim(piece);
-      if (line.empty()) continue;
-      if (freeze().HoldIfFrozen(FreezeControl::Source::Monitor, line)) continue;
-      if (!NodeConnected) ClassifyLine(line);
-      p->Showdata(line);
-    }
-  };
+  // Monitored frames: the classifier makes lines of them and hands them back for the
+  // monitor window.
+  OnMonitorText = [this](const std::string& text) { classifier_->AddMonitorText(text); };
+  ShowMonitorLine = [p](const std::string& line) { p->Showdata(line); };
 }
 
 }  // namespace varnak

@@ -56,17 +56,6 @@ QPixmap SpeakerImage(bool on) {
   return pm;
 }
 
-QListView* MakeSpotList(QWidget* parent, const char* name, int fontSize) {
-  auto* view = new QListView(parent);
-  view->setObjectName(name);
-  view->setFont(FixedFont(fontSize));
-  view->setSelectionBehavior(QAbstractItemView::SelectRows);
-  view->setSelectionMode(QAbstractItemView::SingleSelection);
-  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  view->setUniformItemSizes(true);
-  view->setModel(new QStringListModel(QStringList{QString()}, view));  // one empty row until filled
-  return view;
-}
 }  // namespace
 
 TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> clock, QWidget* parent)
@@ -78,21 +67,13 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
     return s ? s->geometry().width() : 0;
   };
   station_->SetView(this);
-  station_->onPaneLine = [this](Rgb colour, const std::string& text) {
-    if (auto* pane = qobject_cast<QPlainTextEdit*>(RichEditAll)) {
-      QTextCharFormat fmt;
-      fmt.setForeground(QColor(colour.r, colour.g, colour.b));
-      QTextCursor c(pane->document());
-      c.movePosition(QTextCursor::End);
-      if (!pane->document()->isEmpty()) c.insertBlock();
-      c.insertText(ToQString(text), fmt);
-    }
-  };
   BuildLayout();
   BuildMenus();
   WireFreeze();
   WireOperatorCommands();
+  WireSpotLists();
   station_->ReadConfiguration(CurrentWorkArea());
+  station_->LoadListsAndPanes();
   ApplyPlacement();
 }
 
@@ -190,7 +171,9 @@ void TForm1::BuildLayout() {
   TabbedNotebook1 = new QTabWidget(Splitter1);
   TabbedNotebook1->setObjectName("TabbedNotebook1");
   for (int i = 0; i < 14; ++i) {
-    SpotGrids[i] = MakeSpotList(TabbedNotebook1, kGridNames[i], fontSize);
+    SpotGrids[i] = new SpotListView(station_->lists().List(i), TabbedNotebook1);
+    SpotGrids[i]->setObjectName(kGridNames[i]);
+    SpotGrids[i]->setFont(FixedFont(fontSize));
     TabbedNotebook1->addTab(SpotGrids[i], kPageTitles[i]);
   }
   auto* searchPage = new QWidget(TabbedNotebook1);
@@ -204,20 +187,21 @@ void TForm1::BuildLayout() {
   searchRow->addWidget(SearchDxButton);
   searchRow->addWidget(SearchAnnounceButton);
   searchLayout->addLayout(searchRow);
-  SearchResults = MakeSpotList(searchPage, "SearchResults", fontSize);
+  SearchModel = new SearchResultsModel(this);
+  SearchResults = new SearchResultsView(SearchModel, searchPage);
+  SearchResults->setObjectName("SearchResults");
+  SearchResults->setFont(FixedFont(fontSize));
   searchLayout->addWidget(SearchResults, 1);
   TabbedNotebook1->addTab(searchPage, kPageTitles[14]);
 
   Splitter2 = new QSplitter(Qt::Vertical, Splitter1);
   Splitter2->setObjectName("Splitter2");
-  auto* pane = new QPlainTextEdit(Splitter2);
-  pane->setReadOnly(true);
+  auto* pane = new ClusterTextView(&station_->pane(), Splitter2);
   pane->setFont(FixedFont(fontSize));
   pane->setObjectName("RichEditAll");
   RichEditAll = pane;
-  Memo1 = new QPlainTextEdit(Splitter2);
+  Memo1 = new TalkView(&station_->talk(), Splitter2);
   Memo1->setObjectName("Memo1");
-  Memo1->setReadOnly(true);
   Memo1->setFont(FixedFont(fontSize));
   Splitter1->setStretchFactor(0, 3);
   Splitter1->setStretchFactor(1, 2);
@@ -258,8 +242,8 @@ void TForm1::BuildLayout() {
     Callsign->show();
     Callsign->raise();
   });
-  connect(UserGrid, &QTableWidget::cellClicked, this, [this](int row, int) {
-    if (auto* item = UserGrid->item(row, 0)) TalkCallEdit->setText(item->text());
+  connect(UserGrid, &QTableView::clicked, this, [this](const QModelIndex& index) {
+    TalkCallEdit->setText(index.data().toString());
     FocusVisibleSendPage();
   });
   connect(VrDisconnect, &QPushButton::clicked, this, [this] {
@@ -284,13 +268,8 @@ QWidget* TForm1::BuildSidePanel() {
   });
   layout->addWidget(EditCallSign);
 
-  UserGrid = new QTableWidget(1, 1, side);
+  UserGrid = new UserListView(&station_->users(), side);
   UserGrid->setObjectName("UserGrid");
-  UserGrid->setHorizontalHeaderLabels({"Local users"});
-  UserGrid->horizontalHeader()->setStretchLastSection(true);
-  UserGrid->verticalHeader()->hide();
-  UserGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  UserGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   layout->addWidget(UserGrid, 1);
 
   auto* packet = new QGroupBox("Packet", side);
@@ -542,6 +521,76 @@ void TForm1::ShowSetupDialog() {
 
 void TForm1::ShowFreezePanel(bool shown) { FreezePanel->setVisible(shown); }
 
+void TForm1::PresentSpot(const dxrec& spot) {
+  Label2->setText(ToQString(spot.LookupText));
+  SpotMenuCaptions captions = SpotMenuCaptionsFor(spot);
+  for (size_t i = 0; i < captions.size(); ++i) SpotMenuItems[i]->setText(ToQString(captions[i]));
+}
+
+int TForm1::VisibleSpotPage() const { return TabbedNotebook1->currentIndex(); }
+
+void TForm1::RememberFocus() { rememberedFocus_ = QApplication::focusWidget(); }
+
+void TForm1::RestoreFocus() {
+  if (rememberedFocus_ && rememberedFocus_ != QApplication::focusWidget()) rememberedFocus_->setFocus();
+}
+
+void TForm1::WireSpotLists() {
+  PopupMenu1 = new QMenu(this);
+  SpotMenuCaptions design = DesignSpotMenuCaptions();
+  for (size_t i = 0; i < design.size(); ++i) SpotMenuItems[i] = PopupMenu1->addAction(ToQString(design[i]));
+  for (size_t i = 0; i < kSpotLookups.size(); ++i) {
+    SpotLookup item = kSpotLookups[i];
+    connect(SpotMenuItems[Showqrz1 + i], &QAction::triggered, this, [this, item] {
+      SendSpotLookup(item, station_->CurrentSpot.SpotCall, station_->CurrentSpot.HomeCall);
+    });
+  }
+  // Tuning the radio and the map displays come with the rig and map links.
+  SpotMenuItems[SetQRG1]->setEnabled(false);
+  SpotMenuItems[ShowinHamcap1]->setEnabled(false);
+  SpotMenuItems[ShowinDxAtlas1]->setEnabled(false);
+
+  for (auto* grid : SpotGrids) {
+    // The press itself has frozen the lists already (eventFilter).
+    connect(grid, &SpotListView::rowPressed, this, [this](int, const QByteArray& text, Qt::MouseButton button) {
+      station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+      PresentSpot(station_->CurrentSpot);
+      if (button == Qt::RightButton) {
+        station_->freeze().LengthenForSpotMenu();
+        PopupMenu1->popup(QCursor::pos());
+      }
+    });
+  }
+  connect(TabbedNotebook1, &QTabWidget::currentChanged, this, [this](int page) {
+    Label2->clear();
+    if (page >= 0 && page < kSpotListCount) {
+      SpotGrids[static_cast<size_t>(page)]->spotModel()->SelectLastRow();
+    } else {
+      SearchEdit->clear();
+      SearchModel->Clear();
+    }
+  });
+  connect(TabbedNotebook1, &QTabWidget::tabBarClicked, this, [this](int page) {
+    if (page == kSpotListCount) SearchEdit->setFocus();
+    else FocusVisibleSendPage();
+  });
+  SearchDxButton->setCheckable(true);
+  SearchAnnounceButton->setCheckable(true);
+  SearchDxButton->setChecked(true);
+  SearchDxButton->setAutoExclusive(true);
+  SearchAnnounceButton->setAutoExclusive(true);
+  SearchButton = new QPushButton("Search", SearchDxButton->parentWidget());
+  SearchDxButton->parentWidget()->layout()->itemAt(0)->layout()->addWidget(SearchButton);
+  connect(SearchButton, &QPushButton::clicked, this, &TForm1::Search);
+  connect(SearchEdit, &QLineEdit::returnPressed, this, &TForm1::Search);
+}
+
+void TForm1::Search() {
+  SearchSpots(SearchAnnounceButton->isChecked() ? SearchMode::Announce : SearchMode::Dx,
+              FromQString(SearchEdit->text()), *station_->lists().All(), station_->pane(), *SearchModel);
+  SearchEdit->setFocus();
+}
+
 void TForm1::SetCaption(const QString& caption) { setWindowTitle(caption); }
 void TForm1::SetStatus(const QString& text) { StatLabel->setText(text); }
 
@@ -565,13 +614,7 @@ void TForm1::SetSoundSwitch(bool on) {
 void TForm1::SetNodeField(const QString& connectCall) { Edit3->setText(connectCall.toUpper()); }
 
 void TForm1::SelectNewestRows() {
-  for (auto* grid : SpotGrids) {
-    auto* model = grid->model();
-    if (!model || model->rowCount() == 0) continue;
-    QModelIndex last = model->index(model->rowCount() - 1, 0);
-    grid->setCurrentIndex(last);
-    grid->scrollTo(last);
-  }
+  for (auto* grid : SpotGrids) grid->spotModel()->SelectLastRow();
 }
 
 void TForm1::AdaptToScreen() {
@@ -588,15 +631,17 @@ void TForm1::AdaptToScreen() {
 }
 
 void TForm1::MoveCaretsToEnd() {
-  if (auto* pane = qobject_cast<QPlainTextEdit*>(RichEditAll)) {
+  if (auto* pane = qobject_cast<LinePaneView*>(RichEditAll)) {
+    pane->Sync();
     pane->moveCursor(QTextCursor::End);
   }
+  Memo1->Sync();
   Memo1->moveCursor(QTextCursor::End);
 }
 
 void TForm1::ShowFirstSendPage() { TabbedNotebook2->setCurrentIndex(0); }
 
-void TForm1::ResetUserListHeader() { UserGrid->setHorizontalHeaderLabels({"Local users"}); }
+void TForm1::ResetUserListHeader() {}  // the user list's header is always "Local users"
 
 void TForm1::ClearLookupLine() { Label2->clear(); }
 

@@ -16,6 +16,8 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QPointer>
+#include <QMenu>
 #include <array>
 #include <memory>
 #include <vector>
@@ -23,6 +25,8 @@
 #include "app/station.h"
 #include "telnet/operator_commands.h"
 #include "ui/callsign_window.h"
+#include "ui/pane_views.h"
+#include "ui/spot_list_views.h"
 #include "ui/edit_button_dialog.h"
 #include "ui/quick_help.h"
 #include "ui/setup_dialog.h"
@@ -66,6 +70,10 @@ class TForm1 : public QMainWindow, public StationView {
   void Wait(int ms) override;
   void StorePlacement(Settings& s) override;
   void ShowFreezePanel(bool shown) override;
+  void PresentSpot(const dxrec& spot) override;
+  int VisibleSpotPage() const override;
+  void RememberFocus() override;
+  void RestoreFocus() override;
 
   // Named parts other features reach.
   QLabel* StatLabel = nullptr;
@@ -78,7 +86,7 @@ class TForm1 : public QMainWindow, public StationView {
   QPushButton* VrConnect = nullptr;
   QPushButton* VrDisconnect = nullptr;
   QLineEdit* EditCallSign = nullptr;
-  QTableWidget* UserGrid = nullptr;
+  UserListView* UserGrid = nullptr;
   QPushButton* MonitorButton = nullptr;
   QPushButton* MheardButton = nullptr;
   QCheckBox* VrCheckLed1 = nullptr;
@@ -90,13 +98,17 @@ class TForm1 : public QMainWindow, public StationView {
   QSplitter* Splitter1 = nullptr;  // notebook | lower panes
   QSplitter* Splitter2 = nullptr;  // cluster text | talk
   QTabWidget* TabbedNotebook1 = nullptr;
-  std::array<QListView*, 14> SpotGrids{};  // GridAll, Grid160 ... GridSHF
+  std::array<SpotListView*, 14> SpotGrids{};  // GridAll, Grid160 ... GridSHF
   QLineEdit* SearchEdit = nullptr;         // Edit2 on the search page
   QPushButton* SearchDxButton = nullptr;
   QPushButton* SearchAnnounceButton = nullptr;
-  QListView* SearchResults = nullptr;
-  QWidget* RichEditAll = nullptr;  // the cluster text pane
-  QPlainTextEdit* Memo1 = nullptr;
+  QPushButton* SearchButton = nullptr;
+  SearchResultsModel* SearchModel = nullptr;
+  SearchResultsView* SearchResults = nullptr;
+  QMenu* PopupMenu1 = nullptr;  // the spot menu
+  std::array<QAction*, 13> SpotMenuItems{};
+  QWidget* RichEditAll = nullptr;  // the cluster text pane (ClusterTextView)
+  TalkView* Memo1 = nullptr;
   QTabWidget* TabbedNotebook2 = nullptr;
   QLineEdit* SendTextEdit = nullptr;  // Edit7
   QPushButton* SendTextButton = nullptr;
@@ -185,6 +197,9 @@ class TForm1 : public QMainWindow, public StationView {
   void ApplyFontSize(int size);
   void OnActivate();
   void WireFreeze();
+  void WireSpotLists();
+  void Search();
+  QPointer<QWidget> rememberedFocus_;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void FocusVisibleSendPage();
 

@@ -197,8 +197,7 @@ void TForm1::Button1Click() {
   if (auto line = TalkCommand(call, text)) {
     sent = SendCommandLine(*line);
     if (sent) {
-      Memo1->appendPlainText(
-          ToQString(TalkPaneLine(station_->clock().LocalNow(), call, station_->settings().MyCall, text)));
+      station_->talk().AppendLine(TalkPaneLine(station_->clock().LocalNow(), call, station_->settings().MyCall, text));
     }
   }
   if (sent) {
@@ -213,12 +212,7 @@ void TForm1::Button1Click() {
 }
 
 void TForm1::VrDemoButton1Click() {
-  for (int r = 0; r < UserGrid->rowCount(); ++r) {
-    for (int c = 0; c < UserGrid->columnCount(); ++c) {
-      if (auto* item = UserGrid->item(r, c)) item->setText(QString());
-    }
-  }
-  UserGrid->setHorizontalHeaderLabels({"Local users"});
+  station_->users().Clear();
   SendCommandLine(kUpdateUsersCommand);
 }
 

@@ -71,7 +71,7 @@ class AxStation {
       served_ = cr + 1;
       commands.push_back(line);
       if (line == "sh/users") {
-        Send("Callsigns connected to Q9NODE\r\nQ1ABC Q2XYZ\r\n" + kPrompt + "\r\n");
+        Send("Callsigns connected to Q9NODE\r\nQ1ABC     Q2XYZ\r\n" + kPrompt + "\r\n");
       } else if (line == "b") {
         Send("73 de Q9NODE\r\n");
         client.DisconnectStation(1, call_, peer);
@@ -88,6 +88,7 @@ bool Has(const Lines& lines, const std::string& line) {
 bool HasStart(const Lines& lines, const std::string& head) {
   return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return StartsWith(l, head); });
 }
+long Count(const Lines& lines, const std::string& line) { return std::count(lines.begin(), lines.end(), line); }
 
 class PacketLinkDirewolf : public ::testing::Test {
  protected:
@@ -99,18 +100,20 @@ class PacketLinkDirewolf : public ::testing::Test {
     node_ = std::make_unique<AxStation>(dir_ / "node-logs", "Q9NODE", true);
     ASSERT_TRUE(node_->Open(link_.b().AgwPort())) << link_.b().Output();
     fs::create_directories(dir_ / "station");
-    ps_ = std::make_unique<test::PacketStation>(dir_ / "station");
+    ps_ = std::make_unique<test::PacketStation>(dir_ / "station", true);
     ps_->station.settings().AGWhost = "127.0.0.1";
     ps_->station.OpenEngine("127.0.0.1", std::to_string(link_.a().AgwPort()));
     ASSERT_TRUE(WaitUntil([&] { return ps_->view.status == "Successfully registred call Q1ABC"; }, kEngineMs))
         << ps_->view.status;
   }
+  // "Connect"; the node's prompt brings "sh/users" from the classifier.
   void ConnectToNode() {
     ps_->station.ConnectAction();
-    ASSERT_TRUE(WaitUntil([&] { return ps_->station.NodeConnected && Has(ps_->lines, kPrompt); }, kLinkMs))
+    ASSERT_TRUE(WaitUntil([&] { return ps_->station.NodeConnected && Has(node_->commands, "sh/users"); }, kLinkMs))
         << link_.a().Output() << link_.b().Output();
   }
-  Lines& lines() { return ps_->lines; }
+  Lines Pane() { return ps_->Pane(); }
+  bool HasSpot(const std::string& spot) { return HasStart(ps_->Spots(), spot + " | "); }
 
   test::TempDir dir_;
   test::DirewolfLink link_;
@@ -121,15 +124,15 @@ class PacketLinkDirewolf : public ::testing::Test {
 TEST_F(PacketLinkDirewolf, OperatorTalksToTheNodeAndStrangersAreTurnedAway) {
   ASSERT_NO_FATAL_FAILURE(Start());
   Station& station = ps_->station;
-  EXPECT_TRUE(Has(lines(), "*** AGW Packet Engine v2005.127 on 127.0.0.1"));
+  EXPECT_TRUE(Has(Pane(), "*** AGW Packet Engine v2005.127 on 127.0.0.1"));
   // The station's "ID" frame, heard by the node's monitor.
   ASSERT_TRUE(WaitUntil([&] { return !node_->monitored.empty(); }, kLinkMs));
   EXPECT_TRUE(StartsWith(node_->monitored[0], "Q1ABC>ID ")) << node_->monitored[0];
   EXPECT_TRUE(Contains(node_->monitored[0], "JO62QM {Varnak 1.0}")) << node_->monitored[0];
   // The station monitors its own transmissions too: the frame's text in the monitor
-  // window, and (no node yet) in the classifier.
+  // window, and (no node yet) in the cluster pane.
   ASSERT_TRUE(WaitUntil([&] { return Has(ps_->monitor, "JO62QM {Varnak 1.0}"); }, kEngineMs));
-  EXPECT_TRUE(Has(lines(), "JO62QM {Varnak 1.0}"));
+  EXPECT_TRUE(Has(Pane(), "JO62QM {Varnak 1.0}"));
 
   // A stranger gets there first: busy text, then dropped; the station stays free.
   ps_->link().BusyDisconnectMs = 1000;
@@ -143,47 +146,53 @@ TEST_F(PacketLinkDirewolf, OperatorTalksToTheNodeAndStrangersAreTurnedAway) {
   ASSERT_NO_FATAL_FAILURE(ConnectToNode());
   EXPECT_TRUE(ps_->view.linkUp);
   EXPECT_EQ(ps_->view.status, "Connected to Q9NODE");
-  EXPECT_TRUE(HasStart(lines(), "*** CONNECTED"));  // the engine's notice
-  EXPECT_TRUE(Has(lines(), "Hello Q1ABC, this is Q9NODE in Testville"));
+  EXPECT_TRUE(HasStart(Pane(), "*** CONNECTED"));  // the engine's notice
+  EXPECT_TRUE(Has(Pane(), "Hello Q1ABC, this is Q9NODE in Testville"));
+  // "sh/users" went once, though the answer ends with the prompt again.
+  ASSERT_TRUE(WaitUntil([&] { return station.users().Names().size() == 2; }, kLinkMs));
+  EXPECT_EQ(station.users().Names(), (Lines{"Q1ABC", "Q2XYZ"}));
+  EXPECT_EQ(Count(node_->commands, "sh/users"), 1);
 
-  // Spots with two BEL bytes and CR LF come out as clean lines.
+  // Spots with two BEL bytes and CR LF come out as clean spot rows.
   node_->Send(kSpot1 + "\a\a\r\n" + kSpot2 + "\a\a\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return Has(lines(), kSpot2); }, kLinkMs));
-  EXPECT_TRUE(Has(lines(), kSpot1));
+  ASSERT_TRUE(WaitUntil([&] { return HasSpot(kSpot2); }, kLinkMs)) << ps_->Spots().size();
+  EXPECT_TRUE(HasSpot(kSpot1));
 
-  station.SendLine("sh/users");
-  ASSERT_TRUE(WaitUntil([&] { return Has(lines(), "Q1ABC Q2XYZ"); }, kLinkMs));
-  EXPECT_TRUE(Contains(node_->received, "sh/users\r"));
-  EXPECT_TRUE(Has(lines(), "sh/users"));  // the echo
+  station.SendLine("sh/dx 5");
+  ASSERT_TRUE(WaitUntil([&] { return Has(node_->commands, "sh/dx 5"); }, kLinkMs));
+  EXPECT_TRUE(Contains(node_->received, "sh/dx 5\r"));
+  EXPECT_TRUE(Has(Pane(), "sh/dx 5"));  // the echo
 
   // The keep-alive: a lone CR, not echoed.
   const std::size_t commands = node_->commands.size();
-  const std::size_t classified = lines().size();
+  const std::size_t classified = Pane().size();
   station.keepAlive().SetInterval(std::chrono::milliseconds(200));
   station.keepAlive().Start();
   ASSERT_TRUE(WaitUntil([&] { return node_->commands.size() > commands; }, kLinkMs));
   station.keepAlive().Stop();
   EXPECT_EQ(node_->commands[commands], "");
-  EXPECT_EQ(lines().size(), classified);
+  EXPECT_EQ(Pane().size(), classified);
 
   // Frozen: node lines are held, then classified in order.
   station.freeze().StartFreeze();
   node_->Send("To ALL de Q2XYZ: first\r\nTo ALL de Q2XYZ: second\r\n");
   ASSERT_TRUE(WaitUntil([&] { return Contains(station.freeze().HeldNodeLines(), "second"); }, kLinkMs));
-  EXPECT_FALSE(Has(lines(), "To ALL de Q2XYZ: first"));
+  EXPECT_FALSE(Contains(Pane().back(), "To ALL de Q2XYZ"));
   station.freeze().EndFreeze();
-  ASSERT_GE(lines().size(), 2u);
-  EXPECT_EQ(Lines(lines().end() - 2, lines().end()), (Lines{"To ALL de Q2XYZ: first", "To ALL de Q2XYZ: second"}));
+  Lines pane = Pane();
+  ASSERT_GE(pane.size(), 2u);
+  EXPECT_TRUE(EndsWith(pane[pane.size() - 2], "To ALL de Q2XYZ: first")) << pane[pane.size() - 2];
+  EXPECT_TRUE(EndsWith(pane.back(), "To ALL de Q2XYZ: second")) << pane.back();
 
   // "Disconnect": "b" and the disconnect request right behind it (Direwolf drops the
   // unsent "b" then); the node goes and "Connect" comes back.
   station.DisconnectAction();
-  EXPECT_EQ(lines().back(), "b");
+  EXPECT_EQ(Pane().back(), "b");
   ASSERT_TRUE(WaitUntil([&] { return !station.NodeConnected; }, kLinkMs));
   EXPECT_TRUE(node_->disconnected);
   EXPECT_FALSE(ps_->view.linkUp);
   EXPECT_EQ(ps_->view.status, "Disconnected from Q9NODE");
-  EXPECT_TRUE(HasStart(lines(), "*** DISCONNECTED"));
+  EXPECT_TRUE(HasStart(Pane(), "*** DISCONNECTED"));
   EXPECT_TRUE(ps_->view.errors.empty()) << ps_->view.errors[0];
 }
 
@@ -209,12 +218,11 @@ TEST_F(PacketLinkDirewolf, LinesSplitAcrossSmallFramesArriveWhole) {
   ASSERT_NO_FATAL_FAILURE(ConnectToNode());
   frames = 0;
   node_->Send(kSpot1 + "\a\a\r\n" + kSpot2 + "\a\a\r\n");
-  ASSERT_TRUE(WaitUntil([&] { return Has(lines(), kSpot2); }, kLinkMs));
-  EXPECT_TRUE(Has(lines(), kSpot1));
+  ASSERT_TRUE(WaitUntil([&] { return HasSpot(kSpot2); }, kLinkMs));
+  EXPECT_TRUE(HasSpot(kSpot1));
   EXPECT_GE(frames, 4);
-  for (const std::string& line : lines()) {
-    EXPECT_TRUE(!StartsWith(line, "DX de") || line == kSpot1 || line == kSpot2) << line;
-  }
+  const Lines rows = ps_->Spots();
+  EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return StartsWith(r, "DX de"); }), 2);
 }
 
 }  // namespace

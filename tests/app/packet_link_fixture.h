@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "app/packet_link.h"
+#include "app/pane_models.h"
+#include "app/spot_lists.h"
+#include "app/spot_model.h"
 #include "app/station.h"
 #include "app/win1252.h"
 #include "core/clock.h"
@@ -40,6 +43,10 @@ class RecordingView : public StationView {
   }
   void StorePlacement(Settings&) override {}
   void ShowFreezePanel(bool) override {}
+  void PresentSpot(const dxrec&) override {}
+  int VisibleSpotPage() const override { return 0; }
+  void RememberFocus() override {}
+  void RestoreFocus() override {}
 
   std::vector<std::string> infos, errors;
   std::string status;
@@ -48,7 +55,7 @@ class RecordingView : public StationView {
 
 // Q1ABC at JO62QM on port 1, node Q9NODE.
 struct PacketStation {
-  explicit PacketStation(const std::filesystem::path& dir)
+  explicit PacketStation(const std::filesystem::path& dir, bool realClassifier = false)
       : station(dir, std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 50, 0})) {
     station.SetView(&view);
     station.ShutdownWaitMs = 0;
@@ -59,16 +66,19 @@ struct PacketStation {
     s.ConnectCall = "Q9NODE";
     s.AX25port = 1;
     station.ClientBanner = "{Varnak 1.0}";
-    station.onPaneLine = [this](Rgb, const std::string& line) { lines.push_back(line); };
+    // The lines the link hands on, kept here instead of going to the classifier.
+    if (!realClassifier) station.Packet().classifyLine = [this](const std::string& line) { lines.push_back(line); };
     PacketLink::Windows& w = station.Packet().windows;
     w.showdata = [this](const std::string& text) { monitor.push_back(text); };
     w.clearHeard = [this] { heard.clear(); };
     w.addHeardLine = [this](const std::string& line) { heard.push_back(line); };
   }
   PacketLink& link() { return station.Packet(); }
+  std::vector<std::string> Pane() const { return station.pane().Texts(); }
+  std::vector<std::string> Spots() const { return station.lists().All()->Rows(); }
 
   RecordingView view;
-  Station station;
+  mutable Station station;
   std::vector<std::string> lines, monitor, heard;
 };
 

@@ -88,7 +88,7 @@ TEST(CommandsSendText, ARefusedLineKeepsTheBoxAndTheHistory) {
   w.Type(w.form.TalkCallEdit, "Q2XYZ");
   w.Type(w.form.TalkTextEdit, "hi");
   w.form.Button1Click();
-  EXPECT_EQ(w.form.Memo1->toPlainText(), "");
+  EXPECT_TRUE(w.form.station().talk().Lines().empty());
   EXPECT_EQ(w.form.TalkTextEdit->text(), "hi");
 
   linkUp = true;
@@ -126,7 +126,8 @@ TEST(CommandsSpotAnnounceTalk, LinesAsTheNodeReceivesThem) {
 
   EXPECT_EQ(w.sent, (std::vector<std::string>{"dx Q3DEF 14025.0 up 2", "dx   ", "ANN FULL QRV", "ANN ",
                                               "T Q2XYZ hi"}));
-  EXPECT_EQ(w.form.Memo1->toPlainText(), "[12-07 21:07]-Q2XYZ de NOCALL: hi");
+  ASSERT_EQ(w.form.station().talk().Lines().size(), 1u);
+  EXPECT_EQ(w.form.station().talk().Lines().front(), "[12-07 21:07]-Q2XYZ de NOCALL: hi");
 }
 
 TEST(CommandsSpotMenu, LookupsOfASpotWithAPortablePrefix) {
@@ -140,14 +141,11 @@ TEST(CommandsSpotMenu, LookupsOfASpotWithAPortablePrefix) {
 TEST(CommandsUpdate, EmptiesTheUserListAndAsksTheNode) {
   test::TempDir dir;
   Window w(dir.path());
-  w.form.UserGrid->setRowCount(2);
-  w.form.UserGrid->setItem(1, 0, new QTableWidgetItem("Q1ABC"));
-  w.form.UserGrid->setHorizontalHeaderLabels({"Users here"});
+  w.form.station().users().Add("Q1ABC");
   w.form.VrDemoButton1->setEnabled(true);
   QTest::mouseClick(w.form.VrDemoButton1, Qt::LeftButton);
-  EXPECT_EQ(w.form.UserGrid->rowCount(), 2);
-  EXPECT_EQ(w.form.UserGrid->item(1, 0)->text(), "");
-  EXPECT_EQ(w.form.UserGrid->horizontalHeaderItem(0)->text(), "Local users");
+  EXPECT_TRUE(w.form.station().users().Names().empty());
+  EXPECT_EQ(w.form.UserGrid->model()->headerData(0, Qt::Horizontal).toString(), "Local users");
   EXPECT_EQ(w.sent, (std::vector<std::string>{"sh/users"}));
 }
 

@@ -100,3 +100,36 @@ TEST(MainWindow, ShutdownWritesTheClosingBannerLast) {
   EXPECT_TRUE(pane.section('\n', -1).startsWith("*** Varnak closed 21:07:45")) << pane.toStdString();
   EXPECT_TRUE(std::filesystem::exists(dir / "Varnak.ini"));
 }
+
+TEST(MainWindow, PressingASpotFreezesAndLooksItUpAndTheSearchFindsIt) {
+  test::TempDir dir;
+  std::filesystem::copy_file(std::filesystem::path(VARNAK_DATA_DIR) / "prefix.lst", dir / "prefix.lst");
+  dir.Write("Varnak.ini", "[AGWlink]\r\nMyCall=Q1ABC\r\nMyLocator=JO57XQ\r\nSound=0\r\n");
+  Window w(dir.path());
+  w.form.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form.Edit3->text().isEmpty(); }, 2000));
+  w.form.TabbedNotebook1->setCurrentIndex(5);  // 20m: a new spot elsewhere is not presented
+  w.form.station().ClassifyLine("DX de Q2XYZ:     7025.0  JA1XYZ       cq                             2153Z\a\a");
+  EXPECT_EQ(w.form.Label2->text(), "");
+  w.form.TabbedNotebook1->setCurrentIndex(0);
+  SpotListView* all = w.form.SpotGrids[0];
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return all->model()->rowCount() == static_cast<int>(all->spotModel()->Rows().size()); }, 2000));
+  int row = all->model()->rowCount() - 1;
+  QRect r = all->visualRect(all->model()->index(row, 0));
+  QTest::mousePress(all->viewport(), Qt::LeftButton, {}, r.center());
+  EXPECT_TRUE(w.form.station().freeze().Frozen());
+  EXPECT_TRUE(w.form.FreezePanel->isVisibleTo(&w.form));
+  EXPECT_TRUE(w.form.Label2->text().startsWith("JA1XYZ = JA: Japan")) << w.form.Label2->text().toStdString();
+  EXPECT_EQ(w.form.SpotMenuItems[Showdx1]->text(), "SHOW/DX JA1XYZ");
+  // While frozen a release from another part of the window ends the freeze quickly.
+  QEvent enter(QEvent::Enter);
+  QApplication::sendEvent(w.form.Memo1, &enter);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.form.station().freeze().Frozen(); }, 2000));
+
+  w.form.TabbedNotebook1->setCurrentIndex(14);
+  w.form.SearchEdit->setText("ja1x");
+  QTest::keyClick(w.form.SearchEdit, Qt::Key_Return);
+  ASSERT_EQ(w.form.SearchModel->rowCount(), 1);
+  EXPECT_TRUE(w.form.SearchModel->index(0, 0).data().toString().contains("JA1XYZ"));
+}

@@ -1,0 +1,108 @@
+// The station's side of the line classifier: the models it fills, the settings and
+// links it reads, the spot lookup, and the files the lists and panes live in.
+#include "app/list_files.h"
+#include "app/station.h"
+#include "telnet/connection_control.h"
+#include "telnet/relay_server.h"
+
+namespace varnak {
+
+namespace {
+
+class StationHost : public ClassifierHost {
+ public:
+  explicit StationHost(Station& s) : s_(s) {}
+
+  const std::string& MyCall() const override { return s_.settings().MyCall; }
+  const std::string& ConnectCall() const override { return s_.settings().ConnectCall; }
+  const std::string& Password() const override { return s_.settings().Password; }
+  int Telnet() const override { return s_.settings().Telnet; }
+  int TelnetOut() const override { return s_.settings().TelnetOut; }
+  bool Sound() const override { return s_.settings().Sound; }
+  bool TelnetConnected() const override { return s_.TelnetConnected; }
+  bool NodeConnected() const override { return s_.NodeConnected; }
+  bool Frozen() const override { return s_.freeze().Frozen(); }
+  const Clock& GetClock() const override { return s_.clock(); }
+
+  void SendTelnetLine(const std::string& text) override { s_.SendTelnetLine(text); }
+  void SendLine(const std::string& text) override {
+    if (s_.SendLine) s_.SendLine(text);
+  }
+  void RelayLine(const std::string& line) override { s_.RelayLine(line); }
+
+  std::string LookupSpot(const std::string& line) override {
+    s_.LookupCurrentSpot(line);
+    return s_.CurrentSpot.BandText;
+  }
+  void PresentCurrentSpot() override {
+    if (s_.View()) s_.View()->PresentSpot(s_.CurrentSpot);
+  }
+  void PlaySpotSound() override { s_.alerts().PlaySpotSound(); }
+  void PlayTalkSound() override { s_.alerts().PlayTalkSound(); }
+  int VisibleSpotPage() const override { return s_.View() ? s_.View()->VisibleSpotPage() : kAllList; }
+  void RememberFocus() override {
+    if (s_.View()) s_.View()->RememberFocus();
+  }
+  void RestoreFocus() override {
+    if (s_.View()) s_.View()->RestoreFocus();
+  }
+  void HoldMonitorLine(const std::string& line) override {
+    s_.freeze().HoldIfFrozen(FreezeControl::Source::Monitor, line);
+  }
+  void ShowMonitorLine(const std::string& line) override {
+    if (s_.ShowMonitorLine) s_.ShowMonitorLine(line);
+  }
+
+ private:
+  Station& s_;
+};
+
+}  // namespace
+
+void Station::WireClassifier() {
+  lists_ = std::make_unique<SpotLists>(*clock_, this);
+  pane_ = std::make_unique<ClusterTextModel>(this);
+  talk_ = std::make_unique<TalkModel>(this);
+  users_ = std::make_unique<UserListModel>(this);
+  parser_ = std::make_unique<TCallParser>();
+  parser_->SetProgramDir(programDir_);
+  parser_->SetPrefixFile("prefix.lst");
+  host_ = std::make_unique<StationHost>(*this);
+  classifier_ = std::make_unique<Classifier>(*host_, *lists_, *pane_, *talk_, *users_);
+
+  // A list trimmed while spots come in is saved at once, so a crash loses little.
+  lists_->SetSaveHook([this](std::string_view fileName, const std::vector<std::string>& rows) {
+    const auto& names = ListFileNames();
+    for (size_t i = 0; i < names.size(); ++i)
+      if (fileName == names[i]) SaveList(programDir_, i, rows);
+  });
+  ClearUsersRequested = [this] { classifier_->SetUsersRequested(false); };
+  ResetSpotHistory = [this] { classifier_->ResetSpotHistory(); };
+}
+
+void Station::LookupCurrentSpot(std::string_view line) {
+  CurrentSpot = LookupSpotLine(line, *parser_, OwnLatitude, OwnLongitude,
+                               [](double kHz) { return std::string(BandTextOfKhz(static_cast<long long>(kHz))); });
+}
+
+void Station::LoadListsAndPanes() {
+  SavedState state = LoadAll(programDir_, settings_.ClearDx, *clock_);
+  for (int i = 0; i < kSpotListCount; ++i) lists_->List(i)->SetRows(std::move(state.lists[static_cast<size_t>(i)]));
+  std::vector<ClusterTextModel::Line> lines;
+  lines.reserve(state.paneLines.size());
+  for (auto& l : state.paneLines) lines.push_back({std::move(l.text), qRgb(l.r, l.g, l.b)});
+  pane_->SetLines(std::move(lines));
+  talk_->SetLines(std::move(state.talkLines));
+}
+
+bool Station::SaveListsAndPanesNow(std::string* error) {
+  SavedState state;
+  for (int i = 0; i < kSpotListCount; ++i) state.lists[static_cast<size_t>(i)] = lists_->List(i)->Rows();
+  for (const auto& l : pane_->Lines())
+    state.paneLines.push_back(RtfLine{static_cast<uint8_t>(qRed(l.colour)), static_cast<uint8_t>(qGreen(l.colour)),
+                                      static_cast<uint8_t>(qBlue(l.colour)), l.text});
+  state.talkLines.assign(talk_->Lines().begin(), talk_->Lines().end());
+  return SaveAll(programDir_, state, settings_.ClearDx, error);
+}
+
+}  // namespace varnak

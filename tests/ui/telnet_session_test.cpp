@@ -1,0 +1,130 @@
+// The running program against a scripted cluster node on loopback: connect, log in by
+// itself, spots into the lists, announcements in colour, users, sends, the relay, and
+// everything back after a restart.
+#include <QTcpSocket>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/list_files.h"
+#include "support/scripted_node.h"
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+#include "telnet/relay_server.h"
+#include "ui/main_window.h"
+
+using namespace varnak;
+
+namespace {
+
+struct Program {
+  Program(const std::filesystem::path& dir)
+      : form(dir, std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45})) {
+    form.EditButtonDlg = new TEditButtonDlg(&form);
+    form.Callsign = new TCallsign(form.station().ProgramDir(), &form);
+    form.station().ShutdownWaitMs = 0;
+    form.desktopWidth = [] { return 1024; };
+    form.show();
+    form.CreateSecondaryWindows();
+  }
+  TForm1 form;
+};
+
+std::vector<std::string> Rows(TForm1& form, int list) { return form.station().lists().List(list)->Rows(); }
+
+bool HasRowContaining(TForm1& form, int list, const std::string& part) {
+  for (const auto& r : Rows(form, list))
+    if (r.find(part) != std::string::npos) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST(TelnetSession, LogsInFilesSpotsRelaysAndKeepsEverythingOverARestart) {
+  test::ScriptedNode node;
+  node.AddUser("Q1ABC", "secret");
+  test::TempDir dir;
+  std::filesystem::copy_file(std::filesystem::path(VARNAK_DATA_DIR) / "prefix.lst", dir / "prefix.lst");
+  dir.Write("Varnak.ini",
+            "[AGWlink]\r\nMyCall=Q1ABC\r\nMyLocator=JO57XQ\r\nConnectCall=Q9NODE\r\nSound=0\r\n"
+            "[TelnetLink]\r\nTelnet=1\r\nTelnetOut=1\r\nTelnetDbPos=117\r\n[AGWlink]\r\nOutTelnetPort=0\r\n");
+  dir.Write("telnet.cfg", "No\tCall\tA\tB\tHost\tPort\r\n117\tQ9NODE\tx\ty\t127.0.0.1\t" +
+                              std::to_string(node.port()) + "\r\n");
+  QString old = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(dir.path().string()));
+  ASSERT_TRUE(WritePasswordFile(dir / "Q9NODE.pw", "secret"));
+  {
+    Program p(dir.path());
+    TForm1& f = p.form;
+    WAIT_TRUE(!f.Edit3->text().isEmpty(), 3000);
+    EXPECT_TRUE(f.windowTitle().endsWith(" - Telnet - 127.0.0.1"));
+    ASSERT_TRUE(f.station().Relay().IsListening());
+
+    QTcpSocket relayClient;
+    relayClient.connectToHost("127.0.0.1", f.station().Relay().Port());
+    WAIT_TRUE(f.station().Relay().ClientCount() == 1, 3000);
+
+    QTest::mouseClick(f.VrConnect, Qt::LeftButton);
+    WAIT_TRUE(node.LoggedIn() == "Q1ABC", 5000);
+    // The first prompt asks for the users once; the listing fills the user list.
+    WAIT_TRUE(node.Commands().contains("sh/users"), 3000);
+    WAIT_TRUE(f.station().users().Names().size() == 7, 3000);
+    EXPECT_TRUE(f.VrDisconnect->isVisible() || !f.VrConnect->isVisible());
+
+    node.Send(test::ScriptedNode::Spot("Q2XYZ", "14025.0", "DL1ABC", "test spot", "2153Z"));
+    node.Send("To ALL de Q2XYZ: hello\a\a\r\nWWV de Q7PQR <21>:   SFI=150, A=5, K=2\r\n");
+    node.Send("Q1ABC de Q3DEF: are you there?\r\n");
+    WAIT_TRUE(HasRowContaining(f, 5, "DX de Q2XYZ:     14025.0  DL1ABC"), 3000);
+    EXPECT_TRUE(HasRowContaining(f, 0, "DL1ABC       test spot"));
+    EXPECT_TRUE(f.Label2->text().startsWith("DL1ABC")) << f.Label2->text().toStdString();
+    WAIT_TRUE(!f.station().talk().Lines().empty(), 3000);
+    EXPECT_EQ(f.station().talk().Lines().back(), "[12-07 21:07] Q1ABC de Q3DEF: are you there?");
+
+    bool red = false, green = false;
+    for (const auto& l : f.station().pane().Lines()) {
+      if (l.text == "21:07:45: To ALL de Q2XYZ: hello") red = l.colour == qRgb(255, 0, 0);
+      if (l.text.rfind("21:07:45: WWV de Q7PQR", 0) == 0) green = l.colour == qRgb(0, 128, 0);
+    }
+    EXPECT_TRUE(red);
+    EXPECT_TRUE(green);
+
+    // Typed commands reach the node byte for byte; the relay client's too.
+    f.SendTextEdit->setText("sh/dx 5");
+    QTest::mouseClick(f.SendTextButton, Qt::LeftButton);
+    WAIT_TRUE(node.Received().endsWith("sh/dx 5\r\n"), 3000);
+    f.DxCallEdit->setText("Q3DEF");
+    f.DxQrgEdit->setText("14025.0");
+    f.DxInfoEdit->setText("up 2");
+    QTest::mouseClick(f.SendSpotButton, Qt::LeftButton);
+    WAIT_TRUE(node.Received().endsWith("dx Q3DEF 14025.0 up 2\r\n"), 3000);
+    f.AnnounceAll->click();
+    f.AnnounceEdit->setText("QRV 20m");
+    QTest::mouseClick(f.AnnounceButton, Qt::LeftButton);
+    WAIT_TRUE(node.Received().endsWith("ANN FULL QRV 20m\r\n"), 3000);
+    f.TalkCallEdit->setText("Q2XYZ");
+    f.TalkTextEdit->setText(QString::fromLatin1("hi \xe4"));  // Windows-1252 on the wire
+    QTest::mouseClick(f.TalkButton, Qt::LeftButton);
+    WAIT_TRUE(node.Received().endsWith("T Q2XYZ hi \xe4\r\n"), 3000);
+    relayClient.write("sh/wwv\r\n");
+    WAIT_TRUE(node.Commands().contains("sh/wwv"), 3000);
+    QByteArray relayed;
+    WAIT_TRUE((relayed += relayClient.readAll()).contains("To ALL de Q2XYZ: hello\r\n"), 3000);
+    EXPECT_TRUE(relayed.contains("DX de Q2XYZ:     14025.0  DL1ABC"));
+    EXPECT_EQ(node.Commands().count("sh/users"), 1);
+
+    QTest::mouseClick(f.VrDisconnect, Qt::LeftButton);
+    WAIT_TRUE(f.VrConnect->isVisibleTo(&f), 3000);
+    f.close();
+  }
+  EXPECT_NE(dir.Read("20.dxc").find("DL1ABC"), std::string::npos);
+  {
+    Program p(dir.path());
+    EXPECT_TRUE(HasRowContaining(p.form, 5, "DL1ABC"));
+    bool red = false;
+    for (const auto& l : p.form.station().pane().Lines())
+      if (l.text == "21:07:45: To ALL de Q2XYZ: hello") red = l.colour == qRgb(255, 0, 0);
+    EXPECT_TRUE(red);
+    EXPECT_FALSE(p.form.station().talk().Lines().empty());
+    p.form.close();
+  }
+  QDir::setCurrent(old);
+}
