@@ -28,6 +28,7 @@ class KeepAlive : public QObject {
   void Start() { timer_.start(); }
   void Stop() { timer_.stop(); }
   bool Active() const { return timer_.isActive(); }
+  void SetInterval(std::chrono::milliseconds interval) { timer_.setInterval(interval); }
 
   // One timer tick; true when the CR was sent.
   bool Tick();

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <fmt/format.h>
 
+#include "app/packet_link.h"
 #include "app/station_folder.h"
 #include "app/win1252.h"
 #include "core/text.h"
@@ -20,6 +21,7 @@ Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> 
   connect(&timer1_, &QTimer::timeout, this, &Station::ConfigurationCheck);
   WireClassifier();
   WireLinks();
+  WirePacketLink();
 }
 
 void Station::WireLinks() {
@@ -28,6 +30,7 @@ void Station::WireLinks() {
   h.clusterHost = [this] { return settings_.ClusterHost; };
   h.clusterPort = [this] { return settings_.ClusterPort; };
   h.connectCall = [this] { return settings_.ConnectCall; };
+  h.nodeConnected = [this] { return NodeConnected; };
   h.setStatus = [this](const std::string& t) {
     if (view_) view_->SetStatus(ToQString(t));
   };

@@ -25,6 +25,7 @@
 
 namespace varnak {
 class ConnectionControl;
+class PacketLink;
 class RelayServer;
 }  // namespace varnak
 
@@ -150,6 +151,9 @@ class Station : public QObject {
   KeepAlive& keepAlive() { return *keepAlive_; }
   // Connected data to the node on the packet link (the packet link fills it).
   std::function<void(const std::string&)> SendConnectedData;
+  // The packet link with AGWInterface1, and where its monitored frames go.
+  PacketLink& Packet() { return *packet_; }
+  std::function<void(const std::string&)> OnMonitorText;
   RelayServer& Relay() { return *relay_; }
   // Sends text + CR LF on the Telnet link, no echo (login and password replies).
   bool SendTelnetLine(const std::string& text);
@@ -165,6 +169,7 @@ class Station : public QObject {
   void ConfigurationCheck();
   void WireLinks();
   void WireClassifier();
+  void WirePacketLink();
 
   std::string programDir_;
   std::shared_ptr<const Clock> clock_;
@@ -185,6 +190,7 @@ class Station : public QObject {
   std::unique_ptr<TCallParser> parser_;
   std::unique_ptr<ClassifierHost> host_;
   std::unique_ptr<Classifier> classifier_;
+  std::unique_ptr<PacketLink> packet_;
 };
 
 }  // namespace varnak

@@ -49,7 +49,9 @@ void ConnectionControl::DisconnectAction() {
   const bool telnet = hooks_.isTelnet ? hooks_.isTelnet() : true;
   if (!telnet) {
     Status("Sending disconnect request ...");
-    SendLine("b");
+    // "b" only goes to a node that is there; the disconnect request always goes, so a
+    // connect the node has not answered yet can still be called off.
+    if (hooks_.nodeConnected && hooks_.nodeConnected()) SendLine("b");
     if (hooks_.stopPacketLink) hooks_.stopPacketLink();
     return;
   }

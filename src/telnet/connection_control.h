@@ -23,6 +23,7 @@ class ConnectionControl : public QObject {
     std::function<std::string()> clusterHost;     // ClusterHost
     std::function<int()> clusterPort;             // ClusterPort
     std::function<std::string()> connectCall;     // ConnectCall, for the packet status text
+    std::function<bool()> nodeConnected;          // NodeConnected: the AX.25 link is up
 
     // The window.
     std::function<void(const std::string&)> setStatus;        // StatLabel

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "app/packet_link.h"
 #include "app/win1252.h"
 
 namespace varnak {
@@ -85,8 +86,16 @@ void TForm1::CreateSecondaryWindows() {
   ChatForm = new TChatForm(this);
   MoniForm = new TMoniForm(this);
   Mheard = new TMheard(this);
-  connect(MonitorButton, &QPushButton::clicked, MoniForm, &QWidget::show);
-  connect(MheardButton, &QPushButton::clicked, Mheard, &QWidget::show);
+  PacketLink& packet = station_->Packet();
+  packet.windows.showdata = [this](const std::string& text) { MoniForm->Showdata(text); };
+  packet.windows.clearHeard = [this] { Mheard->Clear(); };
+  packet.windows.addHeardLine = [this](const std::string& line) { Mheard->AddLine(ToQString(line)); };
+  packet.windows.setUpdateEnabled = [this](bool on) { VrDemoButton1->setEnabled(on); };
+  connect(MonitorButton, &QPushButton::clicked, MoniForm, &TextWindow::ShowCentred);
+  connect(MheardButton, &QPushButton::clicked, this, [this] {
+    station_->Packet().MheardButtonClick();
+    Mheard->ShowCentred();
+  });
 }
 
 WorkArea TForm1::CurrentWorkArea() const {
@@ -268,6 +277,8 @@ QWidget* TForm1::BuildSidePanel() {
   auto* pl = new QHBoxLayout(packet);
   MonitorButton = new QPushButton("Monitor", packet);
   MheardButton = new QPushButton("Mheard", packet);
+  MonitorButton->setToolTip("Open monitor window");
+  MheardButton->setToolTip("Open Mheard window");
   pl->addWidget(MonitorButton);
   pl->addWidget(MheardButton);
   layout->addWidget(packet);

@@ -1,9 +1,15 @@
 #include "ui/windows.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <string_view>
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/win1252.h"
 #include "core/version.h"
 
 namespace varnak {
@@ -39,10 +45,63 @@ TextWindow::TextWindow(const QString& caption, QWidget* parent) : QWidget(parent
   layout->setContentsMargins(0, 0, 0, 0);
   text_ = new QPlainTextEdit(this);
   text_->setReadOnly(true);
-  text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  QFont font("Courier New");
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  text_->setFont(font);
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   layout->addWidget(text_);
   resize(600, 400);
+}
+
+void TextWindow::AddLine(const QString& line) {
+  QTextCursor c(text_->document());
+  c.movePosition(QTextCursor::End);
+  if (appended_) c.insertBlock();
+  c.insertText(line);
+  appended_ = true;
+  text_->moveCursor(QTextCursor::End);
+  text_->ensureCursorVisible();
+}
+
+void TextWindow::Clear() {
+  text_->clear();
+  appended_ = false;
+}
+
+void TextWindow::ShowCentred() {
+  if (!isVisible()) {
+    if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+      move(s->availableGeometry().center() - rect().center());
+  }
+  show();
+  raise();
+}
+
+namespace {
+std::string_view TrimView(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
+  return s.substr(b, e - b);
+}
+}  // namespace
+
+void TMoniForm::Showdata(const std::string& text) {
+  std::string_view rest = text;
+  do {
+    const std::size_t cr = rest.find('\r');
+    AddLine(ToQString(TrimView(rest.substr(0, cr))));
+    rest = cr == std::string_view::npos ? std::string_view() : TrimView(rest.substr(cr + 1));
+  } while (!rest.empty());
+  QTextDocument* doc = this->text()->document();
+  if (doc->characterCount() - 1 > kMaxChars) {
+    QTextCursor c(doc);
+    c.setPosition(kKeepFrom - 1, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    this->text()->moveCursor(QTextCursor::End);
+    this->text()->ensureCursorVisible();
+  }
 }
 
 

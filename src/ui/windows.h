@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QWidget>
+#include <string>
 
 namespace varnak {
 
@@ -36,15 +37,28 @@ class TextWindow : public QWidget {
  public:
   TextWindow(const QString& caption, QWidget* parent = nullptr);
   QPlainTextEdit* text() const { return text_; }
+  // One line at the end, the newest kept in view.
+  void AddLine(const QString& line);
+  // Shown centred on the desktop, in front.
+  void ShowCentred();
+  void Clear();
 
  private:
   QPlainTextEdit* text_;
+  bool appended_ = false;  // an empty first line leaves the document looking empty
 };
 
 class TMoniForm : public TextWindow {
   Q_OBJECT
  public:
+  // Past kMaxChars characters the window keeps only those from position kKeepFrom on
+  // (1-based), so a busy channel never fills the memory.
+  static constexpr int kMaxChars = 10000;
+  static constexpr int kKeepFrom = 8000;
+
   explicit TMoniForm(QWidget* parent = nullptr) : TextWindow("Monitor", parent) {}
+  // Monitor text, one window line per CR-ended piece (Windows-1252 bytes).
+  void Showdata(const std::string& text);
 };
 
 class TMheard : public TextWindow {

@@ -178,7 +178,7 @@ void SilenceRelay::Run() {
 
 DirewolfLink::~DirewolfLink() { Stop(); }
 
-std::string DirewolfLink::Start(const fs::path& folder) {
+std::string DirewolfLink::Start(const fs::path& folder, const std::vector<std::string>& extraConfig) {
   for (const char* name : {"a.out", "b.out", "a.in", "b.in"}) {
     if (::mkfifo((folder / name).c_str(), 0600) != 0) return std::string("cannot make FIFO ") + name;
   }
@@ -188,9 +188,9 @@ std::string DirewolfLink::Start(const fs::path& folder) {
   const fs::path aDir = folder / "a", bDir = folder / "b";
   fs::create_directories(aDir);
   fs::create_directories(bDir);
-  auto config = [](const std::string& call) {
+  auto config = [&extraConfig](const std::string& call) {
     // The audio device name must stay short (29 characters), hence the relative path.
-    return std::vector<std::string>{"ADEVICE stdin file:../" + call.substr(0, 1) + ".out",
+    std::vector<std::string> lines{"ADEVICE stdin file:../" + call.substr(0, 1) + ".out",
                                     "ARATE 48000",
                                     "CHANNEL 0",
                                     "MYCALL " + call.substr(2),
@@ -198,6 +198,8 @@ std::string DirewolfLink::Start(const fs::path& folder) {
                                     "FRACK 1",
                                     "RETRY 3",
                                     "FULLDUP ON"};
+    lines.insert(lines.end(), extraConfig.begin(), extraConfig.end());
+    return lines;
   };
   std::string error = a_.Start(aDir, config("a:N0AAA"), (folder / "a.in").string());
   if (!error.empty()) return "engine A: " + error;

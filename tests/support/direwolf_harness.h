@@ -65,8 +65,8 @@ class DirewolfLink {
  public:
   DirewolfLink() = default;
   ~DirewolfLink();
-  // Returns "" or what failed.
-  std::string Start(const std::filesystem::path& folder);
+  // Returns "" or what failed. extraConfig goes into both engines' configuration.
+  std::string Start(const std::filesystem::path& folder, const std::vector<std::string>& extraConfig = {});
   void Stop();
   Direwolf& a() { return a_; }
   Direwolf& b() { return b_; }

@@ -251,13 +251,20 @@ TEST_F(TelnetLinkTest, PacketBranchGoesThroughHooks) {
     packet.push_back("send " + text);
     return true;
   };
+  bool nodeConnected = false;
+  hooks.nodeConnected = [&] { return nodeConnected; };
   ConnectionControl packetControl(hooks);
   packetControl.ConnectAction();
   EXPECT_EQ(station.status.back(), "Trying Q9NODE ...");
   EXPECT_EQ(station.linkUp, std::vector<bool>{true});
+  // Called off before the node answered: no "b" to a link that does not exist.
+  packetControl.DisconnectAction();
+  EXPECT_EQ(packet, (std::vector<std::string>{"start", "stop"}));
+  packet.clear();
+  nodeConnected = true;
   packetControl.DisconnectAction();
   EXPECT_EQ(station.status.back(), "Sending disconnect request ...");
-  EXPECT_EQ(packet, (std::vector<std::string>{"start", "send b", "stop"}));
+  EXPECT_EQ(packet, (std::vector<std::string>{"send b", "stop"}));
   EXPECT_TRUE(station.Saw("b"));
 }
 

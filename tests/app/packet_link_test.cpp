@@ -1,0 +1,278 @@
+// The packet link's handlers, driven directly with the events a packet engine would
+// raise; the requests it makes go to a stand-in engine on a loopback socket and are
+// read back as frames.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <algorithm>
+
+#include "agw/agw_test_util.h"
+#include "app/packet_link_fixture.h"
+#include "support/temp_dir.h"
+
+namespace varnak {
+namespace {
+
+using test::PacketStation;
+using test::WaitUntil;
+using Lines = std::vector<std::string>;
+
+struct Sent {
+  char kind;
+  int port;
+  std::string from, to, data;
+};
+
+class PacketLinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ps_ = std::make_unique<PacketStation>(dir_.path());
+    // The connect itself asks for registration, version and ports; tests that look at
+    // later requests start after those.
+    link().AGWInterface1.OpenEngine("127.0.0.1", std::to_string(engine_.port()));
+    ASSERT_TRUE(engine_.WaitForClient());
+    ASSERT_TRUE(WaitUntil([&] { return station().EngineConnected; }));
+    ASSERT_TRUE(WaitFor(3));
+  }
+
+  Station& station() { return ps_->station; }
+  PacketLink& link() { return ps_->link(); }
+  test::RecordingView& view() { return ps_->view; }
+  Lines& lines() { return ps_->lines; }
+
+  // Waits until the engine has received n frames in all.
+  bool WaitFor(std::size_t n) {
+    return WaitUntil([&] {
+      engine_.WaitForBytes(0, 0);
+      return Frames().size() >= n;
+    });
+  }
+  std::vector<Sent> Frames() {
+    std::vector<Sent> out;
+    const std::string& r = engine_.received();
+    std::size_t at = 0;
+    while (r.size() - at >= kAGWHeaderSize) {
+      TAGWFrameHeader h = DecodeHeader(r.data() + at);
+      if (r.size() - at - kAGWHeaderSize < h.DataSize) break;
+      // The client follows each data frame with a question for the outstanding frames.
+      if (h.DataKind != 'Y') out.push_back({h.DataKind, EventPort(h.Port), ReadCallField(h.FromCall), ReadCallField(h.ToCall),
+                     r.substr(at + kAGWHeaderSize, h.DataSize)});
+      at += kAGWHeaderSize + h.DataSize;
+    }
+    return out;
+  }
+  std::string Kinds(std::size_t from = 0) {
+    std::string k;
+    auto f = Frames();
+    for (std::size_t i = from; i < f.size(); ++i) k += f[i].kind;
+    return k;
+  }
+  // Everything received since the last call settles: a short quiet period on the socket.
+  void Settle() { QTest::qWait(50); engine_.WaitForBytes(0, 0); }
+
+  void Data(const std::string& data, const std::string& from = "Q9NODE") {
+    link().AGWInterface1ConnectedData(&link().AGWInterface1, 1, 0xF0, from, "Q1ABC", data,
+                                      static_cast<int>(data.size()));
+  }
+  void ConnectNode() {
+    link().AGWInterface1ConnectionReceived(&link().AGWInterface1, 1, "Q9NODE", "Q1ABC",
+                                           "*** CONNECTED With Station Q9NODE\r", 34);
+  }
+
+  test::TempDir dir_;
+  test::FakeEngine engine_;
+  std::unique_ptr<PacketStation> ps_;
+};
+
+TEST_F(PacketLinkTest, EngineConnectRegistersThenRegistrationSendsIdAndConnects) {
+  auto f = Frames();
+  ASSERT_EQ(Kinds(), "XRG");
+  EXPECT_EQ(f[0].from, "Q1ABC");
+  EXPECT_EQ(view().status, "Connected to AGWpe");
+
+  station().settings().AutoConnect = true;
+  // A refused registration (the call is already ours) goes the same way.
+  link().AGWInterface1CallsignRegistration(&link().AGWInterface1, "Q1ABC", false);
+  EXPECT_EQ(view().status, "Trying Q9NODE ...");
+  ASSERT_TRUE(WaitFor(6));
+  f = Frames();
+  EXPECT_EQ(Kinds(3), "mMC");
+  EXPECT_EQ(f[4].from, "Q1ABC");
+  EXPECT_EQ(f[4].to, "ID");
+  EXPECT_EQ(f[4].data, "JO62QM {Varnak 1.0}");
+  EXPECT_EQ(f[5].port, 1);
+  EXPECT_EQ(f[5].from + ">" + f[5].to, "Q1ABC>Q9NODE");
+  EXPECT_TRUE(view().linkUp);
+  EXPECT_FALSE(station().NodeConnected);
+
+  link().AGWInterface1AGWDisconnect(&link().AGWInterface1);
+  EXPECT_EQ(view().status, "Disconnected");
+  EXPECT_FALSE(station().EngineConnected);
+}
+
+TEST_F(PacketLinkTest, ErrorsAndVersionReachStatusAndPane) {
+  link().AGWInterface1Error(&link().AGWInterface1, 10054, "Connection reset");
+  EXPECT_EQ(view().status, "Error 10054: Connection reset");
+  EXPECT_TRUE(lines().empty());
+  link().AGWInterface1Error(&link().AGWInterface1, 10061, "Connect Error");
+  EXPECT_EQ(view().status, "Error 10061: Connect Error");
+  link().AGWInterface1VersionInfo(&link().AGWInterface1, TAGWVersionData{2005, 127});
+  EXPECT_EQ(lines(), (Lines{"*** No connection to AGW host!", "*** AGW Packet Engine v2005.127 on localhost"}));
+}
+
+TEST_F(PacketLinkTest, PortListBannersUntilMheardAndHeardEntriesGroupedByPort) {
+  const std::vector<std::string> ports{"Port1 9600 baud", "Port2 1200 baud"};
+  link().AGWInterface1PortInformation(&link().AGWInterface1, 2, ports);
+  EXPECT_EQ(lines(), (Lines{"*** Port1 9600 baud", "*** Port2 1200 baud"}));
+  ASSERT_TRUE(WaitFor(5));
+  auto f = Frames();
+  EXPECT_EQ(Kinds(3), "HH");
+  EXPECT_EQ(f[3].port, 1);
+  EXPECT_EQ(f[4].port, 2);
+
+  auto heard = [&](int port, const std::string& info) {
+    link().AGWInterface1StationsHeard(&link().AGWInterface1, port, "Q2X", info);
+  };
+  heard(1, "Q2AAA 21:40");
+  heard(1, "Q2BBB 21:41");
+  heard(2, "Q2CCC 21:42");
+  heard(7, "Q2DDD 21:43");  // a port the list did not name
+  EXPECT_EQ(ps_->heard, (Lines{"Port1 9600 baud", "    Q2AAA 21:40", "    Q2BBB 21:41", "Port2 1200 baud",
+                               "    Q2CCC 21:42", "Port 7", "    Q2DDD 21:43"}));
+
+  link().MheardButtonClick();
+  ASSERT_TRUE(WaitFor(6));
+  EXPECT_EQ(Frames()[5].kind, 'G');
+  lines().clear();
+  link().AGWInterface1PortInformation(&link().AGWInterface1, 2, ports);
+  EXPECT_TRUE(lines().empty());
+  EXPECT_TRUE(ps_->heard.empty());
+  heard(2, "Q2CCC 21:42");
+  EXPECT_EQ(ps_->heard, (Lines{"Port2 1200 baud", "    Q2CCC 21:42"}));
+}
+
+TEST_F(PacketLinkTest, NodeDataIsCutIntoWholeTrimmedLines) {
+  ConnectNode();
+  lines().clear();
+  Data("DX de Q3AA:     14025.0  Q4BB         cw\nDX de Q5");
+  EXPECT_TRUE(lines().empty());
+  Data("CC:     7010.0  Q6DD         \r\n");
+  EXPECT_EQ(lines(), (Lines{"DX de Q3AA:     14025.0  Q4BB         cw", "DX de Q5CC:     7010.0  Q6DD"}));
+
+  lines().clear();
+  Data("one\r\n\r\n   two\r\n");
+  Data("three\rfour\r");  // CR only
+  Data("five\nsix\n");    // LF only
+  EXPECT_EQ(lines(), (Lines{"one", "two", "three", "four", "five", "six"}));
+
+  lines().clear();
+  Data(" login: ");
+  EXPECT_EQ(lines(), Lines{"login:"});
+  Data("");
+  EXPECT_EQ(lines().size(), 1u);
+  EXPECT_EQ(link().NodeLineBuffer(), "");
+
+  lines().clear();
+  Data(std::string("ab\0cd\r", 6));
+  ASSERT_EQ(lines().size(), 1u);
+  EXPECT_EQ(lines()[0], std::string("ab\0cd", 5));
+}
+
+TEST_F(PacketLinkTest, LongLinesWaitAndEndlessOnesAreCutInPieces) {
+  ConnectNode();
+  lines().clear();
+  const std::string tenK(10 * 1024, 'x');
+  Data(tenK);
+  EXPECT_TRUE(lines().empty());
+  Data("\r");
+  EXPECT_EQ(lines(), Lines{tenK});
+
+  lines().clear();
+  for (int i = 0; i < 7; ++i) Data(tenK);  // 70 KiB without a line end
+  ASSERT_EQ(lines().size(), 2u);
+  EXPECT_EQ(lines()[0].size(), PacketLink::kMaxNodeLine);
+  EXPECT_EQ(lines()[1].size(), 70 * 1024 - PacketLink::kMaxNodeLine);
+  EXPECT_EQ(link().NodeLineBuffer(), "");
+}
+
+TEST_F(PacketLinkTest, StrangerHearsBusyOnceAndIsDroppedLaterWithoutHoldingTheNode) {
+  link().BusyDisconnectMs = 300;
+  link().AGWInterface1ConnectionReceived(&link().AGWInterface1, 1, "Q7XYZ", "Q1ABC",
+                                         "*** CONNECTED With Station Q7XYZ\r", 33);
+  Data("hello?\r", "Q7XYZ");  // the stranger's data still reaches the classifier
+  EXPECT_FALSE(station().NodeConnected);
+  EXPECT_EQ(lines().back(), "hello?");
+  ASSERT_TRUE(WaitFor(4));
+  auto f = Frames();
+  EXPECT_EQ(f[3].kind, 'D');
+  EXPECT_EQ(f[3].from + ">" + f[3].to, "Q1ABC>Q7XYZ");
+  EXPECT_EQ(f[3].data, "*** {Varnak 1.0} on Q1ABC busy, please connect to DX-cluster Q9NODE !");
+
+  // The node answers while the stranger's disconnect is still pending.
+  ConnectNode();
+  EXPECT_TRUE(station().NodeConnected);
+  Settle();
+  EXPECT_EQ(Frames().size(), 4u);
+  ASSERT_TRUE(WaitFor(5));
+  f = Frames();
+  EXPECT_EQ(f[4].kind, 'd');
+  EXPECT_EQ(f[4].from + ">" + f[4].to, "Q1ABC>Q7XYZ");
+  EXPECT_EQ(link().StrangersWaiting(), 0u);
+  EXPECT_TRUE(station().NodeConnected);
+}
+
+TEST_F(PacketLinkTest, SendLineWithoutTheNodeSendsNothingAndSaysSo) {
+  station().SendLine("sh/dx");
+  ASSERT_EQ(view().errors.size(), 1u);
+  EXPECT_NE(view().errors[0].find("Q9NODE"), std::string::npos) << view().errors[0];
+  const auto echoed = [&](const std::string& line) {
+    auto pane = ps_->Pane();
+    return std::count(pane.begin(), pane.end(), line);
+  };
+  EXPECT_EQ(echoed("sh/dx"), 0);
+
+  // Disconnect during a pending connect: no "b", but the disconnect request.
+  station().DisconnectAction();
+  EXPECT_EQ(view().status, "Sending disconnect request ...");
+  EXPECT_EQ(view().errors.size(), 1u);
+  ASSERT_TRUE(WaitFor(4));
+  Settle();
+  EXPECT_EQ(Kinds(3), "d");
+
+  ConnectNode();
+  lines().clear();
+  station().SendLine("sh/dx");
+  station().keepAlive().Tick();
+  station().DisconnectAction();
+  ASSERT_TRUE(WaitFor(8));
+  auto f = Frames();
+  EXPECT_EQ(Kinds(4), "DDDd");
+  EXPECT_EQ(f[4].data, "sh/dx\r");
+  EXPECT_EQ(f[4].from + ">" + f[4].to, "Q1ABC>Q9NODE");
+  EXPECT_EQ(f[5].data, "\r");
+  EXPECT_EQ(f[6].data, "b\r");
+  EXPECT_EQ(f[7].from + ">" + f[7].to, "Q1ABC>Q9NODE");
+  EXPECT_EQ(echoed("sh/dx"), 1);
+  EXPECT_EQ(ps_->Pane().back(), "b");  // the keep-alive is not echoed
+  EXPECT_EQ(view().errors.size(), 1u);
+}
+
+TEST_F(PacketLinkTest, MonitoredFramesBecomeMonitorLinesClassifiedOnlyWithoutTheNode) {
+  // Direwolf's monitor text: a header line, the information, CR and a closing NUL.
+  const std::string text = std::string(" 1:Fm Q2AAA To ID <UI pid=F0 Len=6 >[21:40:00]\rJO62QM\r\0", 55);
+  link().AGWInterface1MonitoredUnprotoInformation(&link().AGWInterface1, 1, "Q2AAA", "ID", text,
+                                                  static_cast<int>(text.size()));
+  EXPECT_EQ(ps_->monitor, (Lines{"1:Fm Q2AAA To ID <UI pid=F0 Len=6 >[21:40:00]", "JO62QM"}));
+  auto pane = ps_->Pane();
+  EXPECT_EQ(Lines(pane.end() - 2, pane.end()), ps_->monitor);
+
+  ConnectNode();
+  const std::size_t before = ps_->Pane().size();
+  link().AGWInterface1MonitorOwnInformationEvent(&link().AGWInterface1, 1, 0xF0, "Q1ABC", "Q9NODE", text,
+                                                 static_cast<int>(text.size()));
+  EXPECT_EQ(ps_->monitor.size(), 4u);
+  EXPECT_EQ(ps_->Pane().size(), before);
+}
+
+}  // namespace
+}  // namespace varnak
