@@ -10,17 +10,6 @@
 
 namespace varnak {
 
-namespace {
-
-std::string_view TrimView(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-  return s.substr(b, e - b);
-}
-
-}  // namespace
-
 PacketLink::PacketLink(Station& station, QObject* parent)
     : QObject(parent), AGWInterface1(station.ProgramDir()), station_(station) {
   classifyLine = [this](const std::string& line) { station_.ClassifyLine(line); };
@@ -185,9 +174,7 @@ void PacketLink::CutNodeLines() {
   buffer.swap(nodeLineBuffer_);
   std::string_view rest = buffer;
   while (!rest.empty()) {
-    const std::size_t cr = rest.find('\r');
-    std::string line = Trim(rest.substr(0, cr));
-    rest = cr == std::string_view::npos ? std::string_view() : TrimView(rest.substr(cr + 1));
+    std::string line(TakeCrLine(rest));
     if (line.size() > kMaxNodeLine) {
       for (std::size_t at = 0; at < line.size(); at += kMaxNodeLine) NodeLine(line.substr(at, kMaxNodeLine));
     } else {

@@ -22,11 +22,20 @@ std::string TrimRight(std::string_view s) {
   return std::string(s.substr(0, e));
 }
 
-std::string Trim(std::string_view s) {
+std::string_view TrimView(std::string_view s) {
   size_t b = 0, e = s.size();
   while (b < e && IsBlankOrControl(s[b])) ++b;
   while (e > b && IsBlankOrControl(s[e - 1])) --e;
-  return std::string(s.substr(b, e - b));
+  return s.substr(b, e - b);
+}
+
+std::string Trim(std::string_view s) { return std::string(TrimView(s)); }
+
+std::string_view TakeCrLine(std::string_view& rest) {
+  const size_t cr = rest.find('\r');
+  std::string_view line = TrimView(rest.substr(0, cr));
+  rest = cr == std::string_view::npos ? std::string_view() : TrimView(rest.substr(cr + 1));
+  return line;
 }
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }

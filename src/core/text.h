@@ -11,6 +11,12 @@ namespace varnak {
 std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
+std::string_view TrimView(std::string_view s);
+
+// Node and monitor text is cut into lines at CR: returns the text before the first CR,
+// trimmed, and leaves in rest what follows that CR, trimmed (empty when no CR is left).
+// So CR CR gives no empty line and every line loses its leading blanks.
+std::string_view TakeCrLine(std::string_view& rest);
 
 bool StartsWith(std::string_view s, std::string_view prefix);
 bool EndsWith(std::string_view s, std::string_view suffix);

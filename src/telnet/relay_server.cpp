@@ -4,6 +4,7 @@
 #include <QTcpSocket>
 #include <algorithm>
 
+#include "core/text.h"
 #include "telnet/socket_error.h"
 
 namespace varnak {
@@ -84,9 +85,7 @@ void RelayServer::RelayLine(const std::string& line) {
 void RelayServer::OnClientRead(QTcpSocket* client) {
   QByteArray bytes = client->readAll();
   if (bytes.isEmpty()) return;
-  qsizetype end = bytes.size();
-  while (end > 0 && static_cast<unsigned char>(bytes[end - 1]) <= 32) --end;
-  const std::string text(bytes.constData(), static_cast<std::size_t>(end));
+  const std::string text = TrimRight(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   if (hooks_.sendLine) hooks_.sendLine(text);
 }
 

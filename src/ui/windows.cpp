@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/win1252.h"
+#include "core/text.h"
 #include "core/version.h"
 
 namespace varnak {
@@ -78,21 +79,10 @@ void TextWindow::ShowCentred() {
   raise();
 }
 
-namespace {
-std::string_view TrimView(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-  return s.substr(b, e - b);
-}
-}  // namespace
-
 void TMoniForm::Showdata(const std::string& text) {
   std::string_view rest = text;
   do {
-    const std::size_t cr = rest.find('\r');
-    AddLine(ToQString(TrimView(rest.substr(0, cr))));
-    rest = cr == std::string_view::npos ? std::string_view() : TrimView(rest.substr(cr + 1));
+    AddLine(ToQString(TakeCrLine(rest)));
   } while (!rest.empty());
   QTextDocument* doc = this->text()->document();
   if (doc->characterCount() - 1 > kMaxChars) {
