@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QPlainTextEdit>
+#include <fstream>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -15,7 +16,13 @@ std::shared_ptr<FixedClock> NoonClock() {
   return std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45});
 }
 
-QString PaneText(TForm1& form) { return qobject_cast<QPlainTextEdit*>(form.RichEditAll)->toPlainText(); }
+// The pane's lines as the operator will see them: the view catches up in batches, so
+// read its model, never the view right after an action.
+QString PaneText(TForm1& form) {
+  QStringList lines;
+  for (const std::string& text : form.station().pane().Texts()) lines << QString::fromStdString(text);
+  return lines.join('\n');
+}
 
 struct Window {
   explicit Window(const std::filesystem::path& dir) : form(dir, NoonClock()) {
@@ -98,6 +105,10 @@ TEST(MainWindow, ShutdownWritesTheClosingBannerLast) {
   w.form.close();
   QString pane = PaneText(w.form).trimmed();
   EXPECT_TRUE(pane.section('\n', -1).startsWith("*** Varnak closed 21:07:45")) << pane.toStdString();
+  // ... and the saved pane, which the next start shows, ends with it too.
+  std::ifstream rtf(dir / "all.rtf", std::ios::binary);
+  std::string saved((std::istreambuf_iterator<char>(rtf)), std::istreambuf_iterator<char>());
+  EXPECT_GT(saved.rfind("*** Varnak closed 21:07:45"), saved.rfind("Varnak started"));
   EXPECT_TRUE(std::filesystem::exists(dir / "Varnak.ini"));
 }
 
