@@ -79,11 +79,11 @@ void Classifier::Classify(std::string_view received) {
     if (page == kAllList || page == ListIndexOfBand(band)) host_.PresentCurrentSpot();
     // Spots heard in monitored traffic have no other place to be seen as text.
     if (host_.Telnet() == 0 && !host_.NodeConnected()) pane_.AddPaneLine(pane_colour::kBlack, line);
-  } else if (HasMonitorMark(line, 2)) {
+  } else if (HasMonitorMark(line, 1) || HasMonitorMark(line, 2)) {  // ports 1-9 and 10 on
     pane_.AddPaneLine(pane_colour::kGrey, line);
   } else if (StartsWith(line, "***")) {
     pane_.AddPaneLine(pane_colour::kRed, line);
-  } else if (StartsWith(line, "To ALL de")) {
+  } else if (StartsWith(line, "To ALL de") || StartsWith(line, "To LOCAL de")) {
     pane_.AddPaneLine(pane_colour::kRed, stamped(line));
   } else if (StartsWith(line, "WCY de")) {
     pane_.AddPaneLine(pane_colour::kBlue, stamped(line));
@@ -136,8 +136,16 @@ void Classifier::Classify(std::string_view received) {
 }
 
 // "Q1ABC     Q2DEF     Q3GHI-2" - names separated by two blanks or more, possibly
-// followed on the same line by the node's prompt.
+// followed on the same line by the node's prompt. DX Spider puts a user who is "not
+// here" in parentheses, "(Q2XYZ)"; the user list holds the call itself.
 void Classifier::AddUserListing(const std::string& line) {
+  const auto addName = [this](std::string_view name) {
+    const std::string n = Trim(name);
+    if (n.size() > 2 && n.front() == '(' && n.back() == ')')
+      users_.Add(std::string_view(n).substr(1, n.size() - 2));
+    else
+      users_.Add(n);
+  };
   std::string t = line;
   const size_t prompt = t.find(myCallDe_);
   if (prompt != std::string::npos) t.erase(prompt);
@@ -153,10 +161,10 @@ void Classifier::AddUserListing(const std::string& line) {
   }
   size_t pair;
   while ((pair = names.find("  ")) != std::string::npos) {
-    users_.Add(std::string_view(names).substr(0, pair));
+    addName(std::string_view(names).substr(0, pair));
     names = Trim(std::string_view(names).substr(pair + 1));
   }
-  if (!Contains(names, " >")) users_.Add(names);
+  if (!Contains(names, " >")) addName(names);
   if (Contains(line, " >")) userListCapture_ = false;
 }
 

@@ -92,11 +92,13 @@ std::string ReformatShowDx(std::string_view line, bool* reformatted) {
     return data;
 
   // Any listing line that does not have every part is passed on as it came.
+  // DX Spider writes one blank before the call, other nodes two:
+  //   "  14195.0 K1BAD        8-Dec-2026 0146Z live spot            <Q2XYZ>"
   std::string_view rest = data;
   size_t blank = rest.find(' ');
   if (blank == std::string_view::npos) return data;
   const std::string_view freq = rest.substr(0, blank);
-  rest.remove_prefix(std::min(rest.size(), blank + 2));
+  rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(' ', blank)));
 
   blank = rest.find(' ');
   if (blank == std::string_view::npos) return data;

@@ -99,6 +99,18 @@ TEST(Classifier, ListingLineShownGreyAndFiledAsSpot) {
   EXPECT_NE(h.lists.List(5)->Row(1).find("2215Z|6-Dec | 12-06"), std::string::npos);
 }
 
+TEST(Classifier, ListedSpotAlreadyReceivedLiveIsFiledOnce) {
+  RecordingHost h;
+  // DX Spider's live spot and the same spot in its "sh/dx" listing.
+  h.classifier.ClassifyLine("DX de Q2XYZ:     14195.0  VE3BAA       live spot                      0146Z\a\a");
+  h.classifier.ClassifyLine("  14195.0 VE3BAA       8-Dec-2026 0146Z live spot            <Q2XYZ>");
+  h.classifier.ClassifyLine("  14195.0 HB9BAA       8-Dec-2026 0145Z listed only          <Q2XYZ>");
+  const auto rows = h.lists.List(5)->Rows();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1].substr(0, 39), "DX de Q2XYZ:     14195.0  VE3BAA       ");
+  EXPECT_EQ(rows[2].substr(0, 39), "DX de Q2XYZ:     14195.0  HB9BAA       ");
+}
+
 TEST(Classifier, ColoursAndTimeStampsOfThePane) {
   RecordingHost h;
   h.classifier.ClassifyLine("To ALL de Q2ABC: contest starts\a\a");
@@ -107,8 +119,9 @@ TEST(Classifier, ColoursAndTimeStampsOfThePane) {
   h.classifier.ClassifyLine("*** Varnak started");
   h.classifier.ClassifyLine("To LOCAL de Q2ABC: coffee");
   h.classifier.ClassifyLine("q1:Fm Q3X To Q4Y");
+  h.classifier.ClassifyLine(" 1:Fm Q3X To Q4Y <UI>");  // engine ports 1 to 9
   const auto& lines = h.pane.Lines();
-  ASSERT_EQ(lines.size(), 6u);
+  ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[0].text, "21:07:45: To ALL de Q2ABC: contest starts");
   EXPECT_EQ(lines[0].colour, pane_colour::kRed);
   EXPECT_EQ(lines[1].text, "21:07:45: WCY de DK0WCY-2 <21> : K=3 expK=2 A=12");
@@ -117,9 +130,10 @@ TEST(Classifier, ColoursAndTimeStampsOfThePane) {
   EXPECT_EQ(lines[2].text.substr(0, 10), "21:07:45: ");
   EXPECT_EQ(lines[3].text, "*** Varnak started");
   EXPECT_EQ(lines[3].colour, pane_colour::kRed);
-  EXPECT_EQ(lines[4].text, "To LOCAL de Q2ABC: coffee");
-  EXPECT_EQ(lines[4].colour, pane_colour::kBlack);
+  EXPECT_EQ(lines[4].text, "21:07:45: To LOCAL de Q2ABC: coffee");  // DX Spider's plain "ann"
+  EXPECT_EQ(lines[4].colour, pane_colour::kRed);
   EXPECT_EQ(lines[5].colour, pane_colour::kGrey);
+  EXPECT_EQ(lines[6].colour, pane_colour::kGrey);
   EXPECT_EQ(h.pane.data(h.pane.index(1), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 255));
 }
 
@@ -210,6 +224,16 @@ TEST(Classifier, UserListingCapturedUntilThePrompt) {
   EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"q1cc", "Q2AA", "Q3BB", "Q4DD", "Q5EE"}));
   h.classifier.ClassifyLine("Q6FF  Q7GG");
   EXPECT_EQ(h.users.Names().size(), 5u);
+}
+
+TEST(Classifier, NotHereUsersListedByTheirCall) {
+  RecordingHost h;
+  h.classifier.ClassifyLine("Callsigns connected to Q9NODE");
+  h.classifier.ClassifyLine("Q1ABC        (Q2XYZ)      (Q3DEF");
+  EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"(Q3DEF", "Q1ABC", "Q2XYZ"}));
+  h.classifier.ClassifyLine("Q1ABC de Q9NODE  8-Dec-2026 2150Z dxspider >");
+  h.classifier.ClassifyLine("User Q2XYZ has logged out");
+  EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"(Q3DEF", "Q1ABC"}));
 }
 
 TEST(Classifier, RelayOnlyWithTelnetOut) {

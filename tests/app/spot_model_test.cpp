@@ -41,12 +41,22 @@ TEST(ReformatShowDx, ListingLineBecomesSpotLineWithExactColumns) {
             "DX de Q2ABCDEF-2:  1296100.0  Q3DEF/P" + std::string(6 + 31, ' ') + "0712Z|16-Dec");
 }
 
+TEST(ReformatShowDx, AnyNumberOfBlanksBeforeTheCall) {
+  // DX Spider's "%9.1f %-11s %s %s" has one blank, other nodes two.
+  const std::string spot = "DX de Q2XYZ:     14195.0  I2BAA        live spot" + std::string(22, ' ') + "0146Z|8-Dec";
+  for (const char* listing : {"  14195.0 I2BAA        8-Dec-2026 0146Z live spot            <Q2XYZ>",
+                              "  14195.0  I2BAA       8-Dec-2026 0146Z live spot            <Q2XYZ>",
+                              "14195.0     I2BAA 8-Dec-2026 0146Z live spot <Q2XYZ>"})
+    EXPECT_EQ(ReformatShowDx(listing), spot) << listing;
+}
+
 TEST(ReformatShowDx, OtherLinesComeBackTrimmed) {
   const char* unchanged[] = {
       "Q1ABC de node.example.org 6-Dec-2026 2215Z >",     // dotted host in a prompt
       "14025.0  Q3DEF  6Dec2026 2215Z up 2 <Q2ABC>",       // no "-" in the date
       "14025.0  Q3DEF  6-Dec-2026 2215Z up 2 Q2ABC>",      // no "<" before the final ">"
       "14025.0>", "1.>", "1. >", "1.  X >", "1.  X 1-2 >", "DX de Q2ABC: 14025.0 Q3DEF up 2 2215Z",
+      "14195.0        8-Dec-2026 0146Z no call <Q2XYZ>", "14195.0 <Q2XYZ>", "14195.0 Q3DEF <Q2XYZ>",
       "To ALL de Q2ABC: hello"};
   for (const char* line : unchanged) {
     bool reformatted = true;
