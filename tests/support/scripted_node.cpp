@@ -172,7 +172,7 @@ void ScriptedNode::OnLine(const QByteArray& raw) {
     out = answer->second;
   } else if (line == "sh/users") {
     out = ("Callsigns connected to " + nodeCall_).toLatin1() + "\r\n";
-    const QStringList calls = {call_, "Q2XYZ", "Q3DEF", "Q4GHI", "Q5JKL", "Q6MNO", "Q7PQR"};
+    const QStringList calls = {call_, "(Q2XYZ)", "Q3DEF", "Q4GHI", "Q5JKL", "Q6MNO", "Q7PQR"};
     QString row;
     for (int i = 0; i < calls.size(); ++i) {
       row += calls[i].leftJustified(13, ' ');

@@ -2,10 +2,12 @@
 // itself, spots into the lists, announcements in colour, users, sends, the relay, and
 // everything back after a restart.
 #include <QTcpSocket>
+#include <algorithm>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/list_files.h"
+#include "core/text.h"
 #include "support/scripted_node.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
@@ -68,6 +70,7 @@ TEST(TelnetSession, LogsInFilesSpotsRelaysAndKeepsEverythingOverARestart) {
     // The first prompt asks for the users once; the listing fills the user list.
     WAIT_TRUE(node.Commands().contains("sh/users"), 3000);
     WAIT_TRUE(f.station().users().Names().size() == 7, 3000);
+    EXPECT_EQ(f.station().users().Names()[1], "Q2XYZ");  // listed "(Q2XYZ)", not here
     EXPECT_TRUE(f.VrDisconnect->isVisible() || !f.VrConnect->isVisible());
 
     node.Send(test::ScriptedNode::Spot("Q2XYZ", "14025.0", "DL1ABC", "test spot", "2153Z"));
@@ -87,10 +90,16 @@ TEST(TelnetSession, LogsInFilesSpotsRelaysAndKeepsEverythingOverARestart) {
     EXPECT_TRUE(red);
     EXPECT_TRUE(green);
 
-    // Typed commands reach the node byte for byte; the relay client's too.
+    // Typed commands reach the node byte for byte; the relay client's too. The listing
+    // holds the live spot again, one blank after the frequency as DX Spider writes it.
+    node.SetAnswer("sh/dx 5", "  14025.0 DL1ABC        7-Dec-2026 2153Z test spot            <Q2XYZ>\r\n"
+                              "  14195.0 VE3BAA        7-Dec-2026 2150Z                      <Q3DEF>\r\n");
     f.SendTextEdit->setText("sh/dx 5");
     QTest::mouseClick(f.SendTextButton, Qt::LeftButton);
     WAIT_TRUE(node.Received().endsWith("sh/dx 5\r\n"), 3000);
+    WAIT_TRUE(HasRowContaining(f, 5, "14195.0  VE3BAA"), 3000);
+    const auto rows = Rows(f, 5);
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const auto& r) { return Contains(r, "DL1ABC"); }), 1);
     f.DxCallEdit->setText("Q3DEF");
     f.DxQrgEdit->setText("14025.0");
     f.DxInfoEdit->setText("up 2");
