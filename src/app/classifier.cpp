@@ -93,9 +93,18 @@ void Classifier::Classify(std::string_view received) {
     pane_.AddPaneLine(pane_colour::kBlack, line);
   }
 
-  if (host_.TelnetConnected()) {
-    if (Contains(line, "login:")) host_.SendTelnetLine(myCall_);
-    if (Contains(line, "password:")) host_.SendTelnetLine(host_.Password());
+  // Any user's announcement or talk may hold "login:" or "password:"; only the node's
+  // own prompts, before its first command prompt, are answered.
+  if (loggingIn_ && host_.TelnetConnected()) {
+    if (StartsWith(line, nodePrompt_)) {
+      loggingIn_ = false;
+    } else if (!loginAnswered_ && EndsWith(line, "login:")) {
+      loginAnswered_ = true;
+      host_.SendTelnetLine(myCall_);
+    } else if (!passwordAnswered_ && EndsWith(line, "password:")) {
+      passwordAnswered_ = true;
+      host_.SendTelnetLine(host_.Password());
+    }
   }
 
   if (StartsWith(line, "User")) {

@@ -88,6 +88,13 @@ class Classifier {
   bool UsersRequested() const { return usersRequested_; }
   // Cleared when the Telnet link goes down and when a packet connection is requested.
   void SetUsersRequested(bool requested) { usersRequested_ = requested; }
+  // From each new Telnet connection until the node's first prompt the classifier
+  // answers the node's "login:" and "password:" prompts, once each.
+  void SetLoggingIn(bool loggingIn) {
+    loggingIn_ = loggingIn;
+    loginAnswered_ = passwordAnswered_ = false;
+  }
+  bool LoggingIn() const { return loggingIn_; }
   // At every run of the start-up routine.
   void ResetSpotHistory() { history_.Reset(); }
   const SpotHistory& History() const { return history_; }
@@ -107,6 +114,7 @@ class Classifier {
   std::string lastLine_;
   bool userListCapture_ = false;
   bool usersRequested_ = false;
+  bool loggingIn_ = false, loginAnswered_ = false, passwordAnswered_ = false;
   SpotHistory history_;
 
   bool running_ = false;

@@ -45,7 +45,10 @@ void Station::WireLinks() {
   };
   h.classifyLine = [this](const std::string& line) { ClassifyLine(line); };
   h.clearUsersRequested = [this] { classifier_->SetUsersRequested(false); };
-  h.telnetConnectedChanged = [this](bool up) { TelnetConnected = up; };
+  h.telnetConnectedChanged = [this](bool up) {
+    TelnetConnected = up;
+    classifier_->SetLoggingIn(up);
+  };
   h.afterSend = [this] {
     if (freeze_->Frozen()) freeze_->ShortenForSend();
   };

@@ -146,12 +146,24 @@ TEST(Classifier, PaneLimitsRemoveOneLinePerClassifiedLine) {
   EXPECT_EQ(h.talk.LineCount(), 301);
 }
 
-TEST(Classifier, LoginAndPasswordRepliesOnlyOnTelnet) {
+TEST(Classifier, LoginAndPasswordAnsweredOnceEachOnlyWhileLoggingIn) {
   RecordingHost h;
+  h.classifier.SetLoggingIn(true);  // a new Telnet connection
+  h.classifier.ClassifyLine("the login: comes next");
   h.classifier.ClassifyLine("Please enter your call: login:");
+  h.classifier.ClassifyLine("login: ");
+  h.classifier.ClassifyLine("password: ");
   h.classifier.ClassifyLine("password:");
   EXPECT_EQ(h.telnetSent, (std::vector<std::string>{"Q1ABC", "secret"}));
-  h.telnetConnected = false;
+
+  h.classifier.SetLoggingIn(true);
+  h.classifier.ClassifyLine("Q1ABC de Q9NODE  8-Dec-2026 2150Z dxspider >");  // logged in
+  EXPECT_FALSE(h.classifier.LoggingIn());
+  h.classifier.ClassifyLine("To LOCAL de Q2XYZ: is the password:");
+  h.classifier.ClassifyLine("Q1ABC de Q3DEF: login:");
+  h.classifier.ClassifyLine("login:");
+  h.telnetConnected = false;  // the packet link: the node knows the call already
+  h.classifier.SetLoggingIn(true);
   h.classifier.ClassifyLine("login: ");
   EXPECT_EQ(h.telnetSent.size(), 2u);
 }

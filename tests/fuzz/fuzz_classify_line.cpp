@@ -57,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   UserListModel users;
   Classifier c(host, lists, pane, talk, users);
   classifier = &c;
+  c.SetLoggingIn(data[0] & 8);
 
   size_t start = 1;
   while (start <= size) {

@@ -35,7 +35,7 @@ void ScriptedNode::OnNewConnection() {
     });
     if (!greeting_.isEmpty()) socket->write(greeting_);
     if (loginPrompt_) {
-      socket->write("login: ");
+      socket->write("login: " + promptEnd_);
     } else {
       stage_ = Stage::Commands;  // as if already logged in
       call_ = "Q1ABC";
@@ -138,13 +138,13 @@ void ScriptedNode::OnLine(const QByteArray& raw) {
   switch (stage_) {
     case Stage::Login:
       if (line.isEmpty()) {
-        Send("login: ");
+        Send("login: " + promptEnd_);
         return;
       }
       call_ = line.toUpper();
       if (passwords_.count(call_)) {
         stage_ = Stage::Password;
-        Send("password: ");
+        Send("password: " + promptEnd_);
       } else {
         Welcome();
       }

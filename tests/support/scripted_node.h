@@ -2,7 +2,8 @@
 // A cluster node for tests, on 127.0.0.1 at a free port. It behaves like a DX Spider
 // 1.57 node as seen from a Telnet client: "login: " without a line end, "password: "
 // for registered calls, the welcome on the line of the echoed prompt, the node prompt
-// "Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >", "sh/users", and "b" closing without
+// "Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >", "sh/users" (a user not here in
+// parentheses), and "b" closing without
 // a goodbye. It sends no Telnet negotiation unless told to, and records every byte it
 // receives.
 #include <QByteArray>
@@ -35,6 +36,8 @@ class ScriptedNode : public QObject {
   void SetAnswer(const QString& command, const QByteArray& bytes) { answers_[command] = bytes; }
   // Off: no "login: ", the client counts as logged in as Q1ABC from the start.
   void SetLoginPrompt(bool on) { loginPrompt_ = on; }
+  // What follows "login: " and "password: " (nothing, as DX Spider sends them).
+  void SetPromptLineEnd(const QByteArray& end) { promptEnd_ = end; }
 
   // Writes raw bytes to the connected client.
   void Send(const QByteArray& bytes);
@@ -73,7 +76,7 @@ class ScriptedNode : public QObject {
   QString nodeCall_ = "Q9NODE";
   std::map<QString, QString> passwords_;
   std::map<QString, QByteArray> answers_;
-  QByteArray greeting_;
+  QByteArray greeting_, promptEnd_;
   bool loginPrompt_ = true;
   Stage stage_ = Stage::Login;
   QString call_, loggedIn_;

@@ -137,3 +137,47 @@ TEST(TelnetSession, LogsInFilesSpotsRelaysAndKeepsEverythingOverARestart) {
   }
   QDir::setCurrent(old);
 }
+
+// Other users' text holds the words too: only the node's own prompts, before its first
+// command prompt, get the call and the password.
+TEST(TelnetSession, AnswersLoginPromptsOnlyWhileLoggingIn) {
+  test::ScriptedNode node;
+  node.AddUser("Q1ABC", "secret");
+  test::TempDir dir;
+  std::filesystem::copy_file(std::filesystem::path(VARNAK_DATA_DIR) / "prefix.lst", dir / "prefix.lst");
+  dir.Write("Varnak.ini", "[AGWlink]\r\nMyCall=Q1ABC\r\nMyLocator=JO57XQ\r\nConnectCall=Q9NODE\r\nSound=0\r\n"
+                          "[TelnetLink]\r\nTelnet=1\r\nTelnetOut=0\r\nTelnetDbPos=117\r\n");
+  dir.Write("telnet.cfg", "No\tCall\tA\tB\tHost\tPort\r\n117\tQ9NODE\tx\ty\t127.0.0.1\t" +
+                              std::to_string(node.port()) + "\r\n");
+  QString old = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(dir.path().string()));
+  ASSERT_TRUE(WritePasswordFile(dir / "Q9NODE.pw", "secret"));
+  {
+    Program p(dir.path());
+    TForm1& f = p.form;
+    WAIT_TRUE(!f.Edit3->text().isEmpty(), 3000);
+    const auto promptsInPane = [&] {
+      int n = 0;
+      for (const auto& l : f.station().pane().Lines()) n += l.text == "login:";
+      return n;
+    };
+    // Prompts without a line end, as DX Spider sends them, then with one.
+    for (const QByteArray& end : {QByteArray(), QByteArray("\r\n")}) {
+      node.SetPromptLineEnd(end);
+      const int before = node.Commands().count("sh/users");
+      QTest::mouseClick(f.VrConnect, Qt::LeftButton);
+      WAIT_TRUE(node.Commands().count("sh/users") == before + 1, 5000);
+      node.Send("To LOCAL de Q2XYZ: is the password:\a\a\r\nQ1ABC de Q3DEF: login:\r\nlogin: ");
+      WAIT_TRUE(promptsInPane() == 2 * before + 2, 3000);  // the last line is in
+      f.station().SendLine("sh/time");  // anything leaked would arrive before it
+      WAIT_TRUE(node.Commands().endsWith("sh/time"), 3000);
+      QTest::mouseClick(f.VrDisconnect, Qt::LeftButton);
+      WAIT_TRUE(f.VrConnect->isVisibleTo(&f), 3000);
+    }
+    EXPECT_EQ(node.Commands(), (QStringList{"sh/users", "sh/time", "sh/users", "sh/time"}));
+    EXPECT_EQ(node.Received().count("Q1ABC\r\n"), 2);
+    EXPECT_EQ(node.Received().count("secret\r\n"), 2);
+    f.close();
+  }
+  QDir::setCurrent(old);
+}
