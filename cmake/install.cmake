@@ -25,7 +25,7 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "Varnak developers")
 set(CPACK_PACKAGE_CONTACT "Varnak developers <varnak@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Varnak keeps one connection to one DX cluster node, by Telnet or over AX.25 packet\n"
     "radio through an AGW packet engine such as Direwolf, logs in and turns the node's\n"
     "text into per-band spot lists, each spot looked up for its country, distance and\n"
@@ -36,7 +36,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION hamradio)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/varnak/varnak")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://varnak.github.io/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The country file and the map images are data it reads at run time; the packet
 # engine and the rig server are programs it talks to when the operator uses them.

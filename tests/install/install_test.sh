@@ -61,7 +61,8 @@ done
 dpkg -x "$deb" "$WORK/root"
 HOME="$WORK/home2" XDG_DATA_HOME="" VARNAK_HOME="" "$WORK/root/usr/bin/varnak" --lookup DL1ABC | grep -q Germany ||
   fail "the packaged program found no country data"
-dpkg-deb -c "$deb" | grep -q "./usr/share/applications/$ID.desktop" || fail ".deb lacks the desktop entry"
+dpkg-deb -c "$deb" >"$WORK/contents.txt"; grep -q "./usr/share/applications/$ID.desktop" "$WORK/contents.txt" || fail ".deb lacks the desktop entry"
+! field Description | grep -q ";" || fail "Description has list separators"
 
 if [ $failures -ne 0 ]; then
   echo "$failures failures"
