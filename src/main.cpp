@@ -24,11 +24,12 @@ const char* kUsage =
     "A DX-cluster client for radio amateurs.\n"
     "\n"
     "Options:\n"
-    "  --dir PATH       use PATH as the station folder (settings, lists, tables)\n"
+    "  --dir PATH         use PATH as the station folder (settings, lists, tables)\n"
     "  --lookup [TEXT...] look up callsigns or prefixes and print what the lookup\n"
-    "                   window shows; without TEXT, one text per line from standard input\n"
-    "  --version        print the version and exit\n"
-    "  --help           print this help and exit\n"
+    "                     window shows; without TEXT, one text per line from\n"
+    "                     standard input\n"
+    "  --version          print the version and exit\n"
+    "  --help             print this help and exit\n"
     "\n"
     "The station folder is, in this order: --dir; $VARNAK_HOME; the program's folder\n"
     "when it holds Varnak.ini; $XDG_DATA_HOME/varnak or ~/.local/share/varnak.\n";
@@ -39,6 +40,16 @@ struct Options {
   std::vector<std::string> lookupTexts;
   std::string error;
 };
+
+// The toolkit's own options that take a value (and -reverse, which takes none); anything
+// else beginning with "-" is ours or a mistake, and Qt would abort on some of them
+// before it could say why.
+bool IsToolkitOption(const std::string& a) {
+  for (const char* known : {"-platform", "-display", "-style", "-stylesheet", "-geometry", "-name", "-title",
+                            "-qwindowgeometry", "-qwindowtitle", "-qwindowicon", "-platformpluginpath", "-reverse"})
+    if (a == known) return true;
+  return false;
+}
 
 Options ParseOptions(int argc, char** argv) {
   Options o;
@@ -59,9 +70,12 @@ Options ParseOptions(int argc, char** argv) {
     } else if (a == "--lookup") {
       o.lookup = true;
       for (++i; i < argc; ++i) o.lookupTexts.emplace_back(argv[i]);
+    } else if (IsToolkitOption(a)) {
+      // Left to Qt, with the value that follows.
+      if (a != "-reverse") ++i;
     } else if (!a.empty() && a[0] == '-') {
-      // Toolkit options such as -platform are left to Qt.
-      if (a == "-platform" || a == "-display" || a == "-style") ++i;
+      o.error = "unknown option " + a;
+      return o;
     } else {
       o.error = "unexpected argument \"" + a + "\"";
       return o;
@@ -83,7 +97,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (opt.version) {
-    std::cout << "Varnak " << varnak::LongVersionText() << "\n";
+    std::cout << "Varnak " << varnak::LongVersionText() << ", version " << varnak::PackageVersionText() << "\n";
     return 0;
   }
 
@@ -98,6 +112,8 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   app.setApplicationName("Varnak");
+  app.setApplicationVersion(QString::fromStdString(varnak::PackageVersionText()));
+  app.setDesktopFileName("io.github.varnak.Varnak");
 
   std::filesystem::path exeDir = QCoreApplication::applicationDirPath().toStdString();
   std::filesystem::path folder = varnak::ChooseStationFolder(opt.dir, exeDir);
@@ -107,6 +123,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   QDir::setCurrent(QString::fromStdString(folder.string()));
+  app.setWindowIcon(varnak::ProgramIcon(varnak::ShippedDataFolder(exeDir)));
 
   auto splash = std::make_unique<varnak::SplashWindow>(QString::fromStdString(varnak::LongVersionText()));
   splash->show();

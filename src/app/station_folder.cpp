@@ -2,10 +2,6 @@
 
 #include <cstdlib>
 
-#ifndef VARNAK_DATA_DIR
-#define VARNAK_DATA_DIR ""
-#endif
-
 namespace varnak {
 
 namespace fs = std::filesystem;
@@ -20,11 +16,15 @@ fs::path ChooseStationFolder(const std::optional<std::string>& dirArgument, cons
   return fs::path(userHome && *userHome ? userHome : ".") / ".local" / "share" / "varnak";
 }
 
+// Found beside the executable only, never through a path of the machine that built it,
+// so an installed or copied tree works wherever it is unpacked: bin/varnak reads
+// share/varnak, and the build tree keeps its data in <build>/share/varnak.
 fs::path ShippedDataFolder(const fs::path& executableDir) {
   std::error_code ec;
-  fs::path installed = executableDir / ".." / "share" / "varnak";
-  if (fs::is_directory(installed, ec)) return fs::weakly_canonical(installed, ec);
-  return fs::path(VARNAK_DATA_DIR);
+  for (const fs::path& candidate : {executableDir / ".." / "share" / "varnak", executableDir / "share" / "varnak"}) {
+    if (fs::is_directory(candidate, ec)) return fs::weakly_canonical(candidate, ec);
+  }
+  return {};
 }
 
 bool PrepareStationFolder(const fs::path& folder, const fs::path& dataFolder, std::string* error) {

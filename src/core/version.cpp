@@ -20,4 +20,6 @@ std::string LongVersionText() {
   return LongVersionText(VARNAK_VERSION_MAJOR, VARNAK_VERSION_MINOR, VARNAK_VERSION_RELEASE, VARNAK_VERSION_BUILD);
 }
 
+std::string PackageVersionText() { return VARNAK_PACKAGE_VERSION; }
+
 }  // namespace varnak

@@ -11,5 +11,7 @@ std::string LongVersionText(int major, int minor, int release, int build);
 // This build's texts.
 std::string ShortVersionText();
 std::string LongVersionText();
+// The same version as the package carries it ("1.0.0.1").
+std::string PackageVersionText();
 
 }  // namespace varnak

@@ -1,5 +1,6 @@
 #include "ui/windows.h"
 
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
@@ -31,11 +32,28 @@ SplashWindow::SplashWindow(const QString& longVersion) : QWidget(nullptr, Qt::Sp
   resize(360, 140);
 }
 
+QIcon ProgramIcon(const std::filesystem::path& shippedDataFolder) {
+  const QString id = "io.github.varnak.Varnak";
+  QIcon icon;
+  if (!shippedDataFolder.empty()) {
+    const QString hicolor = QString::fromStdString((shippedDataFolder / ".." / "icons" / "hicolor").string());
+    for (const char* size : {"48x48", "128x128", "256x256"}) {
+      const QString file = hicolor + "/" + size + "/apps/" + id + ".png";
+      if (QFileInfo::exists(file)) icon.addFile(file);
+    }
+  }
+  return icon.isNull() ? QIcon::fromTheme(id) : icon;
+}
+
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setWindowTitle("About");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QString::fromStdString("Varnak " + LongVersionText()), this));
-  layout->addWidget(new QLabel("A DX-cluster client for radio amateurs.\nBuilt with Qt, Hamlib and Direwolf in mind.", this));
+  layout->addWidget(new QLabel(
+      QString::fromStdString("Version " + PackageVersionText() +
+                             "\nA DX-cluster client for radio amateurs.\nBuilt with Qt, Hamlib and Direwolf in mind.\n\n"
+                             "Free software under the GNU General Public License,\nversion 3 or any later version."),
+      this));
 }
 
 TChatForm::TChatForm(QWidget* parent) : QWidget(parent, Qt::Window) { setWindowTitle("Chat"); }

@@ -2,6 +2,8 @@
 // The program's secondary windows. Each is created once at start and only shown and
 // hidden afterwards; their behaviour is filled in by the features that own them.
 #include <QDialog>
+#include <QIcon>
+#include <filesystem>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QWidget>
@@ -18,6 +20,10 @@ class SplashWindow : public QWidget {
  private:
   QLabel* title_;
 };
+
+// The program's icon, from the icons installed beside the shipped data folder
+// (share/icons/hicolor next to share/varnak), else from the desktop's icon theme.
+QIcon ProgramIcon(const std::filesystem::path& shippedDataFolder);
 
 class TAboutBox : public QDialog {
   Q_OBJECT

@@ -1,5 +1,6 @@
 #include "agw/agw_interface.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <QThread>
@@ -151,7 +152,7 @@ TEST_F(AgwClient, RequestsWriteTheirFramesAndSplitLongData) {
 TEST_F(AgwClient, OpenEngineReadsHostAndPortTexts) {
   QTcpServer server;
   ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-  client->OpenEngine("", " " + std::to_string(server.serverPort()) + " ");
+  client->OpenEngine("", fmt::format(" {} ", server.serverPort()));
   EXPECT_EQ(client->EngineHost(), "localhost");
   ASSERT_TRUE(WaitUntil([&] { return server.hasPendingConnections(); }));
   client->OpenEngine("127.0.0.1", "eighty");

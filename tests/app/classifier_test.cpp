@@ -1,5 +1,6 @@
 #include "app/classifier.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include "recording_host.h"
@@ -67,7 +68,7 @@ TEST(Classifier, SpotsFromMonitoredTrafficAlsoGoToThePane) {
 
 TEST(Classifier, TrimsBandListAt1001AndAllAt2001AndSavesThem) {
   RecordingHost h;
-  for (int i = 1; i <= 1000; ++i) h.classifier.ClassifyLine(Spot("Q" + std::to_string(i), "7010.0"));
+  for (int i = 1; i <= 1000; ++i) h.classifier.ClassifyLine(Spot(fmt::format("Q{}", i), "7010.0"));
   EXPECT_EQ(h.lists.List(3)->rowCount(), 1001);
   EXPECT_TRUE(h.saved.empty());
   h.classifier.ClassifyLine(Spot("Q1001", "7010.0"));
@@ -78,7 +79,7 @@ TEST(Classifier, TrimsBandListAt1001AndAllAt2001AndSavesThem) {
   EXPECT_EQ(h.saved[0].second.back(), Spot("Q1001", "7010.0") + " | 12-06");
   EXPECT_EQ(h.lists.List(3)->SelectedRow(), 901);
 
-  for (int i = 1; i <= 999; ++i) h.classifier.ClassifyLine(Spot("R" + std::to_string(i), "1000.0"));
+  for (int i = 1; i <= 999; ++i) h.classifier.ClassifyLine(Spot(fmt::format("R{}", i), "1000.0"));
   EXPECT_EQ(h.lists.All()->rowCount(), 2001);
   EXPECT_EQ(h.saved.size(), 1u);
   h.classifier.ClassifyLine(Spot("R1000", "1000.0"));
