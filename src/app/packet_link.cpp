@@ -198,11 +198,11 @@ std::string PacketLink::NotConnectedText(const std::string& connectCall) {
   return "Not connected to the cluster node " + connectCall + ": nothing was sent.";
 }
 
-std::string PacketLink::NoEngineText(const std::string& host, const std::string& port, const std::string& connectCall) {
+std::string PacketLink::NoEngineText(const std::string& host, const std::string& port, const std::string& connectCall,
+                                     bool retrying) {
   return "No connection to the packet engine at " + (host.empty() ? std::string("localhost") : host) + ":" + port +
-         ", so " + connectCall +
-         " cannot be connected.\r\nStart the packet engine (Direwolf, AGWPE ...); Varnak connects to it again by "
-         "itself, or after \"Save\" in the setup.";
+         ", so " + connectCall + " cannot be connected.\r\nStart the packet engine (Direwolf, AGWPE ...); " +
+         (retrying ? "Varnak is trying to reach it again." : "then press \"Save\" in the setup to reach it.");
 }
 
 std::string PacketLink::PrintableMonitorText(const std::string& data) {
@@ -344,7 +344,7 @@ bool PacketLink::CanConnect() {
   Status("No connection to the packet engine");
   if (station_.View()) {
     station_.View()->SetLinkButtons(false);
-    station_.View()->ShowInformation(ToQString(NoEngineText(s.AGWhost, s.AGWport, s.ConnectCall)));
+    station_.View()->ShowInformation(ToQString(NoEngineText(s.AGWhost, s.AGWport, s.ConnectCall, engineLost_)));
   }
   return false;
 }
