@@ -209,7 +209,11 @@ std::string PacketLink::PrintableMonitorText(const std::string& data) {
   std::string out = data;
   for (char& c : out) {
     const auto b = static_cast<unsigned char>(c);
-    if ((b < 32 && b != '\r') || b > 126) c = '.';
+    // A node's CR LF in a monitored I frame ends a line, it is no stray byte.
+    if (b == '\n')
+      c = '\r';
+    else if ((b < 32 && b != '\r') || b > 126)
+      c = '.';
   }
   return out;
 }

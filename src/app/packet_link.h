@@ -137,7 +137,8 @@ class PacketLink : public QObject {
   static std::string NotConnectedText(const std::string& connectCall);
   static std::string NoEngineText(const std::string& host, const std::string& port, const std::string& connectCall,
                                   bool retrying);
-  // Monitored text as it may be shown: control bytes but CR, and bytes above 126, as ".".
+  // Monitored text as it may be shown: LF as CR; other control bytes but CR, and bytes
+  // above 126, as ".".
   static std::string PrintableMonitorText(const std::string& data);
 
  private:

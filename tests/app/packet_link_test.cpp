@@ -342,7 +342,7 @@ TEST_F(PacketLinkTest, MonitoredFramesBecomeMonitorLinesClassifiedOnlyWithoutThe
   // Direwolf's monitor text: a header line, the information, CR CR and a closing NUL;
   // an XID frame's bytes are no text.
   const std::string text = std::string(" 1:Fm Q2AAA To ID <UI pid=F0 Len=6 >[21:40:00]\rJO") + "\x82\x80" +
-                           std::string("QM\x01\r\r\0", 6);
+                           std::string("QM\x01\r\n\r\0", 7);
   link().AGWInterface1MonitoredUnprotoInformation(&link().AGWInterface1, 1, "Q2AAA", "ID", text,
                                                   static_cast<int>(text.size()));
   EXPECT_EQ(ps_->monitor, (Lines{"1:Fm Q2AAA To ID <UI pid=F0 Len=6 >[21:40:00]", "JO..QM."}));
