@@ -132,6 +132,8 @@ void TAGWInterface::CloseEngine() {
 
 bool TAGWInterface::Connected() const { return socket_->state() == QAbstractSocket::ConnectedState; }
 
+bool TAGWInterface::Closed() const { return socket_->state() == QAbstractSocket::UnconnectedState; }
+
 void TAGWInterface::SocketStateChanged(QAbstractSocket::SocketState state) {
   if (state != QAbstractSocket::ConnectingState) return;
   LogDetail("Connecting to Packet Engine...");
@@ -151,8 +153,12 @@ void TAGWInterface::SocketDisconnected() {
 }
 
 void TAGWInterface::SocketError(QAbstractSocket::SocketError error) {
-  // The engine closing its end is an ordinary disconnect, reported as such.
-  if (error == QAbstractSocket::RemoteHostClosedError) return;
+  // The engine closing its end (or resetting it: the socket layer reports both alike) is
+  // an ordinary disconnect, reported as such; the log still says who ended it.
+  if (error == QAbstractSocket::RemoteHostClosedError) {
+    if (phase_ == Phase::Connected) logger_->Log("Connection closed or reset by the Packet Engine");
+    return;
+  }
   const char* operation = "General";
   switch (phase_) {
     case Phase::Connecting: operation = "Connect"; break;
@@ -276,13 +282,26 @@ bool TAGWInterface::DispatchOne() {
   }
   TPacket packet = std::move(pending_.front());
   pending_.pop_front();
+  // A failing handler must not stop the frames behind it.
+  std::string what;
   try {
     DispatchPacket(packet);
+    return true;
   } catch (const std::exception& e) {
-    // A failing handler must not stop the frames behind it.
-    qWarning("Packet engine event handler failed: %s", e.what());
+    what = e.what();
   } catch (...) {
-    qWarning("Packet engine event handler failed");
+    what = "unknown exception";
+  }
+  const char kind = packet.Header.DataKind;
+  logger_->Log(fmt::format("Error: event handler for frame kind {} failed: {}", kind, what));
+  if (!OnHandlerFailure) {
+    qWarning("Packet engine event handler failed: %s", what.c_str());
+    return true;
+  }
+  try {
+    OnHandlerFailure(this, kind, what);
+  } catch (...) {
+    qWarning("Packet engine event handler failed: %s", what.c_str());
   }
   return true;
 }

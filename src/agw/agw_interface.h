@@ -114,6 +114,8 @@ class TAGWInterface : public QObject {
   void OpenEngine(const std::string& Host, const std::string& Port);
   void CloseEngine();
   bool Connected() const;
+  // No connection and no attempt running.
+  bool Closed() const;
   const std::string& EngineHost() const { return host_; }
   int EnginePort() const { return port_; }
 
@@ -167,6 +169,9 @@ class TAGWInterface : public QObject {
   TStationsHeardEvent OnStationsHeard;
   TVersionInfoEvent OnVersionInfo;
   TUnknownPacketTypeEvent OnUnknownPacketType;
+  // An event handler threw while dispatching a frame of this kind; the frames behind it
+  // are dispatched all the same. Unassigned: a Qt warning.
+  std::function<void(TAGWInterface* Sender, char DataKind, const std::string& What)> OnHandlerFailure;
 
  protected:
   void customEvent(QEvent* event) override;

@@ -192,6 +192,7 @@ void Classifier::AddMonitorText(std::string_view text) {
     const size_t cr = buffer.find('\r', start);
     const std::string line = Trim(std::string_view(buffer).substr(start, cr - start));
     start = cr + 1;
+    if (line.empty()) continue;  // Direwolf ends its frames with CR CR
     if (host_.Frozen()) {
       host_.HoldMonitorLine(line);
       continue;

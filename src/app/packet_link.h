@@ -7,6 +7,7 @@
 //
 // Texts are Windows-1252 bytes in std::string.
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <set>
 #include <string>
@@ -28,6 +29,17 @@ class PacketLink : public QObject {
   // A node line that never ends is cut at this length and classified piecewise, instead
   // of the buffer growing without bound.
   static constexpr std::size_t kMaxNodeLine = 64 * 1024;
+  // A lost engine is reopened after 1 s, then 2 s, 4 s ... at most 60 s between tries.
+  static constexpr int kReconnectFirstMs = 1000;
+  static constexpr int kReconnectMaxMs = 60000;
+  // "Disconnect" lets the engine send what it still holds for the node (the "b") first,
+  // but waits no longer than this.
+  static constexpr int kDisconnectWaitMs = 3000;
+  static constexpr int kOutstandingPollMs = 250;
+  // Engines that keep no heard list never answer the question.
+  static constexpr int kHeardWaitMs = 3000;
+  static constexpr const char* kEngineLost = "*** Packet engine connection lost";
+  static constexpr const char* kNoHeardList = "The packet engine sent no heard list";
 
   struct Windows {
     std::function<void(const std::string&)> showdata;     // the monitor window's Showdata
@@ -45,6 +57,11 @@ class PacketLink : public QObject {
   // ClassifyLine unless replaced.
   std::function<void(const std::string&)> classifyLine;
   int BusyDisconnectMs = kBusyDisconnectMs;
+  int ReconnectFirstMs = kReconnectFirstMs;
+  int ReconnectMaxMs = kReconnectMaxMs;
+  int DisconnectWaitMs = kDisconnectWaitMs;
+  int OutstandingPollMs = kOutstandingPollMs;
+  int HeardWaitMs = kHeardWaitMs;
 
   // Engine events.
   void AGWInterface1AGWConnecting(TAGWInterface* Sender);
@@ -72,6 +89,15 @@ class PacketLink : public QObject {
   void AGWInterface1MonitorOwnInformationEvent(TAGWInterface* Sender, int Port, int PID,
                                                const std::string& FromCall, const std::string& ToCall,
                                                const std::string& Data, int DataSize);
+  void AGWInterface1ConnectionOutstandingFrames(TAGWInterface* Sender, int Port, const std::string& FromCall,
+                                                const std::string& ToCall, int FrameCount);
+
+  // The engine connection as the start-up, the setup dialog and shutdown open and close
+  // it. Between the two, a lost connection is reopened by itself.
+  void OpenEngine(const std::string& host, const std::string& port);
+  void CloseEngine();
+  bool Reconnecting() const { return reconnectTimer_.isActive(); }
+  int NextReconnectMs() const { return reconnectMs_; }
 
   // Run for each connect or data notice while no node is connected. The node sets the
   // link up; anyone else hears the busy text and is disconnected BusyDisconnectMs later,
@@ -79,8 +105,13 @@ class PacketLink : public QObject {
   void AcceptPacketConnection(int Port, const std::string& FromCall, const std::string& ToCall);
 
   // What the connection control asks of the packet link.
-  void StartPacketLink();
+  // False (and the operator told why) while there is no engine to make the connection.
+  bool CanConnect();
+  bool StartPacketLink();
+  // With the node connected, the disconnect request waits until the engine has sent
+  // everything queued for it, or DisconnectWaitMs.
   void StopPacketLink();
+  bool DisconnectPending() const { return disconnectDeadline_.isActive(); }
   // One operator line to the node, CR added. Refused (reported, false) while no node is
   // connected: engines misbehave on data for a link that does not exist.
   bool SendPacketData(const std::string& text);
@@ -104,12 +135,25 @@ class PacketLink : public QObject {
   static std::string BusyText(const std::string& clientBanner, const std::string& toCall,
                               const std::string& connectCall);
   static std::string NotConnectedText(const std::string& connectCall);
+  static std::string NoEngineText(const std::string& host, const std::string& port, const std::string& connectCall,
+                                  bool retrying);
+  // Monitored text as it may be shown: LF as CR; other control bytes but CR, and bytes
+  // above 126, as ".".
+  static std::string PrintableMonitorText(const std::string& data);
 
  private:
   void Status(const std::string& text);
   void Classify(const std::string& line);
   void CutNodeLines();
   void NodeLine(const std::string& line);
+  void MonitorText(const std::string& data);
+  // The node link is gone (or never came): state, buttons and half a line cleared.
+  void NodeLinkDown();
+  void ScheduleReconnect(const std::string& why);
+  void FinishDisconnect();
+  bool IsNodeLink(const std::string& a, const std::string& b) const;
+  // A program line in the pane, once per kind of failure.
+  void ReportFailureOnce(const std::string& kind, const std::string& line);
 
   Station& station_;
   std::string nodeLineBuffer_;
@@ -118,6 +162,15 @@ class PacketLink : public QObject {
   bool heardWindowMode_ = false;
   // Strangers told "busy" whose disconnect is still to come: (port, own call, their call).
   std::set<std::tuple<int, std::string, std::string>> strangers_;
+  bool engineWanted_ = false;
+  bool engineLost_ = false;
+  int reconnectMs_ = kReconnectFirstMs;
+  QTimer reconnectTimer_;
+  QTimer disconnectDeadline_;
+  QTimer outstandingPoll_;
+  QTimer heardTimer_;
+  bool heardAnswered_ = false;
+  std::set<std::string> failuresReported_;
 };
 
 }  // namespace varnak

@@ -204,11 +204,14 @@ void Station::Shutdown() {
   if (EngineConnected) {
     if (NodeConnected) {
       if (SendLine) SendLine("b");
-      wait(ShutdownWaitMs);
-      if (DisconnectStation) DisconnectStation(settings_.AX25port, settings_.MyCall, settings_.ConnectCall);
+      // The disconnect request goes once the engine has sent the "b" (or after 3 s).
+      if (StopPacketLink) StopPacketLink();
+      for (int i = 0; i < 100 && view_ && PacketDisconnectPending && PacketDisconnectPending(); ++i) wait(50);
     }
     wait(ShutdownWaitMs);
     if (CloseEngine) CloseEngine();
+  } else if (CloseEngine) {
+    CloseEngine();  // no more tries to reopen a lost engine
   }
   keepAlive_->Stop();
   SaveListsAndPanesNow();

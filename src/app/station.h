@@ -144,6 +144,8 @@ class Station : public QObject {
   std::function<void()> StartPacketLink;
   std::function<void()> StopPacketLink;
   std::function<bool(const std::string&)> SendPacketData;
+  // The node's disconnect request is still waiting for the engine to send the "b".
+  std::function<bool()> PacketDisconnectPending;
   // The Telnet link with the connection control, and the relay.
   ConnectionControl& Control() { return *control_; }
   Alerts& alerts() { return alerts_; }

@@ -12,8 +12,8 @@ void Station::WirePacketLink() {
   packet_ = std::make_unique<PacketLink>(*this, this);
   PacketLink* p = packet_.get();
 
-  OpenEngine = [p](const std::string& host, const std::string& port) { p->AGWInterface1.OpenEngine(host, port); };
-  CloseEngine = [p] { p->AGWInterface1.CloseEngine(); };
+  OpenEngine = [p](const std::string& host, const std::string& port) { p->OpenEngine(host, port); };
+  CloseEngine = [p] { p->CloseEngine(); };
   DisconnectStation = [p](int port, const std::string& own, const std::string& remote) {
     p->DisconnectStation(port, own, remote);
   };
@@ -21,6 +21,13 @@ void Station::WirePacketLink() {
   StopPacketLink = [p] { p->StopPacketLink(); };
   SendPacketData = [p](const std::string& text) { return p->SendPacketData(text); };
   SendConnectedData = [p](const std::string& text) { p->SendKeepAlive(text); };
+
+  // "Connect" with no engine is refused before it shows "Trying" and "Disconnect".
+  ConnectAction = [this, p, connect = ConnectAction] {
+    if (settings_.Telnet != 1 && !p->CanConnect()) return;
+    if (connect) connect();
+  };
+  PacketDisconnectPending = [p] { return p->DisconnectPending(); };
 
   // Monitored frames: the classifier makes lines of them and hands them back for the
   // monitor window.

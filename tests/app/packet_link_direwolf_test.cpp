@@ -184,16 +184,89 @@ TEST_F(PacketLinkDirewolf, OperatorTalksToTheNodeAndStrangersAreTurnedAway) {
   EXPECT_TRUE(EndsWith(pane[pane.size() - 2], "To ALL de Q2XYZ: first")) << pane[pane.size() - 2];
   EXPECT_TRUE(EndsWith(pane.back(), "To ALL de Q2XYZ: second")) << pane.back();
 
-  // "Disconnect": "b" and the disconnect request right behind it (Direwolf drops the
-  // unsent "b" then); the node goes and "Connect" comes back.
+  // Direwolf keeps no heard list; the heard window says so instead of staying empty.
+  ASSERT_TRUE(WaitUntil([&] { return Has(ps_->heard, PacketLink::kNoHeardList); }, kEngineMs));
+
+  // "Disconnect": the disconnect request waits until Direwolf has sent the "b" (it drops
+  // what is still queued otherwise); the node goes and "Connect" comes back.
   station.DisconnectAction();
   EXPECT_EQ(Pane().back(), "b");
   ASSERT_TRUE(WaitUntil([&] { return !station.NodeConnected; }, kLinkMs));
-  EXPECT_TRUE(node_->disconnected);
+  EXPECT_TRUE(Has(node_->commands, "b")) << node_->received;
+  ASSERT_TRUE(WaitUntil([&] { return node_->disconnected; }, kLinkMs));
   EXPECT_FALSE(ps_->view.linkUp);
   EXPECT_EQ(ps_->view.status, "Disconnected from Q9NODE");
   EXPECT_TRUE(HasStart(Pane(), "*** DISCONNECTED"));
   EXPECT_TRUE(ps_->view.errors.empty()) << ps_->view.errors[0];
+}
+
+TEST_F(PacketLinkDirewolf, StrangerDuringANodeSessionIsTurnedAwayAndFilesNoSpot) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(ConnectToNode());
+  Station& station = ps_->station;
+  ps_->link().BusyDisconnectMs = 1000;
+  int strangerFrames = 0;
+  auto handler = ps_->link().AGWInterface1.OnConnectedData;
+  ps_->link().AGWInterface1.OnConnectedData = [&](TAGWInterface* s, int port, int pid, const std::string& from,
+                                                  const std::string& to, const std::string& data, int size) {
+    if (from == "Q7XYZ") ++strangerFrames;
+    handler(s, port, pid, from, to, data, size);
+  };
+  const std::string fake = "DX de Q7XYZ:    14074.0  Q8FAKE       ft8 fake                    2152Z";
+  AxStation stranger(dir_ / "stranger-logs", "Q7XYZ", false);
+  ASSERT_TRUE(stranger.Open(link_.b().AgwPort()));
+  stranger.client.ConnectStation(1, "Q7XYZ", "Q1ABC");
+  ASSERT_TRUE(WaitUntil([&] { return stranger.connected; }, kLinkMs));
+  stranger.Send(fake + "\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return strangerFrames > 0 && stranger.disconnected; }, kLinkMs)) << stranger.received;
+  EXPECT_EQ(stranger.received, "*** {Varnak 1.0} on Q1ABC busy, please connect to DX-cluster Q9NODE !");
+  EXPECT_TRUE(station.NodeConnected);
+
+  // The node's own spot behind it is filed; the stranger's never.
+  node_->Send(kSpot1 + "\a\a\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return HasSpot(kSpot1); }, kLinkMs));
+  EXPECT_FALSE(HasSpot(fake));
+  EXPECT_FALSE(HasStart(Pane(), fake));
+}
+
+TEST_F(PacketLinkDirewolf, LostEngineClearsTheLinkAndIsReopenedWhenBack) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_NO_FATAL_FAILURE(ConnectToNode());
+  Station& station = ps_->station;
+  ps_->link().ReconnectFirstMs = 100;
+  ps_->link().ReconnectMaxMs = 400;
+  node_->Send("DX de Q3AA:     14025.0  Q4");  // half a line when the engine goes
+  ASSERT_TRUE(WaitUntil([&] { return Contains(ps_->link().NodeLineBuffer(), "Q4"); }, kLinkMs));
+
+  link_.a().Stop();
+  ASSERT_TRUE(WaitUntil([&] { return !station.EngineConnected; }, kEngineMs));
+  EXPECT_FALSE(station.NodeConnected);
+  EXPECT_FALSE(ps_->view.linkUp);
+  EXPECT_EQ(ps_->link().NodeLineBuffer(), "");
+  EXPECT_TRUE(Has(Pane(), PacketLink::kEngineLost));
+  // The tries go on while the engine is away, and the status says so.
+  ASSERT_TRUE(WaitUntil([&] { return Contains(ps_->view.status, "Error 10061"); }, kEngineMs));
+  EXPECT_TRUE(Contains(ps_->view.status, "next try in")) << ps_->view.status;
+
+  // "Connect" without an engine is refused and says why; "Connect" stays.
+  station.ConnectAction();
+  EXPECT_FALSE(ps_->view.linkUp);
+  ASSERT_EQ(ps_->view.infos.size(), 1u);
+  EXPECT_TRUE(Contains(ps_->view.infos[0], "No connection to the packet engine")) << ps_->view.infos[0];
+  // Closing sends nothing on the link that went with the engine.
+  station.DisconnectAction();
+  EXPECT_FALSE(ps_->view.linkUp);
+
+  ASSERT_EQ(link_.a().Restart(), "");
+  ASSERT_TRUE(WaitUntil([&] { return ps_->view.status == "Successfully registred call Q1ABC"; }, 3 * kEngineMs))
+      << ps_->view.status;
+  EXPECT_TRUE(station.EngineConnected);
+  // Direwolf still makes connections: no "b" went onto a link it no longer had.
+  station.ConnectAction();
+  ASSERT_TRUE(WaitUntil([&] { return station.NodeConnected && Count(node_->commands, "sh/users") == 2; }, kLinkMs))
+      << link_.a().Output();
+  EXPECT_FALSE(Has(node_->commands, "b"));
+  EXPECT_FALSE(HasStart(Pane(), "DX de Q3AA:     14025.0  Q4"));
 }
 
 TEST_F(PacketLinkDirewolf, ClosingWhileConnectedSaysByeBeforeDisconnecting) {

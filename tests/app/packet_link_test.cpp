@@ -5,9 +5,12 @@
 
 #include <QTest>
 #include <algorithm>
+#include <fstream>
+#include <stdexcept>
 
 #include "agw/agw_test_util.h"
 #include "app/packet_link_fixture.h"
+#include "core/text.h"
 #include "support/temp_dir.h"
 
 namespace varnak {
@@ -29,7 +32,7 @@ class PacketLinkTest : public ::testing::Test {
     ps_ = std::make_unique<PacketStation>(dir_.path());
     // The connect itself asks for registration, version and ports; tests that look at
     // later requests start after those.
-    link().AGWInterface1.OpenEngine("127.0.0.1", std::to_string(engine_.port()));
+    station().OpenEngine("127.0.0.1", std::to_string(engine_.port()));
     ASSERT_TRUE(engine_.WaitForClient());
     ASSERT_TRUE(WaitUntil([&] { return station().EngineConnected; }));
     ASSERT_TRUE(WaitFor(3));
@@ -111,13 +114,14 @@ TEST_F(PacketLinkTest, EngineConnectRegistersThenRegistrationSendsIdAndConnects)
 }
 
 TEST_F(PacketLinkTest, ErrorsAndVersionReachStatusAndPane) {
-  link().AGWInterface1Error(&link().AGWInterface1, 10054, "Connection reset");
-  EXPECT_EQ(view().status, "Error 10054: Connection reset");
-  EXPECT_TRUE(lines().empty());
+  // An error of the running connection ends it: the pane keeps the reason.
+  link().AGWInterface1Error(&link().AGWInterface1, 10054, "Receive Error");
+  EXPECT_EQ(view().status, "Error 10054: Receive Error");
   link().AGWInterface1Error(&link().AGWInterface1, 10061, "Connect Error");
   EXPECT_EQ(view().status, "Error 10061: Connect Error");
   link().AGWInterface1VersionInfo(&link().AGWInterface1, TAGWVersionData{2005, 127});
-  EXPECT_EQ(lines(), (Lines{"*** No connection to AGW host!", "*** AGW Packet Engine v2005.127 on localhost"}));
+  EXPECT_EQ(lines(), (Lines{"*** Packet engine Error 10054: Receive Error", "*** No connection to AGW host!",
+                            "*** AGW Packet Engine v2005.127 on localhost"}));
 }
 
 TEST_F(PacketLinkTest, PortListBannersUntilMheardAndHeardEntriesGroupedByPort) {
@@ -195,33 +199,110 @@ TEST_F(PacketLinkTest, LongLinesWaitAndEndlessOnesAreCutInPieces) {
   EXPECT_EQ(link().NodeLineBuffer(), "");
 }
 
-TEST_F(PacketLinkTest, StrangerHearsBusyOnceAndIsDroppedLaterWithoutHoldingTheNode) {
+TEST_F(PacketLinkTest, StrangersHearBusyOnceAreDroppedLaterAndPutNoLineIn) {
   link().BusyDisconnectMs = 300;
-  link().AGWInterface1ConnectionReceived(&link().AGWInterface1, 1, "Q7XYZ", "Q1ABC",
-                                         "*** CONNECTED With Station Q7XYZ\r", 33);
-  Data("hello?\r", "Q7XYZ");  // the stranger's data still reaches the classifier
+  auto connect = [&](const std::string& call) {
+    link().AGWInterface1ConnectionReceived(&link().AGWInterface1, 1, call, "Q1ABC",
+                                           "*** CONNECTED With Station " + call + "\r", 33);
+  };
+  connect("Q7XYZ");
+  Data("DX de Q7XYZ:    14074.0  Q8FAKE       ft8\r", "Q7XYZ");
   EXPECT_FALSE(station().NodeConnected);
-  EXPECT_EQ(lines().back(), "hello?");
+  EXPECT_EQ(lines(), Lines{"*** CONNECTED With Station Q7XYZ"});
   ASSERT_TRUE(WaitFor(4));
   auto f = Frames();
   EXPECT_EQ(f[3].kind, 'D');
   EXPECT_EQ(f[3].from + ">" + f[3].to, "Q1ABC>Q7XYZ");
   EXPECT_EQ(f[3].data, "*** {Varnak 1.0} on Q1ABC busy, please connect to DX-cluster Q9NODE !");
 
-  // The node answers while the stranger's disconnect is still pending.
+  // The node answers while the stranger's disconnect is still pending; strangers that
+  // come or talk now are turned away all the same.
   ConnectNode();
   EXPECT_TRUE(station().NodeConnected);
-  Settle();
-  EXPECT_EQ(Frames().size(), 4u);
+  Data("DX de Q7XYZ:    14074.0  Q8FAKE       ft8\r", "Q7XYZ");
+  connect("Q8ABC");
+  Data("DX de Q8ABC:    14074.0  Q8FAKE       ft8\r", "Q8ABC");
+  EXPECT_EQ(link().NodeLineBuffer(), "");
+  EXPECT_EQ(lines().back(), "*** CONNECTED With Station Q8ABC");
   ASSERT_TRUE(WaitFor(5));
+  EXPECT_EQ(Frames()[4].to, "Q8ABC");
+  // Q8ABC leaves by himself: no disconnect request for a link that is gone.
+  link().AGWInterface1DisconnectedEvent(&link().AGWInterface1, 1, "Q8ABC", "Q1ABC", "*** DISCONNECTED\r", 17);
+  ASSERT_TRUE(WaitFor(6));
+  Settle();
+  QTest::qWait(400);
+  Settle();
   f = Frames();
-  EXPECT_EQ(f[4].kind, 'd');
-  EXPECT_EQ(f[4].from + ">" + f[4].to, "Q1ABC>Q7XYZ");
+  ASSERT_EQ(f.size(), 6u);
+  EXPECT_EQ(f[5].kind, 'd');
+  EXPECT_EQ(f[5].from + ">" + f[5].to, "Q1ABC>Q7XYZ");
   EXPECT_EQ(link().StrangersWaiting(), 0u);
   EXPECT_TRUE(station().NodeConnected);
 }
 
+TEST_F(PacketLinkTest, DisconnectWaitsUntilTheEngineHasSentTheBye) {
+  ConnectNode();
+  station().DisconnectAction();
+  ASSERT_TRUE(WaitFor(4));
+  Settle();
+  EXPECT_EQ(Frames()[3].data, "b\r");
+  auto outstanding = [&](int n) {
+    const char count[4] = {static_cast<char>(n), 0, 0, 0};
+    engine_.Send(test::Frame('Y', 0, "Q1ABC", "Q9NODE", std::string(count, 4)));
+    Settle();
+  };
+  outstanding(1);
+  EXPECT_EQ(Kinds(3), "D");
+  outstanding(0);
+  ASSERT_TRUE(WaitFor(5));
+  EXPECT_EQ(Kinds(3), "Dd");
+  EXPECT_FALSE(link().DisconnectPending());
+}
+
+TEST_F(PacketLinkTest, OversizedFrameIsReportedAndTheLostEngineIsReopened) {
+  link().ReconnectFirstMs = 50;
+  ConnectNode();
+  Data("half a li");
+  lines().clear();
+  std::string header = test::Frame('D', 0, "Q9NODE", "Q1ABC", "");
+  header[30] = 0x10;  // DataSize 1 MiB
+  engine_.Send(header);
+  ASSERT_TRUE(WaitUntil([&] { return !station().EngineConnected; }));
+  EXPECT_EQ(lines(), (Lines{"*** Packet engine Error 1002: Oversized frame received", PacketLink::kEngineLost}));
+  EXPECT_FALSE(station().NodeConnected);
+  EXPECT_FALSE(view().linkUp);
+  EXPECT_EQ(link().NodeLineBuffer(), "");
+  EXPECT_EQ(view().status, "Packet engine connection lost - next try in 1 s");
+  ASSERT_TRUE(WaitUntil([&] { return station().EngineConnected; }));  // the stand-in still listens
+  EXPECT_FALSE(link().Reconnecting());
+
+  TMessageLogger& logger = link().AGWInterface1.Logger();
+  ASSERT_TRUE(logger.WaitIdle(5000));
+  std::ifstream in(logger.PhysicalLogFileName());
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_TRUE(Contains(log, "Oversized frame received")) << log;
+}
+
+TEST_F(PacketLinkTest, HandlerAndLogWriterFailuresReachThePaneOncePerKind) {
+  link().AGWInterface1.OnVersionInfo = [](TAGWInterface*, const TAGWVersionData&) {
+    throw std::runtime_error("no room");
+  };
+  const std::string version = test::Frame('R', 0, "", "", std::string(8, '\0'));
+  engine_.Send(version + version);
+  ASSERT_TRUE(WaitUntil([&] { return !lines().empty() && link().AGWInterface1.PendingFrames() == 0; }));
+  Settle();
+  EXPECT_EQ(lines(), Lines{"*** Packet engine frame \"R\" could not be handled: no room"});
+
+  // A folder that cannot be made: a file stands in its way.
+  std::ofstream(dir_ / "blocker") << "x";
+  link().AGWInterface1.LogSettings().SetLogFilePath((dir_ / "blocker" / "logs").string());
+  link().AGWInterface1.Logger().Log("one");
+  ASSERT_TRUE(WaitUntil([&] { return lines().size() == 2; }));
+  EXPECT_TRUE(StartsWith(lines()[1], "*** The packet engine log is no longer written: ")) << lines()[1];
+}
+
 TEST_F(PacketLinkTest, SendLineWithoutTheNodeSendsNothingAndSaysSo) {
+  link().DisconnectWaitMs = 200;  // the stand-in never says the "b" is out
   station().SendLine("sh/dx");
   ASSERT_EQ(view().errors.size(), 1u);
   EXPECT_NE(view().errors[0].find("Q9NODE"), std::string::npos) << view().errors[0];
@@ -258,11 +339,13 @@ TEST_F(PacketLinkTest, SendLineWithoutTheNodeSendsNothingAndSaysSo) {
 }
 
 TEST_F(PacketLinkTest, MonitoredFramesBecomeMonitorLinesClassifiedOnlyWithoutTheNode) {
-  // Direwolf's monitor text: a header line, the information, CR and a closing NUL.
-  const std::string text = std::string(" 1:Fm Q2AAA To ID <UI pid=F0 Len=6 >[21:40:00]\rJO62QM\r\0", 55);
+  // Direwolf's monitor text: a header line, the information, CR CR and a closing NUL;
+  // an XID frame's bytes are no text.
+  const std::string text = std::string(" 1:Fm Q2AAA To ID <UI pid=F0 Len=6 >[21:40:00]\rJO") + "\x82\x80" +
+                           std::string("QM\x01\r\n\r\0", 7);
   link().AGWInterface1MonitoredUnprotoInformation(&link().AGWInterface1, 1, "Q2AAA", "ID", text,
                                                   static_cast<int>(text.size()));
-  EXPECT_EQ(ps_->monitor, (Lines{"1:Fm Q2AAA To ID <UI pid=F0 Len=6 >[21:40:00]", "JO62QM"}));
+  EXPECT_EQ(ps_->monitor, (Lines{"1:Fm Q2AAA To ID <UI pid=F0 Len=6 >[21:40:00]", "JO..QM."}));
   auto pane = ps_->Pane();
   EXPECT_EQ(Lines(pane.end() - 2, pane.end()), ps_->monitor);
 

@@ -59,14 +59,17 @@ TEST(PacketButtons, OpenTheWindowsAndTheNodeLinkDrivesConnectAndDisconnect) {
   EXPECT_FALSE(form.VrConnect->isVisibleTo(&form));
   EXPECT_TRUE(form.VrDisconnect->isVisibleTo(&form));
   EXPECT_TRUE(form.VrDemoButton1->isEnabled());
-  link.AGWInterface1AGWDisconnect(&link.AGWInterface1);
-  EXPECT_FALSE(form.VrDemoButton1->isEnabled());
-  EXPECT_TRUE(form.VrDisconnect->isVisibleTo(&form));  // the node link is not the engine's
   link.AGWInterface1DisconnectedEvent(&link.AGWInterface1, 1, "q9node", "Q1ABC", "*** DISCONNECTED\r", 17);
   EXPECT_TRUE(station.NodeConnected);  // calls compare exactly
   link.AGWInterface1DisconnectedEvent(&link.AGWInterface1, 1, "Q9NODE", "Q1ABC", "*** DISCONNECTED\r", 17);
   EXPECT_TRUE(form.VrConnect->isVisibleTo(&form));
   EXPECT_EQ(form.StatLabel->text(), "Disconnected from Q9NODE");
+  // The node link goes with the engine.
+  link.AGWInterface1ConnectionReceived(&link.AGWInterface1, 1, "Q9NODE", "Q1ABC", "*** CONNECTED\r", 14);
+  link.AGWInterface1AGWDisconnect(&link.AGWInterface1);
+  EXPECT_FALSE(form.VrDemoButton1->isEnabled());
+  EXPECT_TRUE(form.VrConnect->isVisibleTo(&form));
+  EXPECT_FALSE(station.NodeConnected);
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include <QTcpServer>
 #include <QUdpSocket>
 #include <cerrno>
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -101,7 +103,23 @@ std::string Direwolf::StartOnce(const fs::path& folder, const std::vector<std::s
     output_ += process_->readAll().toStdString();
   }
   agwPort_ = agwPort;
+  folder_ = folder;
+  config_ = config;
+  stdinFifo_ = stdinFifo;
   return {};
+}
+
+std::string Direwolf::Restart() {
+  Stop();
+  // The old listener's port may linger a moment after the process ended.
+  std::string error;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    error = StartOnce(folder_, config_, stdinFifo_, agwPort_);
+    if (error.empty() || error.find("Bind failed") == std::string::npos) break;
+    Stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
+  return error;
 }
 
 void Direwolf::Stop() {

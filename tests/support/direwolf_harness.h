@@ -27,6 +27,8 @@ class Direwolf {
   std::string Start(const std::filesystem::path& folder, const std::vector<std::string>& config,
                     const std::string& stdinFifo = {});
   void Stop();
+  // Starts the stopped engine again as before, on the same AGW port.
+  std::string Restart();
 
   int AgwPort() const { return agwPort_; }
   // Everything the engine printed so far, for failure messages.
@@ -38,6 +40,9 @@ class Direwolf {
   std::unique_ptr<QProcess> process_;
   int agwPort_ = 0;
   std::string output_;
+  std::filesystem::path folder_;
+  std::vector<std::string> config_;
+  std::string stdinFifo_;
 };
 
 // Copies the audio of one engine's output FIFO to the other's input FIFO and adds
