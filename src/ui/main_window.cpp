@@ -265,6 +265,7 @@ void TForm1::BuildLayout() {
 QWidget* TForm1::BuildSidePanel() {
   auto* side = new QWidget(this);
   SidePanel = side;
+  side->setMinimumWidth(120);  // narrower than its buttons like: the column is 150 wide
   auto* layout = new QVBoxLayout(side);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel("Call lookup:", side));
