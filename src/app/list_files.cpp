@@ -110,7 +110,9 @@ SavedState LoadAll(const std::filesystem::path& dir, bool clearDx, const Clock& 
 
   if (auto rtf = ReadWholeFile(dir / kPaneFileName)) {
     state.paneLines = ReadRtf(*rtf);
-    if (state.paneLines.size() > kPaneLoadLimit) state.paneLines.clear();
+    if (state.paneLines.size() > kPaneLoadLimit)
+      state.paneLines.erase(state.paneLines.begin(),
+                            state.paneLines.end() - static_cast<std::ptrdiff_t>(kPaneLoadLimit));
   }
   ReadTalkFile(dir / kTalkFileName, state.talkLines);
   return state;

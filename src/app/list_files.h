@@ -21,7 +21,7 @@ namespace varnak {
 inline constexpr size_t kListCount = 14;       // "All" and the thirteen bands
 inline constexpr size_t kAllListLimit = 2000;  // rows kept of "dx.dxc" when loading
 inline constexpr size_t kBandListLimit = 1000; // rows kept of a band file when loading
-inline constexpr size_t kPaneLoadLimit = 1000; // a longer "all.rtf" is not loaded at all
+inline constexpr size_t kPaneLoadLimit = 1000; // lines of "all.rtf" kept when loading, the newest
 
 inline constexpr const char* kPaneFileName = "all.rtf";
 inline constexpr const char* kTalkFileName = "talk.dxc";
@@ -63,7 +63,9 @@ struct SavedState {
 // Reads everything at start. Without clearDx each list is its file (cut to its newest
 // kAllListLimit / kBandListLimit rows) followed by the start-marker row; a missing file
 // gives the empty first row and the marker. With clearDx every list is just the empty
-// first row and no list file is read. A pane file over kPaneLoadLimit lines loads empty.
+// first row and no list file is read. A pane file over kPaneLoadLimit lines keeps its
+// newest kPaneLoadLimit lines: the pane runs a line or two over its limit while spots come
+// in, and a busy session must not lose the whole pane at the next start.
 // Unreadable or missing files are skipped silently.
 SavedState LoadAll(const std::filesystem::path& dir, bool clearDx, const Clock& clock);
 

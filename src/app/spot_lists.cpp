@@ -65,11 +65,13 @@ SpotLists::SpotLists(const Clock& clock, QObject* parent) : QObject(parent), clo
 }
 
 int SpotLists::AddSpotRow(int list, std::string_view text) {
+  rowWritten_ = true;
   return List(list)->AppendRow(SpotRowText(text, clock_->LocalNow()));
 }
 
 void SpotLists::FileSpot(std::string_view line, std::string_view band) {
   std::string row = SpotRowText(line, clock_->LocalNow());
+  rowWritten_ = true;
   const int bandList = ListIndexOfBand(band);
   if (bandList != kAllList && List(bandList)->AppendRow(row) > kBandListTrimIndex) TrimAndSaveList(bandList);
   if (All()->AppendRow(std::move(row)) > kAllListTrimIndex) TrimAndSaveList(kAllList);

@@ -67,10 +67,13 @@ class SpotLists : public QObject {
   void TrimAndSaveList(int list, std::string_view fileName);
   void TrimAndSaveList(int list) { TrimAndSaveList(list, kSpotListFiles[static_cast<size_t>(list)]); }
   void KeepLastRows(int list, size_t n) { List(list)->KeepLastRows(n); }
+  // A spot row has been written during this run (banner dates switch to MM-DD then).
+  bool RowWritten() const { return rowWritten_; }
 
  private:
   const Clock* clock_;
   SaveHook save_;
+  bool rowWritten_ = false;
   std::array<SpotListModel*, kSpotListCount> lists_{};
 };
 

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <cstdio>
 #include <fmt/format.h>
 
 #include "app/packet_link.h"
@@ -73,6 +74,7 @@ void Station::WireLinks() {
   freeze_ = std::make_unique<FreezeControl>(FreezeControl::Callbacks{
       [this](const std::string& line) { ClassifyLine(line); }, [this] { return NodeConnected; },
       [this](bool shown) {
+        if (!shown) CatchUpAfterFreeze();
         if (view_) view_->ShowFreezePanel(shown);
       }});
   keepAlive_ = std::make_unique<KeepAlive>(KeepAlive::Link{
@@ -119,7 +121,7 @@ bool Station::WriteConfiguration(std::string* error) {
   bool ok = WriteSettingsFile(ProgramPath("Varnak.ini"), settings_, ShortVersionText(), error);
   std::string pwError;
   if (!WritePasswordFile(PasswordFilePath(programDir_, settings_.ConnectCall), settings_.Password, &pwError)) {
-    if (ok && error) *error = pwError;
+    if (error) *error += (ok || error->empty() ? "" : "\n") + pwError;
     ok = false;
   }
   return ok;
@@ -132,7 +134,7 @@ std::string Station::LongTimeText() const {
 
 std::string Station::ShortDateText() const {
   DateTime t = clock_->LocalNow();
-  if (monthDayDates_) return fmt::format("{:02}-{:02}", t.month, t.day);
+  if (monthDayDates_ || lists_->RowWritten()) return fmt::format("{:02}-{:02}", t.month, t.day);
   return FromQString(QLocale::system().toString(QDate(t.year, t.month, t.day), QLocale::ShortFormat));
 }
 
@@ -140,7 +142,8 @@ void Station::ClassifyLine(const std::string& line) { classifier_->ClassifyLine(
 
 void Station::StartupRoutine() {
   const Settings& s = settings_;
-  startupDone_ = !s.ConnectCall.empty();
+  // Once per start and once per "Save", also with an empty ConnectCall.
+  startupDone_ = true;
   if (view_) {
     view_->SetNodeField(ToQString(s.ConnectCall));
     view_->SelectNewestRows();
@@ -195,7 +198,8 @@ void Station::Shutdown() {
     if (view_) view_->Wait(ms);
   };
   ClassifyLine("*** Varnak closed " + LongTimeText() + " " + ShortDateText() + "\r\n");
-  WriteConfiguration();
+  std::string configError;
+  bool configOk = WriteConfiguration(&configError);
   wait(ShutdownWaitMs);
   if (settings_.Telnet == 1) {
     if (DisconnectTelnet) DisconnectTelnet();
@@ -214,7 +218,16 @@ void Station::Shutdown() {
     CloseEngine();  // no more tries to reopen a lost engine
   }
   keepAlive_->Stop();
-  SaveListsAndPanesNow();
+  std::string listsError;
+  bool listsOk = SaveListsAndPanesNow(&listsError);
+  // The old files are still whole (atomic writes), but what this run added is lost:
+  // the operator must hear of it, and a log of the terminal too.
+  if (!configOk || !listsOk) {
+    std::string reasons = configError;
+    if (!listsError.empty()) reasons += (reasons.empty() ? "" : "\n") + listsError;
+    std::fprintf(stderr, "varnak: at exit: %s\n", reasons.c_str());
+    emit shutdownFailed(QString::fromLocal8Bit(reasons.c_str()));
+  }
   wait(ShutdownWaitMs);
   if (SaveMapSettings) SaveMapSettings();
 }

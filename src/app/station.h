@@ -166,12 +166,18 @@ class Station : public QObject {
 
  signals:
   void configurationRead();
+  // CurrentSpot was replaced (a new spot, a clicked or keyed row): the spot menu follows.
+  void currentSpotChanged();
+  // Files that could not be written at shutdown, one reason per line.
+  void shutdownFailed(const QString& reasons);
 
  private:
   void ConfigurationCheck();
   void WireLinks();
   void WireClassifier();
   void WirePacketLink();
+  // After a freeze the spot filed last while frozen becomes the current spot.
+  void CatchUpAfterFreeze();
 
   std::string programDir_;
   std::shared_ptr<const Clock> clock_;

@@ -1,5 +1,7 @@
 // The station's side of the line classifier: the models it fills, the settings and
 // links it reads, the spot lookup, and the files the lists and panes live in.
+#include <optional>
+
 #include "app/list_files.h"
 #include "app/station.h"
 #include "telnet/connection_control.h"
@@ -30,12 +32,23 @@ class StationHost : public ClassifierHost {
   }
   void RelayLine(const std::string& line) override { s_.RelayLine(line); }
 
+  // While the lists are frozen (a Telnet node goes on sending) the spot is filed as
+  // usual, but the clicked spot stays the current one until the freeze ends.
   std::string LookupSpot(const std::string& line) override {
-    s_.LookupCurrentSpot(line);
-    return s_.CurrentSpot.BandText;
+    if (!s_.freeze().Frozen()) {
+      s_.LookupCurrentSpot(line);
+      return s_.CurrentSpot.BandText;
+    }
+    heldSpot = LookupSpotLine(line, s_.parser(), s_.OwnLatitude, s_.OwnLongitude, BandOf);
+    heldSpotShown = false;
+    return heldSpot->BandText;
   }
   void PresentCurrentSpot() override {
-    if (s_.View()) s_.View()->PresentSpot(s_.CurrentSpot);
+    if (heldSpot) {
+      heldSpotShown = true;
+    } else if (s_.View()) {
+      s_.View()->PresentSpot(s_.CurrentSpot);
+    }
   }
   void PlaySpotSound() override { s_.alerts().PlaySpotSound(); }
   void PlayTalkSound() override { s_.alerts().PlayTalkSound(); }
@@ -52,6 +65,11 @@ class StationHost : public ClassifierHost {
   void ShowMonitorLine(const std::string& line) override {
     if (s_.ShowMonitorLine) s_.ShowMonitorLine(line);
   }
+
+  static std::string BandOf(double kHz) { return std::string(BandTextOfKhz(static_cast<long long>(kHz))); }
+
+  std::optional<dxrec> heldSpot;  // the newest spot filed while frozen
+  bool heldSpotShown = false;     // ... and it was for the page in view
 
  private:
   Station& s_;
@@ -79,8 +97,17 @@ void Station::WireClassifier() {
 }
 
 void Station::LookupCurrentSpot(std::string_view line) {
-  CurrentSpot = LookupSpotLine(line, *parser_, OwnLatitude, OwnLongitude,
-                               [](double kHz) { return std::string(BandTextOfKhz(static_cast<long long>(kHz))); });
+  CurrentSpot = LookupSpotLine(line, *parser_, OwnLatitude, OwnLongitude, StationHost::BandOf);
+  emit currentSpotChanged();
+}
+
+void Station::CatchUpAfterFreeze() {
+  auto& host = static_cast<StationHost&>(*host_);
+  if (!host.heldSpot) return;
+  CurrentSpot = std::move(*host.heldSpot);
+  host.heldSpot.reset();
+  emit currentSpotChanged();
+  if (host.heldSpotShown && view_) view_->PresentSpot(CurrentSpot);
 }
 
 void Station::LoadListsAndPanes() {
@@ -91,6 +118,7 @@ void Station::LoadListsAndPanes() {
   for (auto& l : state.paneLines) lines.push_back({std::move(l.text), qRgb(l.r, l.g, l.b)});
   pane_->SetLines(std::move(lines));
   talk_->SetLines(std::move(state.talkLines));
+  if (!settings_.ClearDx) SwitchDatesToMonthDay();  // every list got its marker row
 }
 
 bool Station::SaveListsAndPanesNow(std::string* error) {

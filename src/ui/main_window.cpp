@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStringListModel>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -72,6 +73,8 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   WireFreeze();
   WireOperatorCommands();
   WireSpotLists();
+  WireFreezeView();
+  WireKeyboard();
   station_->ReadConfiguration(CurrentWorkArea());
   station_->LoadListsAndPanes();
   ApplyPlacement();
@@ -183,6 +186,7 @@ void TForm1::BuildLayout() {
   SearchEdit->setObjectName("Edit2");
   SearchDxButton = new QPushButton("DX", searchPage);
   SearchAnnounceButton = new QPushButton("Announce", searchPage);
+  searchRow->addWidget(new QLabel("Call/Text:", searchPage));
   searchRow->addWidget(SearchEdit, 1);
   searchRow->addWidget(SearchDxButton);
   searchRow->addWidget(SearchAnnounceButton);
@@ -214,15 +218,22 @@ void TForm1::BuildLayout() {
   Panel4->setMinimumHeight(26);
   centre->addWidget(Panel4);
 
-  FreezePanel = new QLabel("Freeze ...", central);
+  // Over the bottom edge of the spot notebook, so showing it moves nothing.
+  FreezePanel = new QLabel("Freeze ...", TabbedNotebook1);
   FreezePanel->setObjectName("FreezePanel");
   FreezePanel->setAlignment(Qt::AlignCenter);
   FreezePanel->setStyleSheet("background: #ffe080; font-weight: bold;");
   FreezePanel->hide();
-  centre->addWidget(FreezePanel);
 
   middle->addLayout(centre, 1);
-  middle->addWidget(BuildSidePanel());
+  // On a small desktop the side column scrolls rather than holding the window too tall.
+  auto* sideScroll = new QScrollArea(central);
+  sideScroll->setWidget(BuildSidePanel());
+  sideScroll->setWidgetResizable(true);
+  sideScroll->setFrameShape(QFrame::NoFrame);
+  sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  sideScroll->setFixedWidth(150);
+  middle->addWidget(sideScroll);
   outer->addLayout(middle, 1);
   setCentralWidget(central);
 
@@ -254,7 +265,7 @@ void TForm1::BuildLayout() {
 QWidget* TForm1::BuildSidePanel() {
   auto* side = new QWidget(this);
   SidePanel = side;
-  side->setFixedWidth(150);
+  side->setMinimumWidth(120);  // narrower than its buttons like: the column is 150 wide
   auto* layout = new QVBoxLayout(side);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(new QLabel("Call lookup:", side));
@@ -381,22 +392,22 @@ QWidget* TForm1::BuildSendNotebook() {
 }
 
 void TForm1::BuildMenus() {
-  QMenu* file = menuBar()->addMenu("File");
-  file->addAction("Exit", this, &QWidget::close);
-  QMenu* setup = menuBar()->addMenu("Setup");
+  QMenu* file = menuBar()->addMenu("&File");
+  file->addAction("Exit", this, &QWidget::close)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  QMenu* setup = menuBar()->addMenu("&Setup");
   setup->addAction("Setup Varnak", this, [this] { ShowSetupDialog(); });
   setup->addAction("Setup user buttons", this, [this] {
     if (EditButtonDlg) EditButtonDlg->show();
   });
   setup->addAction("Setup Omnirig");
-  QMenu* run = menuBar()->addMenu("Run");
+  QMenu* run = menuBar()->addMenu("&Run");
   run->addAction("Callsign lookup", this, [this] {
     if (Callsign) Callsign->show();
   });
-  QMenu* help = menuBar()->addMenu("Help");
+  QMenu* help = menuBar()->addMenu("&Help");
   help->addAction("Quick help", this, [this] {
     if (Form3) Form3->show();
-  });
+  })->setShortcut(QKeySequence(Qt::Key_F1));
   help->addAction("Visit webpage", this, [] { QDesktopServices::openUrl(QUrl("https://www.dxcluster.info/")); });
   help->addAction("About", this, [this] {
     if (AboutBox) AboutBox->show();
@@ -406,35 +417,11 @@ void TForm1::BuildMenus() {
   });
 }
 
-void TForm1::ApplyPlacement() {
-  const Settings& s = station_->settings();
-  setGeometry(s.Left, s.Top, s.Width, s.Height);
-  int rest = std::max(100, s.Height - s.Window1);
-  Splitter1->setSizes({s.Window1, rest});
-  Splitter2->setSizes({s.Window2, std::max(40, rest - s.Window2)});
-  if (s.Tab >= 0 && s.Tab < TabbedNotebook1->count()) TabbedNotebook1->setCurrentIndex(s.Tab);
-  ApplyFontSize(s.FontSize);
-}
-
 void TForm1::ApplyFontSize(int size) {
   for (auto* grid : SpotGrids) grid->setFont(FixedFont(size));
   SearchResults->setFont(FixedFont(size));
   RichEditAll->setFont(FixedFont(size));
   Memo1->setFont(FixedFont(size));
-}
-
-void TForm1::StorePlacement(Settings& s) {
-  s.Maximized = isMaximized();
-  if (!s.Maximized) {
-    QRect g = geometry();
-    s.Left = g.left();
-    s.Top = g.top();
-    s.Width = g.width();
-    s.Height = g.height();
-  }
-  s.Window1 = Splitter1->sizes().value(0, s.Window1);
-  s.Window2 = Splitter2->sizes().value(0, s.Window2);
-  s.Tab = TabbedNotebook1->currentIndex();
 }
 
 void TForm1::SetClusterTextView(QWidget* view) {
@@ -456,7 +443,7 @@ void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   // Some platforms (and the offscreen one) never report activation of a new window.
   QTimer::singleShot(0, this, [this] {
-    if (Edit3->text().isEmpty() && !closing_) OnActivate();
+    if (!station_->StartupDone() && !closing_) OnActivate();
   });
 }
 
@@ -486,7 +473,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::OnActivate() {
-  if (Edit3->text().isEmpty()) station_->StartupRoutine();
+  if (!station_->StartupDone()) station_->StartupRoutine();
   FocusVisibleSendPage();
 }
 
@@ -517,14 +504,6 @@ void TForm1::ShowSetupDialog() {
   SetupDlg->show();
   SetupDlg->move(geometry().center() - SetupDlg->rect().center());
   SetupDlg->raise();
-}
-
-void TForm1::ShowFreezePanel(bool shown) { FreezePanel->setVisible(shown); }
-
-void TForm1::PresentSpot(const dxrec& spot) {
-  Label2->setText(ToQString(spot.LookupText));
-  SpotMenuCaptions captions = SpotMenuCaptionsFor(spot);
-  for (size_t i = 0; i < captions.size(); ++i) SpotMenuItems[i]->setText(ToQString(captions[i]));
 }
 
 int TForm1::VisibleSpotPage() const { return TabbedNotebook1->currentIndex(); }
@@ -615,19 +594,6 @@ void TForm1::SetNodeField(const QString& connectCall) { Edit3->setText(connectCa
 
 void TForm1::SelectNewestRows() {
   for (auto* grid : SpotGrids) grid->spotModel()->SelectLastRow();
-}
-
-void TForm1::AdaptToScreen() {
-  int desktop = desktopWidth ? desktopWidth() : 0;
-  if (desktop == 640) {
-    RichEditAll->setFont(FixedFont(8));
-    SpotGrids[0]->setFont(FixedFont(8));
-    setGeometry(0, 0, 635, 458);
-    showMaximized();
-  } else if (desktop == 800) {
-    setGeometry(3, 3, geometry().width(), 560);
-    showMaximized();
-  }
 }
 
 void TForm1::MoveCaretsToEnd() {

@@ -198,6 +198,12 @@ class TForm1 : public QMainWindow, public StationView {
   void OnActivate();
   void WireFreeze();
   void WireSpotLists();
+  // main_window_freeze.cpp
+  void WireFreezeView();
+  void UpdateSpotMenuCaptions();
+  void ReportShutdownFailure(const QString& reasons);
+  // main_window_keyboard.cpp
+  void WireKeyboard();
   void Search();
   QPointer<QWidget> rememberedFocus_;
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QVBoxLayout>
 
@@ -45,9 +46,15 @@ TForm3::TForm3(const std::filesystem::path& helpFile, const std::filesystem::pat
   HelpGrid->setSortingEnabled(false);
   layout->addWidget(HelpGrid);
   LoadHelp(helpFile);
-  connect(HelpGrid, &QTableWidget::currentCellChanged, this, [this](int row, int column, int oldRow, int) {
-    if (row >= 0 && row != oldRow) SortGrid1SelectCell(column, row);
+  // Only a row the operator selects copies its command: the grid making a row current
+  // when it gets the focus must not overwrite what was typed. A click on the row that
+  // is selected already copies it again.
+  connect(HelpGrid, &QTableWidget::itemSelectionChanged, this, [this] {
+    const QList<QTableWidgetSelectionRange> ranges = HelpGrid->selectedRanges();
+    if (!ranges.isEmpty()) SortGrid1SelectCell(0, ranges.first().topRow());
   });
+  connect(HelpGrid, &QTableWidget::cellClicked, this, [this](int row, int column) { SortGrid1SelectCell(column, row); });
+
 }
 
 void TForm3::LoadHelp(const std::filesystem::path& helpFile) {
@@ -129,6 +136,14 @@ void TForm3::hideEvent(QHideEvent* event) {
 void TForm3::closeEvent(QCloseEvent* event) {
   StoreBounds();
   QWidget::closeEvent(event);
+}
+
+void TForm3::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();  // as the lookup window closes
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void TForm3::resizeEvent(QResizeEvent* event) {

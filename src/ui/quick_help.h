@@ -29,6 +29,7 @@ class TForm3 : public QWidget {
   void hideEvent(QHideEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void LoadHelp(const std::filesystem::path& helpFile);

@@ -1,7 +1,9 @@
 #include "ui/spot_list_views.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 
 #include "app/pane_models.h"
 #include "app/spot_lists.h"
@@ -22,6 +24,17 @@ void SetUpList(QListView* view) {
   view->setWordWrap(false);
 }
 
+class FixedHeightDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    if (height > 0) size.setHeight(height);
+    return size;
+  }
+  int height = 0;
+};
+
 }  // namespace
 
 SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
@@ -37,6 +50,10 @@ SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
 void SpotListView::Sync() { proxy_->Sync(); }
 
 void SpotListView::FollowSelection() {
+  if (held_) {
+    followPending_ = true;
+    return;
+  }
   const QModelIndex index = proxy_->index(proxy_->ShownRow(model_->SelectedRow()), 0);
   if (!index.isValid()) return;
   setCurrentIndex(index);
@@ -52,6 +69,35 @@ void SpotListView::showEvent(QShowEvent* event) {
   if (!scrollPending_) return;
   scrollPending_ = false;
   scrollTo(currentIndex());
+}
+
+void SpotListView::HoldSelection(bool held) {
+  held_ = held;
+  if (!held && followPending_) {
+    followPending_ = false;
+    FollowSelection();
+  }
+}
+
+void SpotListView::SetRowHeight(int pixels) {
+  auto* delegate = dynamic_cast<FixedHeightDelegate*>(itemDelegate());
+  if (!delegate) {
+    delegate = new FixedHeightDelegate(this);
+    setItemDelegate(delegate);
+  }
+  delegate->height = pixels;
+  doItemsLayout();
+}
+
+void SpotListView::keyPressEvent(QKeyEvent* event) {
+  const QModelIndex before = currentIndex();
+  QListView::keyPressEvent(event);
+  const QModelIndex now = currentIndex();
+  if (!now.isValid() || now == before) return;
+  const int row = proxy_->SourceRow(now.row());
+  if (row < 0) return;
+  const std::string& text = model_->Row(row);
+  emit rowKeyed(row, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void SpotListView::mousePressEvent(QMouseEvent* event) {

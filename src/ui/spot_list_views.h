@@ -26,13 +26,21 @@ class SpotListView : public QListView {
   // Any mouse button pressed on a row; text is the row as stored (Windows-1252 bytes
   // in a QByteArray, ready for the lookup).
   void rowPressed(int row, const QByteArray& text, Qt::MouseButton button);
+  // The operator moved the current row with the keyboard.
+  void rowKeyed(int row, const QByteArray& text);
 
  public slots:
   // Shows the rows added so far and selects the row the program selected last.
   void Sync();
+  // While held (the lists are frozen) new rows are shown but the selection and the
+  // scroll position stay where the operator put them; on release the view catches up.
+  void HoldSelection(bool held);
+  // A fixed row height in pixels (small desktops); 0 = from the font.
+  void SetRowHeight(int pixels);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
@@ -40,6 +48,8 @@ class SpotListView : public QListView {
   SpotListModel* model_;
   BatchedListProxy* proxy_;
   bool scrollPending_ = false;
+  bool held_ = false;
+  bool followPending_ = false;
 };
 
 class SearchResultsView : public QListView {

@@ -93,14 +93,16 @@ TEST(ListFiles, SaveAndLoadKeepsListsPanesAndColours) {
   EXPECT_EQ(dir.Read("talk.dxc"), "[12-06 21:07] Q2ABC de Q1ABC: hello\r\nsecond\r\n");
 }
 
-TEST(ListFiles, PaneFileOverTheLimitIsDiscarded) {
+TEST(ListFiles, PaneFileOverTheLimitKeepsItsNewestLines) {
   test::TempDir dir;
   std::vector<RtfLine> lines(kPaneLoadLimit, RtfLine{0, 0, 255, "line"});
+  lines.front().text = "oldest";
+  lines.push_back(RtfLine{0, 0, 0, "newest"});  // a busy session saves 1001 lines
   dir.Write("all.rtf", WriteRtf(lines));
-  EXPECT_EQ(LoadAll(dir.path(), false, FixedClock(kNow)).paneLines.size(), kPaneLoadLimit);
-  lines.push_back(RtfLine{0, 0, 0, "one too many"});
-  dir.Write("all.rtf", WriteRtf(lines));
-  EXPECT_TRUE(LoadAll(dir.path(), false, FixedClock(kNow)).paneLines.empty());
+  std::vector<RtfLine> loaded = LoadAll(dir.path(), false, FixedClock(kNow)).paneLines;
+  ASSERT_EQ(loaded.size(), kPaneLoadLimit);
+  EXPECT_EQ(loaded.front(), lines[1]);
+  EXPECT_EQ(loaded.back(), lines.back());
 }
 
 TEST(ListFiles, ClearDxLeavesListFilesAloneButATrimStillSaves) {

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <fstream>
 #include <QSignalSpy>
@@ -63,25 +64,30 @@ TEST(MainWindow, CaptionForTelnetAndPlacementSurviveARestart) {
   QString old = QDir::currentPath();
   QDir::setCurrent(QString::fromStdString(dir.path().string()));
   dir.Write("telnet.cfg", "No\tCall\tA\tB\tHost\tPort\r\n117\tQ9NODE\tx\ty\tnode.example\t7300\r\n");
+  QRect outer;
   {
     Window w(dir.path());
     w.form.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form.Edit3->text().isEmpty(); }, 2000));
     EXPECT_TRUE(w.form.windowTitle().startsWith("Varnak ")) << w.form.windowTitle().toStdString();
     EXPECT_TRUE(w.form.windowTitle().endsWith(" - Telnet - node.example"));
-    EXPECT_EQ(w.form.geometry().width(), 900);
+    // The stored bounds are the outer ones, frame included.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.form.frameGeometry().width() == 900; }, 2000))
+        << w.form.frameGeometry().width();
     w.form.setGeometry(50, 60, 910, 660);
+    outer = w.form.frameGeometry();
     w.form.close();
   }
   IniFile ini;
   ini.Load(dir / "Varnak.ini");
-  EXPECT_EQ(ini.ReadInteger("Position", "Width", 0), 910);
-  EXPECT_EQ(ini.ReadInteger("Position", "Left", 0), 50);
+  EXPECT_EQ(ini.ReadInteger("Position", "Width", 0), outer.width());
+  EXPECT_EQ(ini.ReadInteger("Position", "Left", 0), outer.left());
   EXPECT_TRUE(std::filesystem::exists(dir / "GB7MBC.pw"));
   {
     Window w(dir.path());
-    EXPECT_EQ(w.form.geometry().width(), 910);
-    EXPECT_EQ(w.form.geometry().height(), 660);
+    w.form.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.form.frameGeometry() == outer; }, 2000))
+        << w.form.frameGeometry().width() << "x" << w.form.frameGeometry().height();
   }
   QDir::setCurrent(old);
 }
@@ -122,15 +128,20 @@ TEST(MainWindow, PressingASpotFreezesAndLooksItUpAndTheSearchFindsIt) {
   w.form.TabbedNotebook1->setCurrentIndex(5);  // 20m: a new spot elsewhere is not presented
   w.form.station().ClassifyLine("DX de Q2XYZ:     7025.0  JA1XYZ       cq                             2153Z\a\a");
   EXPECT_EQ(w.form.Label2->text(), "");
+  // Not shown on this page, but the spot menu names the spot its commands act on.
+  EXPECT_EQ(w.form.SpotMenuItems[Showdx1]->text(), "SHOW/DX JA1XYZ");
   w.form.TabbedNotebook1->setCurrentIndex(0);
   SpotListView* all = w.form.SpotGrids[0];
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return all->model()->rowCount() == static_cast<int>(all->spotModel()->Rows().size()); }, 2000));
   int row = all->model()->rowCount() - 1;
   QRect r = all->visualRect(all->model()->index(row, 0));
+  const QRect sendBox = w.form.TabbedNotebook2->geometry();
   QTest::mousePress(all->viewport(), Qt::LeftButton, {}, r.center());
   EXPECT_TRUE(w.form.station().freeze().Frozen());
   EXPECT_TRUE(w.form.FreezePanel->isVisibleTo(&w.form));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+  EXPECT_EQ(w.form.TabbedNotebook2->geometry(), sendBox);  // the panel moves nothing
   EXPECT_TRUE(w.form.Label2->text().startsWith("JA1XYZ = JA: Japan")) << w.form.Label2->text().toStdString();
   EXPECT_EQ(w.form.SpotMenuItems[Showdx1]->text(), "SHOW/DX JA1XYZ");
   // While frozen a release from another part of the window ends the freeze quickly.
@@ -143,4 +154,75 @@ TEST(MainWindow, PressingASpotFreezesAndLooksItUpAndTheSearchFindsIt) {
   QTest::keyClick(w.form.SearchEdit, Qt::Key_Return);
   ASSERT_EQ(w.form.SearchModel->rowCount(), 1);
   EXPECT_TRUE(w.form.SearchModel->index(0, 0).data().toString().contains("JA1XYZ"));
+}
+
+TEST(MainWindow, DividersAndBoundsComeBackAsStoredOverThreeRestarts) {
+  test::TempDir dir;
+  for (int start = 0; start < 3; ++start) {
+    Window w(dir.path());
+    w.form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.form));
+    // The first start shows the defaults, every later one what the last one stored.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.form.TabbedNotebook1->height() == 200; }, 2000))
+        << "start " << start << ": notebook " << w.form.TabbedNotebook1->height();
+    EXPECT_EQ(w.form.RichEditAll->height(), 140) << "start " << start;
+    const QRect bounds = w.form.frameGeometry();
+    w.form.close();
+    IniFile ini;
+    ini.Load(dir / "Varnak.ini");
+    EXPECT_EQ(ini.ReadInteger("Position", "Window1", 0), 200);
+    EXPECT_EQ(ini.ReadInteger("Position", "Window2", 0), 140);
+    EXPECT_EQ(ini.ReadInteger("Position", "Height", 0), bounds.height());
+    EXPECT_EQ(ini.ReadInteger("Position", "Top", -1), bounds.top());
+  }
+}
+
+TEST(MainWindow, StartUpRunsOnceEvenWithoutNodeCallAndBannerDatesTurnMonthDay) {
+  test::TempDir dir;
+  {
+    // Saved lists are loaded: the start banner already shows its date as MM-DD.
+    Window w(dir.path());
+    w.form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.form.station().StartupDone(); }, 2000));
+    EXPECT_TRUE(PaneText(w.form).contains("*** Varnak started 21:07:45 12-07")) << PaneText(w.form).toStdString();
+    w.form.close();
+  }
+  dir.Write("Varnak.ini", "[AGWlink]\r\nConnectCall=\r\n[Misc]\r\nClearDx=1\r\n");
+  Window w(dir.path());
+  w.form.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.form.station().StartupDone(); }, 2000));
+  QEvent activate(QEvent::ActivationChange);
+  QApplication::sendEvent(&w.form, &activate);
+  QApplication::sendEvent(&w.form, &activate);
+  QString pane = PaneText(w.form);
+  EXPECT_EQ(pane.count("Varnak started"), 2) << pane.toStdString();  // one from the last run
+  // No list row written yet: the system's date. The first spot switches it for good.
+  EXPECT_FALSE(pane.section('\n', -2).contains("12-07")) << pane.toStdString();
+  w.form.station().ClassifyLine("DX de Q2XYZ:     7025.0  JA1XYZ       cq                             2153Z");
+  w.form.close();
+  EXPECT_TRUE(PaneText(w.form).contains("*** Varnak closed 21:07:45 12-07"));
+}
+
+TEST(MainWindow, FilesThatCannotBeSavedAtExitAreNamedInABoxAndOnStandardError) {
+  test::TempDir dir;
+  // Folders where "Varnak.ini" and "dx.dxc" should be: neither can be replaced.
+  std::filesystem::create_directories(dir / "Varnak.ini" / "inside");
+  std::filesystem::create_directories(dir / "dx.dxc" / "inside");
+  Window w(dir.path());
+  w.form.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.form.station().StartupDone(); }, 2000));
+  testing::internal::CaptureStderr();
+  w.form.close();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Varnak.ini"), std::string::npos) << err;
+  EXPECT_NE(err.find("dx.dxc"), std::string::npos) << err;
+  EXPECT_TRUE(std::filesystem::exists(dir / "all.rtf"));  // the others are saved all the same
+
+  QMessageBox* box = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top->objectName() == "ShutdownFailureBox" && top->isVisible()) box = qobject_cast<QMessageBox*>(top);
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(box->text().contains("Varnak.ini") && box->text().contains("dx.dxc")) << box->text().toStdString();
+  EXPECT_FALSE(box->isModal());
+  box->close();
 }

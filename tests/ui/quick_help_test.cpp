@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <set>
@@ -42,6 +43,28 @@ TEST(QuickHelp, GridFromHelpFileAndARowGoesLowerCasedToSendText) {
   EXPECT_TRUE(r.sent.empty());  // nothing goes out until Enter
   QTest::keyClick(r.form.SendTextEdit, Qt::Key_Return);
   EXPECT_EQ(r.sent, (std::vector<std::string>{"sh/dx"}));
+}
+
+TEST(QuickHelp, OnlyTheOperatorsPickCopiesACommandAndEscapeCloses) {
+  HelpRig r;
+  auto help = r.Make();
+  help->show();
+  r.form.SendTextEdit->setText("sh/dx/20 ");
+  // The grid getting the focus makes a row current, which is not the operator's pick.
+  QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(help->HelpGrid, &focusIn);
+  EXPECT_EQ(r.form.SendTextEdit->text(), "sh/dx/20 ");
+
+  QTableWidget* grid = help->HelpGrid;
+  const QPoint row1 = grid->visualRect(grid->model()->index(1, 0)).center();
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row1);
+  EXPECT_EQ(r.form.SendTextEdit->text(), "sh/dx");
+  r.form.SendTextEdit->setText("changed");
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, row1);  // the selected row again
+  EXPECT_EQ(r.form.SendTextEdit->text(), "sh/dx");
+
+  QTest::keyClick(grid, Qt::Key_Escape);
+  EXPECT_FALSE(help->isVisible());
 }
 
 TEST(QuickHelp, BoundsDefaultThenSavedAndRestoredAfterARestart) {

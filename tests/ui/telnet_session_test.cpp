@@ -181,3 +181,58 @@ TEST(TelnetSession, AnswersLoginPromptsOnlyWhileLoggingIn) {
   }
   QDir::setCurrent(old);
 }
+
+TEST(TelnetSession, AFreezeHoldsTheClickedSpotWhileSpotsKeepComing) {
+  test::ScriptedNode node;
+  test::TempDir dir;
+  std::filesystem::copy_file(std::filesystem::path(VARNAK_DATA_DIR) / "prefix.lst", dir / "prefix.lst");
+  dir.Write("Varnak.ini", "[AGWlink]\r\nMyCall=Q1ABC\r\nMyLocator=JO57XQ\r\nConnectCall=Q9NODE\r\nSound=0\r\n");
+  dir.Write("telnet.cfg", "No\tCall\tA\tB\tHost\tPort\r\n117\tQ9NODE\tx\ty\t127.0.0.1\t" +
+                              std::to_string(node.port()) + "\r\n");
+  QString old = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(dir.path().string()));
+  Program p(dir.path());
+  TForm1& f = p.form;
+  WAIT_TRUE(f.station().StartupDone(), 3000);
+  QTest::mouseClick(f.VrConnect, Qt::LeftButton);
+  WAIT_TRUE(node.LoggedIn() == "Q1ABC", 5000);
+
+  SpotListView* all = f.SpotGrids[0];
+  const auto shown = [&] { return all->model()->rowCount() == static_cast<int>(Rows(f, 0).size()); };
+  node.Send(test::ScriptedNode::Spot("Q2XYZ", "14025.0", "DL1ABC", "first", "2153Z"));
+  node.Send(test::ScriptedNode::Spot("Q2XYZ", "7025.0", "JA1XYZ", "second", "2154Z"));
+  WAIT_TRUE(HasRowContaining(f, 0, "JA1XYZ") && shown(), 3000);
+  const int clicked = all->model()->rowCount() - 2;  // the DL1ABC row
+  QTest::mousePress(all->viewport(), Qt::LeftButton, {}, all->visualRect(all->model()->index(clicked, 0)).center());
+  ASSERT_TRUE(f.station().freeze().Frozen());
+  const QString lookup = f.Label2->text();
+  ASSERT_TRUE(lookup.startsWith("DL1ABC = DL")) << lookup.toStdString();
+
+  for (int i = 0; i < 4; ++i)
+    node.Send(test::ScriptedNode::Spot("Q2XYZ", "21025.0", QString("VK%1ABC").arg(i + 2), "more", "2155Z"));
+  WAIT_TRUE(HasRowContaining(f, 0, "VK5ABC") && shown(), 3000);  // still filed
+  EXPECT_TRUE(HasRowContaining(f, 7, "VK5ABC"));  // 15 m
+  all->Sync();  // whatever the view has yet to take in, it takes now
+  EXPECT_EQ(all->currentIndex().row(), clicked);
+  EXPECT_EQ(f.Label2->text(), lookup);
+  EXPECT_EQ(f.station().CurrentSpot.SpotCall, "DL1ABC");
+  EXPECT_EQ(f.SpotMenuItems[Showdx1]->text(), "SHOW/DX DL1ABC");
+  f.SpotMenuItems[Showdx1]->trigger();  // the command names the spot the menu shows
+  WAIT_TRUE(node.Commands().contains("sh/dx DL1ABC"), 3000);
+
+  // The send ends the freeze soon; then the view catches up with the newest spot.
+  WAIT_TRUE(!f.station().freeze().Frozen(), 3000);
+  WAIT_EQ(all->currentIndex().row(), all->model()->rowCount() - 1, 3000);
+  EXPECT_EQ(f.station().CurrentSpot.SpotCall, "VK5ABC");
+  EXPECT_TRUE(f.Label2->text().startsWith("VK5ABC")) << f.Label2->text().toStdString();
+  EXPECT_EQ(f.SpotMenuItems[Showdx1]->text(), "SHOW/DX VK5ABC");
+
+  // The arrow keys present a row as a click does, without a freeze.
+  all->setFocus();
+  QTest::keyClick(all, Qt::Key_Up);
+  EXPECT_FALSE(f.station().freeze().Frozen());
+  EXPECT_TRUE(f.Label2->text().startsWith("VK4ABC")) << f.Label2->text().toStdString();
+  EXPECT_EQ(f.SpotMenuItems[Showdx1]->text(), "SHOW/DX VK4ABC");
+  f.close();
+  QDir::setCurrent(old);
+}

@@ -1,0 +1,73 @@
+// The freeze as the operator sees it. A click on a spot list holds the lists still: a
+// Telnet node cannot be paused, so its spots are still filed, saved and relayed, but no
+// list moves its selection or scrolls, and the lookup line and the spot menu keep the
+// clicked spot until the freeze ends. Also the spot menu's captions, which always name
+// the spot its commands act on, and the report of files that could not be saved at exit.
+#include <QMessageBox>
+#include <QTabBar>
+#include <QTimer>
+
+#include "app/win1252.h"
+#include "ui/main_window.h"
+
+namespace varnak {
+
+namespace {
+// Long enough to read the box; an exit nobody watches (a session logout) still ends.
+constexpr int kShutdownBoxMs = 60000;
+}  // namespace
+
+void TForm1::WireFreezeView() {
+  connect(station_.get(), &Station::currentSpotChanged, this, &TForm1::UpdateSpotMenuCaptions);
+  connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::UpdateSpotMenuCaptions);
+  for (auto* grid : SpotGrids) {
+    // The arrow keys present a row as a click does, without freezing the lists.
+    connect(grid, &SpotListView::rowKeyed, this, [this](int, const QByteArray& text) {
+      station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+      PresentSpot(station_->CurrentSpot);
+    });
+  }
+  // A click on the send notebook's tab already in front changes no page, yet it is a
+  // click on the notebook all the same.
+  connect(TabbedNotebook2, &QTabWidget::tabBarClicked, this, [this](int page) {
+    if (page == TabbedNotebook2->currentIndex() && station_->freeze().Frozen()) station_->freeze().ShortenForSend();
+  });
+  connect(station_.get(), &Station::shutdownFailed, this, &TForm1::ReportShutdownFailure);
+}
+
+void TForm1::ShowFreezePanel(bool shown) {
+  for (auto* grid : SpotGrids) grid->HoldSelection(shown);
+  if (shown) {
+    FreezePanel->adjustSize();
+    const QSize size(FreezePanel->width() + 16, FreezePanel->height() + 4);
+    const QRect area = TabbedNotebook1->rect();
+    FreezePanel->setGeometry(area.right() - size.width() - 24, area.bottom() - size.height() - 2, size.width(),
+                             size.height());
+    FreezePanel->raise();
+  }
+  FreezePanel->setVisible(shown);
+}
+
+void TForm1::PresentSpot(const dxrec& spot) { Label2->setText(ToQString(spot.LookupText)); }
+
+void TForm1::UpdateSpotMenuCaptions() {
+  const dxrec& spot = station_->CurrentSpot;
+  SpotMenuCaptions captions = spot == dxrec{} ? DesignSpotMenuCaptions() : SpotMenuCaptionsFor(spot);
+  for (size_t i = 0; i < captions.size(); ++i) SpotMenuItems[i]->setText(ToQString(captions[i]));
+}
+
+void TForm1::ReportShutdownFailure(const QString& reasons) {
+  // Not modal and not owned by this window: the shutdown goes on, and the program
+  // ends when the operator closes the box (or when it closes itself).
+  auto* box = new QMessageBox(QMessageBox::Warning, "Varnak",
+                              "These files could not be saved; the copies from before this run are kept:\n\n" +
+                                  reasons,
+                              QMessageBox::Ok);
+  box->setObjectName("ShutdownFailureBox");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  QTimer::singleShot(kShutdownBoxMs, box, &QWidget::close);
+  box->show();
+}
+
+}  // namespace varnak
