@@ -37,16 +37,14 @@ RigMode BandPlanMode(long long kHz) {
 
 std::string RigFrequencyText(long long hz) {
   std::string digits = std::to_string(std::max(0LL, hz));
-  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
-  digits.resize(digits.size() - 2);
-  digits.insert(digits.size() - 1, ".");
-  return digits;
+  if (digits.size() < 4) digits = std::string(4 - digits.size(), '0') + digits;
+  const size_t whole = digits.size() - 3;
+  return digits.substr(0, whole) + "." + digits.substr(whole, 1);
 }
 
 std::string MegahertzText(long long hz) {
-  std::string fraction = std::to_string(std::max(0LL, hz) % 1000000);
-  fraction.insert(0, 6 - fraction.size(), '0');
-  return std::to_string(std::max(0LL, hz) / 1000000) + "." + fraction;
+  const std::string fraction = std::to_string(std::max(0LL, hz) % 1000000);
+  return std::to_string(std::max(0LL, hz) / 1000000) + "." + std::string(6 - fraction.size(), '0') + fraction;
 }
 
 }  // namespace varnak

@@ -77,6 +77,7 @@ void TForm1::VrCheckLed1Click(bool on) {
   station_->settings().RigEnabled = on;
   RigControl& rig = *station_->OmniRigX1;
   if (!on) {
+    modeHeld_ = false;  // a pending mode write is dropped with the link
     VrCheckLed1->setText("Off");
     VrStrEdit1->setText("- - - - - -");
     RigStatus->clear();
@@ -157,7 +158,10 @@ void TForm1::SetupOmnirig1Click() {
 void TForm1::RigFailure(const QString& reason) {
   // Every pending call of a broken link fails: only the first one speaks.
   if (!VrCheckLed1->isChecked()) return;
+  // The operator's choice is kept for the next start: rigctld may just not run yet.
+  const bool wanted = station_->settings().RigEnabled;
   VrCheckLed1->setChecked(false);
+  station_->settings().RigEnabled = wanted;
   OpenRigBox(QMessageBox::Information, "Information",
              QString("No OmniRig driver\nPlease download at %1\n\n%2").arg(kHamlibAddress, reason));
 }
