@@ -61,6 +61,9 @@ Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& 
   s.FontSize = ini.ReadInteger("Font", "Size", s.FontSize);
   s.ClearDx = ini.ReadBool("Misc", "ClearDx", s.ClearDx);
   s.AutoConnect = ini.ReadBool("Misc", "AutoConnect", s.AutoConnect);
+  s.RigHost = ini.ReadString("OmniRig", "Host", s.RigHost);
+  s.RigPort = ini.ReadInteger("OmniRig", "Port", s.RigPort);
+  s.RigEnabled = ini.ReadBool("OmniRig", "Enabled", s.RigEnabled);
   return s;
 }
 
@@ -95,6 +98,9 @@ bool WriteSettingsFile(const std::filesystem::path& iniPath, const Settings& s, 
   ini.WriteInteger("Font", "Size", s.FontSize);
   ini.WriteBool("Misc", "ClearDx", s.ClearDx);
   ini.WriteBool("Misc", "AutoConnect", s.AutoConnect);
+  ini.WriteString("OmniRig", "Host", s.RigHost);
+  ini.WriteInteger("OmniRig", "Port", s.RigPort);
+  ini.WriteBool("OmniRig", "Enabled", s.RigEnabled);
   return ini.Save(iniPath, error);
 }
 

@@ -44,6 +44,10 @@ struct Settings {
   int FontSize = 10;
   bool ClearDx = false;
   bool AutoConnect = false;
+  // [OmniRig]: the rigctld the radio is reached through, and the "On" switch.
+  std::string RigHost = "127.0.0.1";
+  int RigPort = 4532;
+  bool RigEnabled = false;
 
   // Not stored in Varnak.ini: the password comes from the node's own file, the
   // cluster from the table.

@@ -11,6 +11,7 @@
 #include "core/text.h"
 #include "callsign/locator_geometry.h"
 #include "core/version.h"
+#include "links/rigctld_client.h"
 #include "telnet/connection_control.h"
 #include "telnet/relay_server.h"
 
@@ -23,6 +24,7 @@ Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> 
   WireClassifier();
   WireLinks();
   WirePacketLink();
+  OmniRigX1 = std::make_unique<RigctldClient>();
 }
 
 void Station::WireLinks() {

@@ -27,6 +27,7 @@ namespace varnak {
 class ConnectionControl;
 class PacketLink;
 class RelayServer;
+class RigControl;
 }  // namespace varnak
 
 namespace varnak {
@@ -157,6 +158,8 @@ class Station : public QObject {
   PacketLink& Packet() { return *packet_; }
   std::function<void(const std::string&)> OnMonitorText;
   RelayServer& Relay() { return *relay_; }
+  // The rig link (rigctld); a test may put a double in its place before the window wires it.
+  std::unique_ptr<RigControl> OmniRigX1;
   // Sends text + CR LF on the Telnet link, no echo (login and password replies).
   bool SendTelnetLine(const std::string& text);
   void RelayLine(const std::string& line);

@@ -75,6 +75,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   WireSpotLists();
   WireFreezeView();
   WireKeyboard();
+  WireRig();
   station_->ReadConfiguration(CurrentWorkArea());
   station_->LoadListsAndPanes();
   ApplyPlacement();
@@ -121,6 +122,9 @@ void TForm1::BuildLayout() {
   StatLabel = new QLabel("Disconnected", central);
   StatLabel->setObjectName("StatLabel");
   statusRow->addWidget(StatLabel, 1);
+  RigStatus = new QLabel(central);
+  RigStatus->setObjectName("RigStatus");
+  statusRow->addWidget(RigStatus);
   outer->addLayout(statusRow);
 
   // Lookup line.
@@ -299,13 +303,13 @@ QWidget* TForm1::BuildSidePanel() {
   auto* rl = new QVBoxLayout(rig);
   VrCheckLed1 = new QCheckBox("On", rig);
   VrCheckLed1->setToolTip("Switch on/off the OmniRig driver");
-  ModeList = new QComboBox(rig);
-  ModeList->addItems({"CW", "CWR", "USB", "LSB", "DIG", "DIGR", "AM", "FM"});
+  ModeBox = new QComboBox(rig);
+  ModeBox->addItems({"CW", "CWR", "USB", "LSB", "DIG", "DIGR", "AM", "FM"});
   VrStrEdit1 = new QLabel("- - - - - -", rig);
   VrStrEdit1->setAlignment(Qt::AlignCenter);
   VrStrEdit1->setStyleSheet("background: black; color: #30ff30; font-family: monospace;");
   rl->addWidget(VrCheckLed1);
-  rl->addWidget(ModeList);
+  rl->addWidget(ModeBox);
   rl->addWidget(VrStrEdit1);
   layout->addWidget(rig);
 
@@ -399,7 +403,7 @@ void TForm1::BuildMenus() {
   setup->addAction("Setup user buttons", this, [this] {
     if (EditButtonDlg) EditButtonDlg->show();
   });
-  setup->addAction("Setup Omnirig");
+  setup->addAction("Setup Omnirig", this, [this] { SetupOmnirig1Click(); });
   QMenu* run = menuBar()->addMenu("&Run");
   run->addAction("Callsign lookup", this, [this] {
     if (Callsign) Callsign->show();
@@ -524,8 +528,7 @@ void TForm1::WireSpotLists() {
       SendSpotLookup(item, station_->CurrentSpot.SpotCall, station_->CurrentSpot.HomeCall);
     });
   }
-  // Tuning the radio and the map displays come with the rig and map links.
-  SpotMenuItems[SetQRG1]->setEnabled(false);
+  // The map displays come with the map links.
   SpotMenuItems[ShowinHamcap1]->setEnabled(false);
   SpotMenuItems[ShowinDxAtlas1]->setEnabled(false);
 

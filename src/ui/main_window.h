@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QListView>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -23,12 +24,14 @@
 #include <vector>
 
 #include "app/station.h"
+#include "links/rig_control.h"
 #include "telnet/operator_commands.h"
 #include "ui/callsign_window.h"
 #include "ui/pane_views.h"
 #include "ui/spot_list_views.h"
 #include "ui/edit_button_dialog.h"
 #include "ui/quick_help.h"
+#include "ui/rig_setup_dialog.h"
 #include "ui/setup_dialog.h"
 #include "ui/windows.h"
 
@@ -77,6 +80,7 @@ class TForm1 : public QMainWindow, public StationView {
 
   // Named parts other features reach.
   QLabel* StatLabel = nullptr;
+  QLabel* RigStatus = nullptr;  // the radio's frequency and band
   QLabel* Label2 = nullptr;
   QLineEdit* Edit3 = nullptr;
   QCheckBox* CheckBox1 = nullptr;
@@ -90,7 +94,7 @@ class TForm1 : public QMainWindow, public StationView {
   QPushButton* MonitorButton = nullptr;
   QPushButton* MheardButton = nullptr;
   QCheckBox* VrCheckLed1 = nullptr;
-  QComboBox* ModeList = nullptr;
+  QComboBox* ModeBox = nullptr;
   QLabel* VrStrEdit1 = nullptr;
   QPushButton* VrDemoButton1 = nullptr;  // "Update"
   QCheckBox* HamcapAuto = nullptr;
@@ -183,6 +187,22 @@ class TForm1 : public QMainWindow, public StationView {
   void AttachButtonEditor(TEditButtonDlg* dialog);
   // ---- end of operator commands ----
 
+  // ---- The radio (main_window_rig.cpp) ----
+  long long LastRigFrequency = 0;
+  TRigSetupDlg* RigSetupDlg = nullptr;
+  QPointer<QMessageBox> RigBox;  // the last box the rig link raised
+  void WireRig();
+  // Puts another rig link (a test double) in place of the station's.
+  void UseRig(std::unique_ptr<RigControl> rig);
+  void VrCheckLed1Click(bool on);
+  void OmniRigX1ParamsChange();
+  void SetQRG1Click();
+  void ModeBoxChange(int index);
+  void SetupOmnirig1Click();
+  // A failing rig call: switched off and told once.
+  void RigFailure(const QString& reason);
+  // ---- end of the radio ----
+
  protected:
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -208,6 +228,9 @@ class TForm1 : public QMainWindow, public StationView {
   QPointer<QWidget> rememberedFocus_;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void FocusVisibleSendPage();
+  void AttachRig();
+  void OpenRigBox(int icon, const QString& title, const QString& text);
+  bool modeHeld_ = false;
 
   std::unique_ptr<Station> station_;
   bool closing_ = false;

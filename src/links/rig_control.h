@@ -1,0 +1,86 @@
+#pragma once
+// RigControl: the program's one window on the radio, through a rig-control server.
+//
+// Responsibilities:
+//  - hold one connection to the server and say whether the server is usable;
+//  - read and write the radio's frequency in Hz and its mode;
+//  - notice changes the radio reports (the operator turning the dial) and raise
+//    OnParamsChange only when the frequency or the mode has changed;
+//  - never make its caller wait: every call returns at once and its outcome arrives
+//    later on the event loop, an empty error text meaning success;
+//  - report a broken link once through Failed, and drop what was still pending.
+//
+// The server may serve other programs at the same time, so an implementation keeps
+// no request of its own outstanding for long.
+#include <QObject>
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varnak {
+
+// The modes of the "OmniRig" box's list, in its order.
+enum class RigMode { CW, CWR, USB, LSB, DIG, DIGR, AM, FM };
+inline constexpr int kRigModeCount = 8;
+
+// The server's names of those modes: DIG is data on the upper side band, DIGR on the
+// lower one.
+inline constexpr std::array<std::string_view, kRigModeCount> kRigctldModeNames = {
+    "CW", "CWR", "USB", "LSB", "PKTUSB", "PKTLSB", "AM", "FM"};
+
+inline std::string_view RigctldModeName(RigMode mode) { return kRigctldModeNames[static_cast<int>(mode)]; }
+// The mode of a server name; a mode the list does not hold gives none.
+std::optional<RigMode> RigModeOfName(std::string_view name);
+
+// The mode a frequency in kHz is worked in, by band plan: the highest row of the table
+// not above kHz wins, below 160 m it is AM.
+RigMode BandPlanMode(long long kHz);
+
+// The radio's frequency as the box shows it: the Hz less the last two digits, with
+// "." before the last remaining one; 14025500 gives "14025.5".
+std::string RigFrequencyText(long long hz);
+// 14025500 gives "14.025500".
+std::string MegahertzText(long long hz);
+
+// Frequencies the radio may report or be tuned to: above 0 and below 1 THz.
+inline constexpr long long kMaxRigHz = 999'999'999'999;
+inline bool IsRigFrequency(long long hz) { return hz > 0 && hz <= kMaxRigHz; }
+
+class RigControl : public QObject {
+  Q_OBJECT
+ public:
+  using Done = std::function<void(const QString& error)>;
+
+  explicit RigControl(QObject* parent = nullptr) : QObject(parent) {}
+  ~RigControl() override = default;
+
+  // Opens the link and checks the server is usable; done tells the outcome. While
+  // connected the radio is watched for changes.
+  virtual void Connect(const QString& host, int port, Done done) = 0;
+  // Closes the link; what is still pending is dropped without its callback.
+  virtual void Disconnect() = 0;
+  // Connected and found usable.
+  virtual bool Usable() const = 0;
+
+  // Writes go out in the order of the calls.
+  virtual void SetFrequency(long long hz, Done done) = 0;
+  virtual void SetMode(RigMode mode, Done done) = 0;
+  // Reads frequency and mode now (Frequency() and Mode() hold them when done says so).
+  virtual void Refresh(Done done) = 0;
+
+  // What the radio reported last: 0 and "" until known.
+  virtual long long Frequency() const = 0;
+  virtual std::string Mode() const = 0;
+  // The radio's model as the server names it ("Dummy"), "" until usable.
+  virtual std::string ModelName() const = 0;
+
+ signals:
+  void OnParamsChange();
+  // The link broke while connected (server gone, no answer, garbled answer).
+  void Failed(const QString& error);
+};
+
+}  // namespace varnak

@@ -1,0 +1,56 @@
+#pragma once
+// A rig link that answers at once from the event loop, for window tests that need a
+// radio doing something rigctld's dummy cannot: refuse a mode, report odd values.
+#include <QTimer>
+#include <QStringList>
+
+#include "links/rig_control.h"
+
+namespace varnak::test {
+
+class FakeRig : public RigControl {
+ public:
+  QStringList calls;       // "Connect", "F 14025500", "M CW", "Refresh"
+  QString modeError;       // when set, SetMode fails with it
+  long long frequency = 14025500;
+  std::string mode = "CW";
+
+  void Connect(const QString&, int, Done done) override {
+    calls << "Connect";
+    Later(done, {}, [this] { usable_ = true; });
+  }
+  void Disconnect() override { usable_ = false; }
+  bool Usable() const override { return usable_; }
+  void SetFrequency(long long hz, Done done) override {
+    calls << QString("F %1").arg(hz);
+    Later(done, {}, [this, hz] { frequency = hz; });
+  }
+  void SetMode(RigMode m, Done done) override {
+    calls << QString("M %1").arg(QString::fromLatin1(RigctldModeName(m).data(), RigctldModeName(m).size()));
+    Later(done, modeError, [this, m] {
+      if (modeError.isEmpty()) mode = std::string(RigctldModeName(m));
+    });
+  }
+  void Refresh(Done done) override { Later(done, {}, [] {}); }
+  long long Frequency() const override { return frequency; }
+  std::string Mode() const override { return mode; }
+  std::string ModelName() const override { return "Fake"; }
+  // The radio's own change, as a poll would find it.
+  void Report(long long hz, const std::string& m) {
+    frequency = hz;
+    mode = m;
+    emit OnParamsChange();
+  }
+
+ private:
+  template <class Effect>
+  void Later(Done done, QString error, Effect effect) {
+    QTimer::singleShot(0, this, [done, error, effect] {
+      effect();
+      if (done) done(error);
+    });
+  }
+  bool usable_ = false;
+};
+
+}  // namespace varnak::test
