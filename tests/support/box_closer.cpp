@@ -41,7 +41,14 @@ void BoxCloser::Poll() {
     seen_.push_back(box);
     texts_ << box->text();
     const bool closeNow = !whileOpen || whileOpen(box);
-    if (box && closeNow && box->isVisible()) close(box);
+    if (!closeNow) waiting_.push_back(box);
+    else if (box && box->isVisible()) close(box);
+  }
+  if (!waiting_.empty() && (!closeWhen || closeWhen())) {
+    auto waiting = std::move(waiting_);
+    waiting_.clear();
+    for (auto& box : waiting)
+      if (box && box->isVisible()) close(box);
   }
   seen_.erase(std::remove_if(seen_.begin(), seen_.end(), [](const auto& b) { return b.isNull(); }), seen_.end());
 }

@@ -19,8 +19,10 @@ class BoxCloser : public QObject {
   explicit BoxCloser(int pollMs = 20);
 
   // Runs once for each new box before it is closed; it may run the event loop. Return
-  // false to leave the box open (the test closes it later with CloseAll()).
+  // false to leave the box open: it is closed at a later tick once closeWhen() holds,
+  // so whatever the box's own loop (if any) does meanwhile happens inside it.
   std::function<bool(QMessageBox*)> whileOpen;
+  std::function<bool()> closeWhen;
   // How a box is closed; the default clicks its default button (OK).
   std::function<void(QMessageBox*)> close;
 
@@ -34,7 +36,7 @@ class BoxCloser : public QObject {
 
   QTimer timer_;
   QStringList texts_;
-  std::vector<QPointer<QMessageBox>> seen_;
+  std::vector<QPointer<QMessageBox>> seen_, waiting_;
 };
 
 // Presses Enter on the box, then releases it on whatever has the focus once the box is
