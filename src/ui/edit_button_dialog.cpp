@@ -150,7 +150,7 @@ void TEditButtonDlg::SaveClick() {
   if (buildButtons) buildButtons();
   error_.clear();
   if (!SaveButtonTable(file_, ButtonTable(), &error_)) {
-    OpenMessageBox(this, QMessageBox::Critical, "Error", ToQString(error_));  // no nested loop, as everywhere
+    OpenMessageBox(this, QMessageBox::Critical, "Error", ToQString(error_));  // never a nested loop
     return;
   }
   hide();

@@ -511,7 +511,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 // Raised from socket, timer and classifier handlers: never a nested event loop here.
-void TForm1::ShowInformation(const QString& text) { OpenMessageBox(this, QMessageBox::Information, "Information", text); }
+void TForm1::ShowInformation(const QString& text) {
+  OpenMessageBox(this, QMessageBox::Information, "Information", text);
+}
 void TForm1::ShowError(const QString& text) { OpenMessageBox(this, QMessageBox::Critical, "Error", text); }
 
 void TForm1::ShowSetupDialog() {
