@@ -1,5 +1,7 @@
 #include "app/pane_models.h"
 
+#include <algorithm>
+
 #include "app/win1252.h"
 #include "app/spot_lists.h"
 
@@ -37,6 +39,40 @@ void ClusterTextModel::SetLines(std::vector<Line> lines) {
   beginResetModel();
   lines_.assign(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
   endResetModel();
+}
+
+void ClusterTextModel::DeleteText(int firstLine, int firstColumn, int lastLine, int lastColumn) {
+  const int count = static_cast<int>(lines_.size());
+  if (firstLine < 0 || firstLine >= count || lastLine < firstLine) return;
+  if (lastLine >= count) {
+    lastLine = count - 1;
+    lastColumn = static_cast<int>(lines_.back().text.size());
+  }
+  Line& first = lines_[static_cast<size_t>(firstLine)];
+  const std::string& lastText = lines_[static_cast<size_t>(lastLine)].text;
+  const size_t from = std::min(static_cast<size_t>(std::max(firstColumn, 0)), first.text.size());
+  const size_t to = std::min(static_cast<size_t>(std::max(lastColumn, 0)), lastText.size());
+  if (firstLine == lastLine && to <= from) return;
+  std::string joined = first.text.substr(0, from) + lastText.substr(to);
+  if (lastLine > firstLine) {
+    beginRemoveRows({}, firstLine + 1, lastLine);
+    lines_.erase(lines_.begin() + firstLine + 1, lines_.begin() + lastLine + 1);
+    endRemoveRows();
+  }
+  lines_[static_cast<size_t>(firstLine)].text = std::move(joined);
+  const QModelIndex changed = index(firstLine);
+  emit dataChanged(changed, changed);
+}
+
+std::pair<int, int> ClusterTextModel::LineAndColumnAt(int position) const {
+  int line = 0;
+  for (const Line& l : lines_) {
+    const int length = static_cast<int>(l.text.size());
+    if (position <= length) return {line, std::max(position, 0)};
+    position -= length + 1;
+    ++line;
+  }
+  return {line, 0};  // past the end
 }
 
 std::vector<std::string> ClusterTextModel::Texts() const {

@@ -6,6 +6,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/spot_model.h"
@@ -40,6 +41,13 @@ class ClusterTextModel : public QAbstractListModel {
   void Clear();
   // Replaces the pane (loading "all.rtf").
   void SetLines(std::vector<Line> lines);
+  // Deletes the text from (firstLine, firstColumn) up to (lastLine, lastColumn), as an
+  // editor would: the rest of the last line joins the start of the first one.
+  // Columns count bytes; a selection that ends past a line's end takes its line break.
+  void DeleteText(int firstLine, int firstColumn, int lastLine, int lastColumn);
+  // Line and column of a character position in the pane's text, lines joined by one
+  // line break each (as the view shows them).
+  std::pair<int, int> LineAndColumnAt(int position) const;
   int LineCount() const { return static_cast<int>(lines_.size()); }
   const std::deque<Line>& Lines() const { return lines_; }
   std::vector<std::string> Texts() const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/input_checks.h"
 #include "core/atomic_file.h"
 #include "core/text.h"
 
@@ -152,10 +153,12 @@ std::string UnescapeIniValue(std::string_view text) {
 }
 
 std::filesystem::path PasswordFilePath(const std::filesystem::path& programDir, const std::string& connectCall) {
+  if (!IsSafeNodeCall(connectCall)) return {};  // never a path outside the station folder
   return programDir / (connectCall + ".pw");
 }
 
 std::string ReadPasswordFile(const std::filesystem::path& path) {
+  if (path.empty()) return {};
   IniFile ini;
   ini.Load(path);
   return UnscrambleText(UnescapeIniValue(ini.ReadString("ID", "pass", "")), kPasswordKey);

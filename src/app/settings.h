@@ -78,6 +78,7 @@ std::string UnscrambleText(std::string_view text, unsigned char key);
 std::string EscapeIniValue(std::string_view bytes);
 std::string UnescapeIniValue(std::string_view text);
 
+// Empty for a node call that is no safe file name (see IsSafeNodeCall).
 std::filesystem::path PasswordFilePath(const std::filesystem::path& programDir, const std::string& connectCall);
 std::string ReadPasswordFile(const std::filesystem::path& path);
 bool WritePasswordFile(const std::filesystem::path& path, const std::string& password, std::string* error = nullptr);

@@ -122,7 +122,8 @@ bool Station::WriteConfiguration(std::string* error) {
   if (view_) view_->StorePlacement(settings_);
   bool ok = WriteSettingsFile(ProgramPath("Varnak.ini"), settings_, ShortVersionText(), error);
   std::string pwError;
-  if (!WritePasswordFile(PasswordFilePath(programDir_, settings_.ConnectCall), settings_.Password, &pwError)) {
+  const std::filesystem::path pwFile = PasswordFilePath(programDir_, settings_.ConnectCall);
+  if (!pwFile.empty() && !WritePasswordFile(pwFile, settings_.Password, &pwError)) {
     if (error) *error += (ok || error->empty() ? "" : "\n") + pwError;
     ok = false;
   }

@@ -1,5 +1,7 @@
 #include "telnet/connection_control.h"
 
+#include "core/text.h"
+
 namespace varnak {
 
 ConnectionControl::ConnectionControl(Hooks hooks, QObject* parent)
@@ -7,7 +9,7 @@ ConnectionControl::ConnectionControl(Hooks hooks, QObject* parent)
   TelnetLink::Events events;
   events.onConnect = [this] { OnConnect(); };
   events.onConnected = [this] { OnConnected(); };
-  events.onConnectFailed = [this](const SocketFailure&) { OnConnectFailed(); };
+  events.onConnectFailed = [this](const SocketFailure& failure) { OnConnectFailed(FailureReason(failure)); };
   events.onLine = [this](const std::string& line) { Classify(line); };
   events.onDisconnected = [this] { OnDisconnected(); };
   link_.SetEvents(std::move(events));
@@ -15,6 +17,19 @@ ConnectionControl::ConnectionControl(Hooks hooks, QObject* parent)
 
 std::string ConnectionControl::NoConnectionText(const std::string& host) {
   return "No connection to \"" + host + "\"\r\nAre you online?";
+}
+
+// The box only asks "Are you online?"; the pane line says what really went wrong.
+std::string ConnectionControl::FailureReason(const SocketFailure& failure) {
+  switch (failure.code) {
+    case 10061: return "connection refused";
+    case 11001: return "host not found";
+    case 10060: return "timed out";
+    case 10065: return "host unreachable";
+    default: break;
+  }
+  std::string text = ToLowerAscii(failure.text);
+  return text.empty() ? "error " + std::to_string(failure.code) : text;
 }
 
 void ConnectionControl::Status(const std::string& text) {
@@ -71,10 +86,11 @@ void ConnectionControl::StartTelnet(bool fromConnectButton) {
   attemptFromConnectButton_ = fromConnectButton;
   host_ = hooks_.clusterHost ? hooks_.clusterHost() : std::string("localhost");
   const int port = hooks_.clusterPort ? hooks_.clusterPort() : 23;
+  port_ = port;
   if (port <= 0 || port > 65535) {
     // No socket can be opened to such a port: the same outcome as a refused connect.
     Status("Trying " + host_);
-    OnConnectFailed();
+    OnConnectFailed("port out of range");
     return;
   }
   link_.Connect(QString::fromLatin1(host_.data(), static_cast<qsizetype>(host_.size())),
@@ -91,7 +107,9 @@ void ConnectionControl::OnConnected() {
   LinkUp(true);
 }
 
-void ConnectionControl::OnConnectFailed() {
+void ConnectionControl::OnConnectFailed(const std::string& reason) {
+  Classify("*** Connect to " + host_ + ":" + std::to_string(port_) + " failed: " + reason);
+  Status("Disconnected");
   if (attemptFromConnectButton_) {
     if (hooks_.showInformation) hooks_.showInformation(NoConnectionText(host_));
   } else if (hooks_.showError) {
@@ -108,16 +126,17 @@ void ConnectionControl::OnDisconnected() {
   LinkUp(false);
 }
 
-bool ConnectionControl::SendTelnetLine(const std::string& text) {
-  if (link_.SendTelnetLine(text)) return true;
-  if (hooks_.showError) hooks_.showError(TelnetLink::kClosedGracefully);
-  return false;
-}
+// The automatic login replies: a node that closes right after its prompt gets no reply
+// and the operator no box; the disconnection that follows says it all.
+bool ConnectionControl::SendTelnetLine(const std::string& text) { return link_.SendTelnetLine(text); }
 
 bool ConnectionControl::SendLine(const std::string& text) {
   const bool telnet = hooks_.isTelnet ? hooks_.isTelnet() : true;
   if (telnet) {
-    if (!SendTelnetLine(text)) return false;
+    if (!link_.SendTelnetLine(text)) {
+      if (hooks_.showError) hooks_.showError(TelnetLink::kClosedGracefully);
+      return false;
+    }
   } else if (!hooks_.sendPacketData || !hooks_.sendPacketData(text)) {
     return false;
   }

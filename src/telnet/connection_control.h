@@ -60,7 +60,8 @@ class ConnectionControl : public QObject {
   // Sends one line on the active link, then classifies it as an echo. False when the
   // send failed; the failure has been reported and the caller's action should stop.
   bool SendLine(const std::string& text);
-  // text + CR LF on the Telnet link, no echo (the classifier's login replies).
+  // text + CR LF on the Telnet link, no echo (the classifier's login replies). False,
+  // and nothing reported, when the link is down.
   bool SendTelnetLine(const std::string& text);
 
   bool TelnetConnected() const { return telnetConnected_; }
@@ -73,7 +74,8 @@ class ConnectionControl : public QObject {
   void StartTelnet(bool fromConnectButton);
   void OnConnect();
   void OnConnected();
-  void OnConnectFailed();
+  void OnConnectFailed(const std::string& reason);
+  static std::string FailureReason(const SocketFailure& failure);
   void OnDisconnected();
   void Status(const std::string& text);
   void Classify(const std::string& line);
@@ -84,6 +86,7 @@ class ConnectionControl : public QObject {
   bool telnetConnected_ = false;
   bool attemptFromConnectButton_ = true;
   std::string host_;  // the host of the running attempt or link
+  int port_ = 0;
 };
 
 }  // namespace varnak

@@ -9,6 +9,7 @@
 #include "app/win1252.h"
 #include "telnet/operator_commands.h"
 #include "ui/main_window.h"
+#include "ui/message_boxes.h"
 
 namespace varnak {
 
@@ -42,7 +43,10 @@ void TEditButtonDlg::Build() {
   SortGrid1->horizontalHeader()->setStretchLastSection(true);
   SortGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
   SortGrid1->setTabKeyNavigation(true);
-  SortGrid1->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  // Not on a mere change of the current cell: the dialog opened with its first cell
+  // in edit mode, and the first key typed replaced "WCY".
+  SortGrid1->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                             QAbstractItemView::EditKeyPressed);
   layout->addWidget(SortGrid1, 1);
 
   auto* hint = new QLabel("HINT: The shorter the Captiontext is\nthe more buttons you can add!", this);
@@ -146,7 +150,7 @@ void TEditButtonDlg::SaveClick() {
   if (buildButtons) buildButtons();
   error_.clear();
   if (!SaveButtonTable(file_, ButtonTable(), &error_)) {
-    QMessageBox::critical(this, "Error", ToQString(error_));
+    OpenMessageBox(this, QMessageBox::Critical, "Error", ToQString(error_));  // never a nested loop
     return;
   }
   hide();

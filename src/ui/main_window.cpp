@@ -20,6 +20,7 @@
 
 #include "app/packet_link.h"
 #include "app/win1252.h"
+#include "ui/message_boxes.h"
 
 namespace varnak {
 
@@ -500,8 +501,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void TForm1::ShowInformation(const QString& text) { QMessageBox::information(this, "Information", text); }
-void TForm1::ShowError(const QString& text) { QMessageBox::critical(this, "Error", text); }
+// Raised from socket, timer and classifier handlers: never a nested event loop here.
+void TForm1::ShowInformation(const QString& text) {
+  OpenMessageBox(this, QMessageBox::Information, "Information", text);
+}
+void TForm1::ShowError(const QString& text) { OpenMessageBox(this, QMessageBox::Critical, "Error", text); }
 
 void TForm1::ShowSetupDialog() {
   if (!SetupDlg) return;

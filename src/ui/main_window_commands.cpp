@@ -39,6 +39,20 @@ void OnKeyRelease(QWidget* widget, std::function<void(int key)> onKey) {
 
 bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
+// Enter sends on the press that went to this box. Its release may belong to an Enter
+// pressed elsewhere (one that closed a message box or saved the setup dialog) and
+// landed here only because the focus came back; acting on it sent again, and a box
+// closed with Enter came straight back.
+void OnEnterPress(QWidget* widget, std::function<void()> onEnter) {
+  new EventHook(widget, [onEnter = std::move(onEnter)](QEvent* e) {
+    if (e->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(e);
+    if (!IsEnter(key->key())) return false;
+    if (!key->isAutoRepeat()) onEnter();
+    return true;
+  });
+}
+
 QTextCursor PaneCursor(QWidget* pane, bool* ok) {
   *ok = true;
   if (auto* p = qobject_cast<QPlainTextEdit*>(pane)) return p->textCursor();
@@ -86,21 +100,15 @@ void TForm1::WireOperatorCommands() {
       text = History.Up();
     } else if (key == Qt::Key_Down) {
       text = History.Down();
-    } else if (IsEnter(key)) {
-      Button4Click();
-      return;
     }
     if (text) {
       SendTextEdit->setText(ToQString(*text));
       SendTextEdit->setCursorPosition(SendTextEdit->text().size());
     }
   });
-  OnKeyRelease(AnnounceEdit, [this](int key) {
-    if (IsEnter(key)) Button8Click();
-  });
-  OnKeyRelease(TalkTextEdit, [this](int key) {
-    if (IsEnter(key)) Button1Click();
-  });
+  OnEnterPress(SendTextEdit, [this] { Button4Click(); });
+  OnEnterPress(AnnounceEdit, [this] { Button8Click(); });
+  OnEnterPress(TalkTextEdit, [this] { Button1Click(); });
 
   RichPopup = new QMenu(this);
   RichPopup->setObjectName("RichPopup");
@@ -108,10 +116,24 @@ void TForm1::WireOperatorCommands() {
     if (auto* p = qobject_cast<QPlainTextEdit*>(RichEditAll)) p->copy();
     else if (auto* t = qobject_cast<QTextEdit*>(RichEditAll)) t->copy();
   });
+  // From the pane's lines, not only from the view: what is deleted stays deleted in
+  // "all.rtf" and after a restart.
   RichPopup->addAction("Delete       Del", this, [this] {
-    bool ok = false;
-    QTextCursor c = PaneCursor(RichEditAll, &ok);
-    if (ok) c.removeSelectedText();
+    auto* view = qobject_cast<LinePaneView*>(RichEditAll);
+    auto* model = view ? qobject_cast<ClusterTextModel*>(view->model()) : nullptr;
+    if (!model) {
+      bool ok = false;
+      QTextCursor c = PaneCursor(RichEditAll, &ok);
+      if (ok) c.removeSelectedText();
+      return;
+    }
+    view->Sync();
+    const QTextCursor c = view->textCursor();
+    if (!c.hasSelection()) return;
+    const auto [firstLine, firstColumn] = model->LineAndColumnAt(c.selectionStart());
+    const auto [lastLine, lastColumn] = model->LineAndColumnAt(c.selectionEnd());
+    model->DeleteText(firstLine, firstColumn, lastLine, lastColumn);
+    view->Sync();
   });
   RichPopup->addAction("Select all   Ctrl-A", this, [this] {
     if (auto* p = qobject_cast<QPlainTextEdit*>(RichEditAll)) p->selectAll();

@@ -10,12 +10,16 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSignalBlocker>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <numeric>
 
+#include "app/input_checks.h"
 #include "app/win1252.h"
 #include "core/text.h"
+#include "ui/message_boxes.h"
 #include "ui/upper_case_edit.h"
 
 namespace varnak {
@@ -74,13 +78,10 @@ TSetupDlg::TSetupDlg(Station& station, QWidget* parent)
   setModal(false);
   // Window-modal but not blocking: the action has stopped already, and an activation
   // that reports a bad table must not hold up the rest of the program.
-  auto openBox = [this](QMessageBox::Icon icon, const QString& title, const QString& text) {
-    auto* box = new QMessageBox(icon, title, text, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-  };
-  informationBox = [openBox](const QString& text) { openBox(QMessageBox::Information, "Information", text); };
-  errorBox = [openBox](const QString& text) { openBox(QMessageBox::Critical, "Error", text); };
+  informationBox = [this](const QString& text) { OpenMessageBox(this, QMessageBox::Information, "Information", text); };
+  errorBox = [this](const QString& text) { OpenMessageBox(this, QMessageBox::Critical, "Error", text); };
+  // Only ever asked from the "Delete" button's click, never from a socket or timer, so
+  // waiting for the answer here is safe.
   confirmBox = [this](const QString& text) {
     return QMessageBox::question(this, "Confirm", text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
   };
@@ -234,6 +235,12 @@ QWidget* TSetupDlg::BuildTelnetBox() {
   TelnetGrid->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
   layout->addWidget(TelnetGrid, 1);
   connect(TelnetGrid, &QTableWidget::cellClicked, this, [this] { TelnetGridClick(); });
+  // Calls in upper case, as "ClusterCall:" holds them and the password file is named.
+  connect(TelnetGrid, &QTableWidget::itemChanged, this, [](QTableWidgetItem* item) {
+    if (item->column() != 1) return;
+    const QString upper = item->text().toUpper();
+    if (upper != item->text()) item->setText(upper);
+  });
   connect(TelnetGrid->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int column) { SortTelnetGrid(column, true); });
   connect(TelnetGrid->horizontalHeader(), &QHeaderView::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -281,10 +288,10 @@ void TSetupDlg::LoadTable(std::string* error) {
   }
   if (rows.empty()) {
     // The one empty row to type into gets a number at once: column 0 is hidden, so
-    // the operator could never give it one and "Save" could never take it.
-    Settings& s = station_.settings();
+    // the operator could never give it one and "Save" could never take it. The same
+    // number at every opening: nothing is used up until "Save" writes it.
     TableRow row(kTableColumns);
-    row[0] = std::to_string(s.NextClusterNumber++);
+    row[0] = std::to_string(station_.settings().NextClusterNumber);
     rows.push_back(row);
   }
   Table all = rows;
@@ -296,6 +303,7 @@ void TSetupDlg::LoadTable(std::string* error) {
   for (int c = 0; c < columns; ++c) headings << (c < static_cast<int>(heading.size()) ? Text(heading[c]) : QString());
   TelnetGrid->setHorizontalHeaderLabels(headings);
   TelnetGrid->setRowCount(static_cast<int>(rows.size()));
+  const QSignalBlocker loading(TelnetGrid);  // the file's cells stay as written
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) SetRow(r, rows[r]);
 }
 
@@ -324,6 +332,11 @@ void TSetupDlg::FormActivate() {
     EditHost->setText(Cell(r, 4));
     EditPort->setText(Cell(r, 5));
     TelnetGrid->setCurrentCell(r, 1);
+    // Again once the dialog is laid out: a long table must show its selected cluster.
+    TelnetGrid->scrollToItem(TelnetGrid->item(r, 1));
+    QTimer::singleShot(0, TelnetGrid, [grid = TelnetGrid, r] {
+      if (r < grid->rowCount()) grid->scrollToItem(grid->item(r, 1), QAbstractItemView::PositionAtCenter);
+    });
   }
 
   Edit1->setText(Text(s.MyCall));
@@ -372,9 +385,10 @@ void TSetupDlg::TelnetGridClick() {
   if (r < 0) return;
   Settings& s = station_.settings();
   EditName->setText(Cell(r, 1));
-  const std::filesystem::path pwFile = PasswordFilePath(station_.ProgramDir(), Bytes(EditName));
+  // Saved under the upper-case call (from "ClusterCall:"), whatever case the cell has.
+  const std::filesystem::path pwFile = PasswordFilePath(station_.ProgramDir(), FromQString(EditName->text().toUpper()));
   std::error_code ec;
-  if (std::filesystem::exists(pwFile, ec)) {
+  if (!pwFile.empty() && std::filesystem::exists(pwFile, ec)) {
     s.Password = ReadPasswordFile(pwFile);
     Edit12->setText(Text(s.Password));
   } else {
@@ -416,21 +430,31 @@ void TSetupDlg::SortTelnetGrid(int column, bool ascending) {
     for (int c = 0; c < columns; ++c) items[r][c] = TelnetGrid->takeItem(r, c);
   }
   int newCurrent = -1;
+  QSignalBlocker moving(TelnetGrid);
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < columns; ++c) TelnetGrid->setItem(r, c, items[order[r]][c]);
     if (order[r] == current) newCurrent = r;
   }
+  moving.unblock();
   if (newCurrent >= 0) TelnetGrid->setCurrentCell(newCurrent, currentColumn);
 }
 
 void TSetupDlg::Button1Click() {
   Settings& s = station_.settings();
+  // Past every number in the grid too: an empty table's first row holds the next
+  // number already.
+  for (int r = 0; r < TelnetGrid->rowCount(); ++r) {
+    int number = 0;
+    if (ParseInt(FromQString(Cell(r, 0)), number) && number >= s.NextClusterNumber) s.NextClusterNumber = number + 1;
+  }
   int r = TelnetGrid->rowCount();
   TelnetGrid->insertRow(r);
   TableRow row(TelnetGrid->columnCount());
   row[0] = std::to_string(s.NextClusterNumber);
   SetRow(r, row);
-  TelnetGrid->setCurrentCell(r, 1);
+  TelnetGrid->setFocus();
+  TelnetGrid->setCurrentCell(r, 1, QItemSelectionModel::ClearAndSelect);
+  TelnetGrid->scrollToItem(TelnetGrid->item(r, 1));
   TelnetGrid->editItem(TelnetGrid->item(r, 1));
   ++s.NextClusterNumber;
 }
@@ -471,6 +495,42 @@ bool TSetupDlg::TakeInteger(const QString& text, int& target) {
   return true;
 }
 
+// Checks that need no conversion, made before anything is closed or taken over, so a
+// refused "Save" changes nothing. Each message names the field.
+bool TSetupDlg::CheckFields() {
+  auto refuse = [this](QLineEdit* field, const QString& text) {
+    field->setFocus();
+    Inform(text);
+    return false;
+  };
+  if (!IsValidOwnCall(Bytes(Edit1)))
+    return refuse(Edit1, QString("\"%1\" is no callsign: the MyCall field takes letters, digits and \"/\", with at "
+                                 "least one letter and one digit (an SSID such as -2 may follow).")
+                             .arg(Edit1->text()));
+  if (!IsValidLocator(Bytes(Edit7)))
+    return refuse(Edit7, QString("\"%1\" is no locator: the MyLocator field takes a 4- or 6-character Maidenhead "
+                                 "locator such as JO57 or JO57XQ.")
+                             .arg(Edit7->text()));
+  if (!IsSafeNodeCall(Bytes(Edit2)))
+    return refuse(Edit2, QString("\"%1\" cannot be a node call: the ClusterCall field takes letters, digits and "
+                                 "\"-\" only.")
+                             .arg(Edit2->text()));
+  // Numbers outside 1..65535 would wrap or pick a random port; text that is no number
+  // at all gets the conversion error of "Save" itself.
+  auto portOk = [&](QLineEdit* field, const QString& name) {
+    int port = 0;
+    if (!ParseInt(Bytes(field), port) || (port >= 1 && port <= 65535)) return true;
+    return refuse(field, QString("%1 is no port: the %2 field takes a port from 1 to 65535.").arg(field->text(), name));
+  };
+  if (!portOk(Edit6, "Port out:")) return false;
+  if (ConnectGroup->ItemIndex() != 0) {
+    if (!portOk(EditPort, "Port: (Telnet Cluster)")) return false;
+  } else if (!portOk(Edit3, "AgwPort:")) {
+    return false;
+  }
+  return true;
+}
+
 bool TSetupDlg::OKBtnClick() {
   // A cell still being typed in belongs to the table that is saved.
   if (QWidget* editor = TelnetGrid->indexWidget(TelnetGrid->currentIndex())) {
@@ -487,6 +547,7 @@ bool TSetupDlg::OKBtnClick() {
     Inform("Your locator in the MyLocator field please!");
     return false;
   }
+  if (!CheckFields()) return false;
 
   // Close the link kind in force before this change.
   if (s.Telnet == 1) {

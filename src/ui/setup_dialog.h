@@ -104,6 +104,7 @@ class TSetupDlg : public QDialog {
   void SetRow(int row, const TableRow& cells);
   QString Cell(int row, int column) const;
   bool TakeInteger(const QString& text, int& target);
+  bool CheckFields();
   void Inform(const QString& text);
   void ReportError(const QString& text);
   bool Confirm(const QString& text);

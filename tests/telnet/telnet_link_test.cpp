@@ -166,7 +166,11 @@ TEST_F(TelnetLinkTest, RefusedConnectShowsTheBoxAndLeavesConnect) {
   control.ConnectAction();
   WAIT_EQ(station.info.size(), 1u, 5000);
   EXPECT_EQ(station.info[0], "No connection to \"127.0.0.1\"\r\nAre you online?");
-  EXPECT_EQ(station.status, std::vector<std::string>{"Trying 127.0.0.1"});
+  // Why it failed is in the pane, and the status does not stay on "Trying".
+  EXPECT_EQ(station.lines,
+            std::vector<std::string>{"*** Connect to 127.0.0.1:" + std::to_string(station.port) +
+                                     " failed: connection refused"});
+  EXPECT_EQ(station.status, (std::vector<std::string>{"Trying 127.0.0.1", "Disconnected"}));
   EXPECT_TRUE(station.linkUp.empty());
   EXPECT_FALSE(control.TelnetConnected());
 
@@ -184,6 +188,7 @@ TEST_F(TelnetLinkTest, RefusedConnectShowsTheBoxAndLeavesConnect) {
   control.ConnectAction();
   WAIT_EQ(station.info.size(), 3u, 5000);
   EXPECT_EQ(station.info[2], "No connection to \"\"\r\nAre you online?");
+  EXPECT_EQ(station.lines.back(), "*** Connect to :" + std::to_string(station.port) + " failed: host not found");
   EXPECT_FALSE(control.TelnetConnected());
 }
 

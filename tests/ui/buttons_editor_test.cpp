@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -58,4 +59,18 @@ TEST(ButtonsEditor, EditMoveSaveRebuildsTheBarAndWritesTheFile) {
   QTest::mouseClick(dlg->CancelButton, Qt::LeftButton);
   EXPECT_EQ(dlg->CommandAt(0), "changed");
   EXPECT_EQ(dir.Read("buttons.cfg").substr(0, 12), "B\tcmd b\textr");
+}
+
+TEST(ButtonsEditor, OpensWithoutACellInEditMode) {
+  test::TempDir dir;
+  TForm1 form(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45}));
+  auto* dlg = new TEditButtonDlg(&form);
+  dlg->show();
+  dlg->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dlg));
+  dlg->SortGrid1->setFocus();
+  EXPECT_FALSE(dlg->SortGrid1->indexWidget(dlg->SortGrid1->currentIndex()));  // no editor open
+  QTest::keyClicks(QApplication::focusWidget(), "x");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(dlg->SortGrid1->item(0, 0)->text(), "WCY");
 }

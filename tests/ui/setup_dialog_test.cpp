@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QDir>
 #include <QHeaderView>
 #include <QTest>
@@ -5,6 +6,7 @@
 
 #include "core/ini_file.h"
 #include "support/temp_dir.h"
+#include "support/wait_until.h"
 #include "ui/main_window.h"
 
 using namespace varnak;
@@ -251,4 +253,95 @@ TEST(SetupDialog, BadTablesAreReportedAndTheFieldsStillFilled) {
   EXPECT_EQ(missing.dir.Read("telnet.cfg"),
             "No\tCall\tSoftware\tLocation\tHost\tPort\r\n1\tQ9NEW\t\t\tnew.example\t7300\r\n");
   EXPECT_EQ(missing.form->station().settings().ClusterHost, "new.example");
+}
+
+TEST(SetupDialog, SaveRefusesBadStationDataNodeCallsAndPortsAndChangesNothing) {
+  const std::string ini = std::string(kPacketIni) + "[Font]\r\nSize=10\r\n";
+  SetupRig s(ini, kTable);
+  s.dlg->show();
+  auto refused = [&](QLineEdit* field, const QString& text, const QString& named) {
+    const QString old = field->text();
+    field->setText(text);
+    s.messages.clear();
+    EXPECT_FALSE(s.dlg->OKBtnClick()) << text.toStdString();
+    EXPECT_EQ(s.messages.size(), 1);
+    EXPECT_TRUE(s.messages.value(0).contains(named)) << s.messages.value(0).toStdString();
+    field->setText(old);
+  };
+  refused(s.dlg->Edit1, "XX", "MyCall field");
+  refused(s.dlg->Edit1, "Q1/", "MyCall field");
+  refused(s.dlg->Edit7, "HELLO", "MyLocator field");
+  refused(s.dlg->Edit7, "JS57", "MyLocator field");  // the field runs A..R only
+  refused(s.dlg->Edit7, "JO57XZ", "MyLocator field");
+  refused(s.dlg->Edit2, "../X", "ClusterCall field");
+  refused(s.dlg->Edit2, "Q9/NODE", "ClusterCall field");
+  refused(s.dlg->Edit6, "70000", "Port out: field");
+  refused(s.dlg->Edit6, "0", "Port out: field");
+  refused(s.dlg->Edit3, "99999", "AgwPort: field");
+  s.dlg->ConnectGroup->Item(1)->click();
+  s.ClickRow(0);
+  refused(s.dlg->EditPort, "99999", "Port: (Telnet Cluster) field");
+  EXPECT_TRUE(s.calls.empty());
+  EXPECT_EQ(s.dir.Read("Varnak.ini"), ini);
+  EXPECT_EQ(s.dir.Read("telnet.cfg"), kTable);
+  // The placeholders still get their own words, and good data goes through.
+  refused(s.dlg->Edit1, "NOCALL", "Your callsign in the MyCall field please!");
+  s.dlg->Edit1->setText("QQ/Q1ABC-2");
+  s.dlg->Edit7->setText("jo57xq");
+  ASSERT_TRUE(s.dlg->OKBtnClick()) << s.messages.join("|").toStdString();
+  // Nothing outside the station folder, whatever the settings say.
+  EXPECT_TRUE(PasswordFilePath(s.dir.path(), "../x").empty());
+  EXPECT_TRUE(PasswordFilePath(s.dir.path(), "a/b").empty());
+}
+
+TEST(SetupDialog, CallCellsInUpperCaseKeepTheirPassword) {
+  SetupRig s(kPacketIni, kTable);
+  s.dlg->show();
+  s.dlg->ConnectGroup->Item(1)->click();
+  s.dlg->TelnetGrid->item(2, 1)->setText("q9low");
+  EXPECT_EQ(s.dlg->TelnetGrid->item(2, 1)->text(), "Q9LOW");
+  ASSERT_TRUE(WritePasswordFile(s.dir / "Q9BBB.pw", "bbb"));
+  s.ClickRow(1);  // loaded as "q9bbb", its file is Q9BBB.pw
+  EXPECT_EQ(s.dlg->Edit12->text(), "bbb");
+  s.ClickRow(2);
+  s.dlg->Edit12->setText("low");
+  ASSERT_TRUE(s.dlg->OKBtnClick());
+  s.dlg->show();
+  s.ClickRow(2);
+  EXPECT_EQ(s.dlg->Edit12->text(), "low");
+}
+
+TEST(SetupDialog, SelectedRowInViewAddEditsTheNewCallAndEmptyTablesUseNoNumbers) {
+  std::string table = "No\tCall\tSoftware\tLocation\tHost\tPort\r\n";
+  for (int i = 100; i < 160; ++i) table += std::to_string(i) + "\tQ9N" + std::to_string(i) + "\t\t\th\t23\r\n";
+  SetupRig s("[AGWlink]\r\nMyCall=Q1ABC\r\nMyLocator=JO57XQ\r\n[TelnetLink]\r\nTelnet=1\r\nTelnetDbPos=157\r\n",
+             table);
+  s.dlg->show();
+  s.dlg->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(s.dlg));
+  QTableWidget* grid = s.dlg->TelnetGrid;
+  const QModelIndex selected = grid->model()->index(57, 1);
+  WAIT_TRUE(grid->viewport()->rect().contains(grid->visualRect(selected)), 3000);
+
+  QTest::mouseClick(s.dlg->Button1, Qt::LeftButton);
+  EXPECT_EQ(grid->currentRow(), 60);
+  EXPECT_TRUE(grid->selectionModel()->isSelected(grid->model()->index(60, 1)));
+  QWidget* editor = grid->indexWidget(grid->model()->index(60, 1));
+  ASSERT_TRUE(editor);  // the call cell is being edited
+  QTest::keyClicks(editor, "q9new");
+  QTest::keyClick(editor, Qt::Key_Return);
+  WAIT_EQ(grid->item(60, 1)->text(), "Q9NEW", 3000);
+  EXPECT_TRUE(grid->viewport()->rect().intersects(grid->visualRect(grid->model()->index(60, 1))));
+
+  SetupRig empty(kPacketIni, "No\tCall\tSoftware\tLocation\tHost\tPort\r\n");
+  const int next = empty.form->station().settings().NextClusterNumber;
+  for (int i = 0; i < 2; ++i) {
+    empty.dlg->show();
+    EXPECT_EQ(empty.Column(0), QStringList{QString::number(next)});
+    empty.dlg->hide();
+  }
+  empty.dlg->show();
+  empty.dlg->ConnectGroup->Item(1)->click();
+  QTest::mouseClick(empty.dlg->Button1, Qt::LeftButton);
+  EXPECT_EQ(empty.Column(0), (QStringList{QString::number(next), QString::number(next + 1)}));
 }

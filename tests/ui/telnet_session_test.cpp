@@ -1,6 +1,10 @@
 // The running program against a scripted cluster node on loopback: connect, log in by
 // itself, spots into the lists, announcements in colour, users, sends, the relay, and
 // everything back after a restart.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
 #include <QTest>
@@ -8,6 +12,7 @@
 
 #include "app/list_files.h"
 #include "core/text.h"
+#include "support/box_closer.h"
 #include "support/scripted_node.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
@@ -29,6 +34,23 @@ struct Program {
     form.CreateSecondaryWindows();
   }
   TForm1 form;
+};
+
+// A station on Telnet with the relay on a free port, folder and working directory.
+struct TelnetStation {
+  explicit TelnetStation(quint16 nodePort) {
+    dir.Write("Varnak.ini",
+              "[AGWlink]\r\nMyCall=Q1ABC\r\nMyLocator=JO57XQ\r\nConnectCall=Q9NODE\r\nSound=0\r\n"
+              "[TelnetLink]\r\nTelnet=1\r\nTelnetOut=1\r\nTelnetDbPos=117\r\n[AGWlink]\r\nOutTelnetPort=0\r\n");
+    dir.Write("telnet.cfg", "No\tCall\tA\tB\tHost\tPort\r\n117\tQ9NODE\tx\ty\t127.0.0.1\t" +
+                                std::to_string(nodePort) + "\r\n");
+    std::filesystem::copy_file(std::filesystem::path(VARNAK_DATA_DIR) / "help.txt", dir / "help.txt");
+    old = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.path().string()));
+  }
+  ~TelnetStation() { QDir::setCurrent(old); }
+  test::TempDir dir;
+  QString old;
 };
 
 std::vector<std::string> Rows(TForm1& form, int list) { return form.station().lists().List(list)->Rows(); }
@@ -235,4 +257,132 @@ TEST(TelnetSession, AFreezeHoldsTheClickedSpotWhileSpotsKeepComing) {
   EXPECT_EQ(f.SpotMenuItems[Showdx1]->text(), "SHOW/DX VK4ABC");
   f.close();
   QDir::setCurrent(old);
+}
+
+// A relay client that sends while no link is up gets the operator a box; the client
+// leaving while the box is still up must not take the program down.
+TEST(TelnetSession, RelayClientLeavingWhileTheBoxIsUpIsNoCrash) {
+  test::ScriptedNode node;
+  TelnetStation station(node.port());
+  Program p(station.dir.path());
+  TForm1& f = p.form;
+  WAIT_TRUE(f.station().Relay().IsListening(), 3000);
+
+  auto client = std::make_unique<QTcpSocket>();
+  client->connectToHost("127.0.0.1", f.station().Relay().Port());
+  WAIT_TRUE(f.station().Relay().ClientCount() == 1, 3000);
+  test::BoxCloser boxes;
+  // The client leaves while the box is up; OK is clicked only after the relay saw it go.
+  boxes.whileOpen = [&](QMessageBox*) {
+    client->disconnectFromHost();
+    return false;
+  };
+  QElapsedTimer sinceGone;
+  boxes.closeWhen = [&] {
+    if (f.station().Relay().ClientCount() != 0) return false;
+    if (!sinceGone.isValid()) sinceGone.start();
+    return sinceGone.elapsed() > 200;
+  };
+  client->write("sh/dx\r\nsh/dx\r\n");
+  WAIT_TRUE(boxes.Seen() >= 1 && boxes.OpenCount() == 0, 5000);
+  EXPECT_EQ(boxes.Texts(), QStringList{"Connection Closed Gracefully."});
+
+  // Still alive: the relay takes the next client, the link still connects.
+  QTcpSocket next;
+  next.connectToHost("127.0.0.1", f.station().Relay().Port());
+  WAIT_TRUE(f.station().Relay().ClientCount() == 1, 3000);
+  QTest::mouseClick(f.VrConnect, Qt::LeftButton);
+  WAIT_TRUE(node.HasClient(), 5000);
+  f.close();
+}
+
+// "login: " and at once the close: no reply to a link that is gone, no box, and the
+// status follows the link down.
+TEST(TelnetSession, NodeClosingRightAfterItsPromptGivesNoBox) {
+  test::ScriptedNode node;
+  QObject::connect(&node, &test::ScriptedNode::ClientConnected, &node, [&] { node.CloseClient(); });
+  TelnetStation station(node.port());
+  Program p(station.dir.path());
+  TForm1& f = p.form;
+  WAIT_TRUE(!f.Edit3->text().isEmpty(), 3000);
+  test::BoxCloser boxes;
+  QTest::mouseClick(f.VrConnect, Qt::LeftButton);
+  WAIT_TRUE(f.StatLabel->text() == "Disconnected from 127.0.0.1", 5000);
+  QTest::qWait(100);
+  EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+  EXPECT_TRUE(f.VrConnect->isVisibleTo(&f));
+  EXPECT_EQ(f.station().pane().Lines().back().text, "*** Disconnected from 127.0.0.1");
+  f.close();
+}
+
+// The reason of a failed connect is in the pane; the status does not stay on "Trying".
+TEST(TelnetSession, FailedConnectSaysWhyAndStatusGoesBack) {
+  quint16 port = 0;
+  {
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    port = probe.serverPort();
+  }
+  TelnetStation station(port);
+  Program p(station.dir.path());
+  TForm1& f = p.form;
+  WAIT_TRUE(!f.Edit3->text().isEmpty(), 3000);
+  test::BoxCloser boxes;
+  QTest::mouseClick(f.VrConnect, Qt::LeftButton);
+  WAIT_EQ(boxes.Seen(), 1, 5000);
+  EXPECT_EQ(boxes.Texts()[0], "No connection to \"127.0.0.1\"\r\nAre you online?");
+  EXPECT_EQ(f.station().pane().Lines().back().text,
+            "*** Connect to 127.0.0.1:" + std::to_string(port) + " failed: connection refused");
+  EXPECT_EQ(f.StatLabel->text(), "Disconnected");
+  f.close();
+}
+
+// Enter that closes a box, or saves the setup dialog, is released over a send box: the
+// release must not send again.
+TEST(TelnetSession, EnterClosingABoxDoesNotSendAgain) {
+  test::ScriptedNode node;
+  TelnetStation station(node.port());
+  Program p(station.dir.path());
+  TForm1& f = p.form;
+  WAIT_TRUE(!f.Edit3->text().isEmpty(), 3000);
+  f.activateWindow();
+  WAIT_TRUE(f.isActiveWindow(), 3000);
+  test::BoxCloser boxes;
+  boxes.close = [&](QMessageBox* box) {
+    if (boxes.Seen() <= 3) test::CloseWithEnter(box);  // a few rounds show the loop, if any
+    else box->accept();
+  };
+  for (QLineEdit* edit : {f.SendTextEdit, f.AnnounceEdit, f.TalkTextEdit}) {
+    f.TabbedNotebook2->setCurrentIndex(edit == f.SendTextEdit ? 0 : edit == f.AnnounceEdit ? 2 : 3);
+    f.TalkCallEdit->setText("Q2XYZ");
+    edit->setFocus();
+    edit->setText("hello");
+    const int before = boxes.Seen();
+    QTest::keyClick(edit, Qt::Key_Return);
+    WAIT_TRUE(boxes.Seen() > before && boxes.OpenCount() == 0, 5000);
+    QTest::qWait(100);
+    EXPECT_EQ(boxes.Seen(), before + 1) << edit->objectName().toStdString();
+    EXPECT_EQ(edit->text(), "hello");  // refused, so kept
+  }
+
+  // Saving the setup dialog with Enter leaves no box behind either.
+  f.TabbedNotebook2->setCurrentIndex(0);
+  f.ShowSetupDialog();
+  WAIT_TRUE(f.SetupDlg->isActiveWindow(), 3000);
+  const int before = boxes.Seen();
+  {
+    QTcpServer probe;  // a free port for the relay that Save opens again
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    f.SetupDlg->Edit6->setText(QString::number(probe.serverPort()));
+  }
+  f.SetupDlg->Edit1->setFocus();
+  QTest::keyPress(f.SetupDlg->Edit1, Qt::Key_Return);
+  EXPECT_FALSE(f.SetupDlg->isVisible());
+  f.activateWindow();  // what the window manager does
+  WAIT_TRUE(f.isActiveWindow(), 3000);
+  ASSERT_EQ(QApplication::focusWidget(), f.SendTextEdit);
+  QTest::keyRelease(f.SendTextEdit, Qt::Key_Return);
+  QTest::qWait(100);
+  EXPECT_EQ(boxes.Seen(), before) << boxes.Texts().join("|").toStdString();
+  f.close();
 }
