@@ -34,6 +34,8 @@
 
 namespace varnak {
 
+class DemoNode;
+
 class TForm1 : public QMainWindow, public StationView {
   Q_OBJECT
  public:
@@ -183,6 +185,11 @@ class TForm1 : public QMainWindow, public StationView {
   void AttachButtonEditor(TEditButtonDlg* dialog);
   // ---- end of operator commands ----
 
+  // The demo run with the practice node (main_window_demo.cpp): the caption and the
+  // status line say so, and a node that ends is reported in the pane.
+  void AttachDemoNode(DemoNode* node);
+  bool IsDemo() const { return demo_; }
+
  protected:
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -205,6 +212,7 @@ class TForm1 : public QMainWindow, public StationView {
 
   std::unique_ptr<Station> station_;
   bool closing_ = false;
+  bool demo_ = false;
 };
 
 }  // namespace varnak
