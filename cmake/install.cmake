@@ -1,5 +1,5 @@
 # Install rules and the Debian package. Installed layout (GNUInstallDirs):
-#   bin/varnak                               the program
+#   bin/varnak, bin/varnak-demo-node         the program and its practice node
 #   share/varnak/                            shipped defaults copied into a new station folder
 #   share/applications, share/metainfo       desktop entry and AppStream metadata
 #   share/icons/hicolor/*/apps               the icon, SVG and PNG
@@ -10,7 +10,7 @@ include(GNUInstallDirs)
 
 set(VARNAK_APP_ID "io.github.varnak.Varnak")
 
-install(TARGETS varnak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS varnak varnak-demo-node RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY "${VARNAK_DATA_DIR}/" DESTINATION ${CMAKE_INSTALL_DATADIR}/varnak)
 install(FILES "${CMAKE_SOURCE_DIR}/data/${VARNAK_APP_ID}.desktop" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES "${CMAKE_SOURCE_DIR}/data/${VARNAK_APP_ID}.metainfo.xml" DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -12,7 +12,9 @@
 #include "app/station_folder.h"
 #include "callsign/lookup.h"
 #include "core/clock.h"
+#include "core/text.h"
 #include "core/version.h"
+#include "ui/demo_start.h"
 #include "ui/main_window.h"
 #include "ui/signal_close.h"
 #include "ui/windows.h"
@@ -24,6 +26,10 @@ const char* kUsage =
     "A DX-cluster client for radio amateurs.\n"
     "\n"
     "Options:\n"
+    "  --demo             try Varnak offline: a practice cluster node starts in the\n"
+    "                     background and Varnak connects to it, on a station folder\n"
+    "                     of its own ($XDG_DATA_HOME/varnak-demo, or --dir)\n"
+    "  --demo-port N      the practice node's port (default: any free one)\n"
     "  --dir PATH         use PATH as the station folder (settings, lists, tables)\n"
     "  --lookup [TEXT...] look up callsigns or prefixes and print what the lookup\n"
     "                     window shows; without TEXT, one text per line from\n"
@@ -36,7 +42,8 @@ const char* kUsage =
 
 struct Options {
   std::optional<std::string> dir;
-  bool help = false, version = false, lookup = false;
+  bool help = false, version = false, lookup = false, demo = false;
+  int demoPort = 0;
   std::vector<std::string> lookupTexts;
   std::string error;
 };
@@ -67,6 +74,15 @@ Options ParseOptions(int argc, char** argv) {
       o.dir = argv[++i];
     } else if (a.rfind("--dir=", 0) == 0) {
       o.dir = a.substr(6);
+    } else if (a == "--demo") {
+      o.demo = true;
+    } else if (a == "--demo-port") {
+      if (i + 1 >= argc || !varnak::ParseInt(argv[i + 1], o.demoPort) || o.demoPort < 1 || o.demoPort > 65535) {
+        o.error = "--demo-port needs a port number from 1 to 65535";
+        return o;
+      }
+      ++i;
+      o.demo = true;
     } else if (a == "--lookup") {
       o.lookup = true;
       for (++i; i < argc; ++i) o.lookupTexts.emplace_back(argv[i]);
@@ -116,7 +132,14 @@ int main(int argc, char** argv) {
   app.setDesktopFileName("io.github.varnak.Varnak");
 
   std::filesystem::path exeDir = QCoreApplication::applicationDirPath().toStdString();
-  std::filesystem::path folder = varnak::ChooseStationFolder(opt.dir, exeDir);
+  std::filesystem::path folder;
+  std::unique_ptr<varnak::DemoNode> demo;
+  if (opt.demo) {
+    demo = varnak::StartDemo({opt.dir, exeDir, varnak::ShippedDataFolder(exeDir), opt.demoPort}, &folder);
+    if (!demo) return 1;
+  } else {
+    folder = varnak::ChooseStationFolder(opt.dir, exeDir);
+  }
   std::string error;
   if (!varnak::PrepareStationFolder(folder, varnak::ShippedDataFolder(exeDir), &error)) {
     std::cerr << "varnak: " << error << "\n";
@@ -133,6 +156,7 @@ int main(int argc, char** argv) {
   varnak::TForm1 form(folder, clock);
   form.EditButtonDlg = new varnak::TEditButtonDlg(&form);
   form.Callsign = new varnak::TCallsign(form.station().ProgramDir(), &form);
+  if (demo) form.AttachDemoNode(demo.get());
   varnak::CloseOnTerminationSignals(&form);
   form.show();
   form.CreateSecondaryWindows();

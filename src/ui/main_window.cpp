@@ -19,6 +19,7 @@
 #include <QWindow>
 
 #include "app/packet_link.h"
+#include "ui/main_window_demo.h"
 #include "app/win1252.h"
 #include "ui/message_boxes.h"
 
@@ -577,8 +578,8 @@ void TForm1::Search() {
   SearchEdit->setFocus();
 }
 
-void TForm1::SetCaption(const QString& caption) { setWindowTitle(caption); }
-void TForm1::SetStatus(const QString& text) { StatLabel->setText(text); }
+void TForm1::SetCaption(const QString& caption) { setWindowTitle(demo_ ? caption + kDemoCaptionTail : caption); }
+void TForm1::SetStatus(const QString& text) { StatLabel->setText(demo_ ? kDemoStatusHead + text : text); }
 
 void TForm1::SetLinkButtons(bool connected) {
   VrConnect->setVisible(!connected);

@@ -37,6 +37,8 @@
 
 namespace varnak {
 
+class DemoNode;
+
 class TForm1 : public QMainWindow, public StationView {
   Q_OBJECT
  public:
@@ -202,6 +204,10 @@ class TForm1 : public QMainWindow, public StationView {
   // A failing rig call: switched off and told once.
   void RigFailure(const QString& reason);
   // ---- end of the radio ----
+  // The demo run with the practice node (main_window_demo.cpp): the caption and the
+  // status line say so, and a node that ends is reported in the pane.
+  void AttachDemoNode(DemoNode* node);
+  bool IsDemo() const { return demo_; }
 
  protected:
   void changeEvent(QEvent* event) override;
@@ -234,6 +240,7 @@ class TForm1 : public QMainWindow, public StationView {
 
   std::unique_ptr<Station> station_;
   bool closing_ = false;
+  bool demo_ = false;
 };
 
 }  // namespace varnak

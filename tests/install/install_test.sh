@@ -16,7 +16,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # Installed files.
 DESTDIR="$WORK/stage" cmake --install "$BUILD" --prefix /usr >/dev/null
-for f in bin/varnak share/varnak/prefix.lst share/varnak/help.txt share/varnak/telnet.cfg \
+for f in bin/varnak bin/varnak-demo-node share/varnak/prefix.lst share/varnak/help.txt share/varnak/telnet.cfg \
          share/varnak/blip.wav share/varnak/ring.wav share/applications/$ID.desktop \
          share/metainfo/$ID.metainfo.xml share/icons/hicolor/scalable/apps/$ID.svg \
          share/icons/hicolor/48x48/apps/$ID.png share/icons/hicolor/128x128/apps/$ID.png \
