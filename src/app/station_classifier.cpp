@@ -35,7 +35,9 @@ class StationHost : public ClassifierHost {
     return s_.CurrentSpot.BandText;
   }
   void PresentCurrentSpot() override {
-    if (s_.View()) s_.View()->PresentSpot(s_.CurrentSpot);
+    if (!s_.View()) return;
+    s_.View()->PresentSpot(s_.CurrentSpot);
+    s_.View()->ShowSpotOnMaps(s_.CurrentSpot);
   }
   void PlaySpotSound() override { s_.alerts().PlaySpotSound(); }
   void PlayTalkSound() override { s_.alerts().PlayTalkSound(); }

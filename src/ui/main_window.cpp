@@ -72,6 +72,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   WireFreeze();
   WireOperatorCommands();
   WireSpotLists();
+  WireMapLinks();
   station_->ReadConfiguration(CurrentWorkArea());
   station_->LoadListsAndPanes();
   ApplyPlacement();
