@@ -117,7 +117,8 @@ void TForm1::HamcapAutoClick(bool ticked) {
 
 void TForm1::ShowSpotOnMaps(const dxrec& spot) {
   // A map that fails now is switched off, so a burst of spots raises one box, not one each.
-  if (DxAuto->isChecked()) {
+  // A call the prefix file does not know has no position; it is not plotted at 0, 0.
+  if (DxAuto->isChecked() && !spot.LookupText.empty()) {
     try {
       AtlasPlotSpot(MapForm->Atlas1(), {station_->OwnLatitude, station_->OwnLongitude},
                     SpotMark{PositionOf(spot), spot.BandText, spot.SpotCall, spot.FrequencyText});

@@ -99,13 +99,15 @@ const QImage& MapRenderer::ProjectedEarth(const MapFrame& frame) {
   return view_;
 }
 
-void MapRenderer::Paint(QPainter& p, const MapFrame& frame, const DxMap& map, std::int64_t nowUtc) {
+void MapRenderer::Paint(QPainter& p, const MapFrame& frame, const DxMap& map, std::int64_t nowUtc,
+                        std::optional<GeoPoint> pathTo) {
   if (frame.width <= 0 || frame.height <= 0) return;
   if (HasImages()) p.drawImage(0, 0, ProjectedEarth(frame));
   else p.fillRect(0, 0, frame.width, frame.height, QColor(16, 24, 32));
   p.setRenderHint(QPainter::Antialiasing, true);
   PaintGrid(p, frame);
-  if (map.PathShown()) PaintPath(p, frame, map);
+  if (pathTo) PaintPath(p, frame, map.Home(), *pathTo);
+  else if (map.PathShown()) PaintPath(p, frame, map.Home(), map.Target());
   PaintSpots(p, frame, map, nowUtc);
 
   // The own position: a red ring with a dot; the sun: a yellow disc.
@@ -161,8 +163,8 @@ void MapRenderer::PaintGrid(QPainter& p, const MapFrame& f) {
   }
 }
 
-void MapRenderer::PaintPath(QPainter& p, const MapFrame& f, const DxMap& map) {
-  const GreatCirclePaths paths = PathsBetween(map.Home(), map.Target(), 1.0);
+void MapRenderer::PaintPath(QPainter& p, const MapFrame& f, const GeoPoint& from, const GeoPoint& to) {
+  const GreatCirclePaths paths = PathsBetween(from, to, 1.0);
   const double jump = f.projection == Projection::Equirectangular ? f.width / 2.0 : f.DiskRadius() / 2.0;
   auto drawLeg = [&](const PathLeg& leg, const QPen& pen) {
     p.setPen(pen);
@@ -187,7 +189,7 @@ void MapRenderer::PaintPath(QPainter& p, const MapFrame& f, const DxMap& map) {
   QPen longPen(QColor(255, 150, 40, 200), 2, Qt::DashLine);
   drawLeg(paths.longPath, longPen);
   drawLeg(paths.shortPath, QPen(QColor(255, 255, 60), 2.5));
-  ForEachPlace(f, map.Target(), [&](QPointF c) {
+  ForEachPlace(f, to, [&](QPointF c) {
     p.setPen(QPen(QColor(255, 255, 60), 2));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(c, 7, 7);

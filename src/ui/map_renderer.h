@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "map/map_model.h"
@@ -31,11 +32,13 @@ class MapRenderer {
   // The earth as the frame shows it (cached).
   const QImage& ProjectedEarth(const MapFrame& frame);
   // Everything, into a painter of the frame's size.
-  void Paint(QPainter& p, const MapFrame& frame, const DxMap& map, std::int64_t nowUtc);
+  // pathTo draws the path to that place instead of the map's target.
+  void Paint(QPainter& p, const MapFrame& frame, const DxMap& map, std::int64_t nowUtc,
+             std::optional<GeoPoint> pathTo = std::nullopt);
 
  private:
   void PaintGrid(QPainter& p, const MapFrame& frame);
-  void PaintPath(QPainter& p, const MapFrame& frame, const DxMap& map);
+  void PaintPath(QPainter& p, const MapFrame& frame, const GeoPoint& from, const GeoPoint& to);
   void PaintSpots(QPainter& p, const MapFrame& frame, const DxMap& map, std::int64_t nowUtc);
 
   QImage day_, night_, world_;

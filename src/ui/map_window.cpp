@@ -93,7 +93,7 @@ void MapCanvas::paintEvent(QPaintEvent*) {
   const MapFrame f = Frame();
   form_.Map().View().centre = f.centre;
   form_.Map().View().zoom = f.zoom;
-  form_.Renderer().Paint(p, f, form_.Map(), form_.Now());
+  form_.Renderer().Paint(p, f, form_.Map(), form_.Now(), form_.PathViewTarget());
 }
 
 void MapCanvas::wheelEvent(QWheelEvent* event) {
@@ -179,7 +179,10 @@ TMapForm::TMapForm(QWidget* parent) : QWidget(parent, Qt::Window) {
 
   connect(ProjectionBox, &QComboBox::currentIndexChanged, this,
           [this](int index) { map_.SetProjection(index == 1 ? Projection::Azimuthal : Projection::Equirectangular); });
-  connect(PathBox, &QCheckBox::toggled, PathPanel, &QWidget::setVisible);
+  connect(PathBox, &QCheckBox::toggled, this, [this](bool on) {
+    PathPanel->setVisible(on);
+    Canvas->update();
+  });
   connect(Canvas, &MapCanvas::pointerMoved, this, [this](const QString& where) {
     const GeoPoint& sun = renderer_.SubSolar();
     QString text = QDateTime::fromSecsSinceEpoch(Now(), Qt::UTC).toString("HH:mm") + " UTC   Sun overhead " +
@@ -252,11 +255,16 @@ std::string EndText(const std::string& name, const GeoPoint& g, std::int64_t now
 }
 }  // namespace
 
+std::optional<GeoPoint> TMapForm::PathViewTarget() const {
+  if (!PathBox->isChecked() || pathCall_.empty()) return std::nullopt;
+  return pathCallAt_;
+}
+
 QString TMapForm::PathText() const {
   if (!map_.PathShown() && pathCall_.empty()) return "No station chosen.";
   const std::int64_t now = Now();
-  const bool hamcapTarget = !pathCall_.empty() && pathCallAt_ && map_.PathShown() &&
-                            CentralAngleDeg(*pathCallAt_, map_.Target()) < 1e-9;
+  const bool hamcapTarget = !pathCall_.empty() && pathCallAt_;
+  const GeoPoint target = hamcapTarget ? *pathCallAt_ : map_.Target();
   std::vector<std::string> lines;
   const std::string band = HamCapBandText(pathBand_);
   if (!pathCall_.empty() && !hamcapTarget && !pathCallAt_) {
@@ -264,11 +272,11 @@ QString TMapForm::PathText() const {
   } else {
     const std::string name = hamcapTarget ? pathCall_ : std::string("DX");
     if (hamcapTarget) lines.push_back(pathCall_ + (band.empty() ? "" : " on " + band + " m"));
-    GreatCirclePaths paths = PathsBetween(map_.Home(), map_.Target(), 5.0);
+    GreatCirclePaths paths = PathsBetween(map_.Home(), target, 5.0);
     lines.push_back(fmt::format("Short path: {:.0f} deg, {:.0f} km", paths.shortPath.bearingDeg, paths.shortPath.distanceKm));
     lines.push_back(fmt::format("Long path: {:.0f} deg, {:.0f} km", paths.longPath.bearingDeg, paths.longPath.distanceKm));
     lines.push_back(EndText("Home", map_.Home(), now));
-    lines.push_back(EndText(name, map_.Target(), now));
+    lines.push_back(EndText(name, target, now));
   }
   const std::string wwv = lastWwvLine ? lastWwvLine() : std::string();
   SolarIndices s = ParseWwvLine(wwv);

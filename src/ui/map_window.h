@@ -68,6 +68,9 @@ class TMapForm : public QWidget {
   void Refresh();
   // The path text as the panel shows it (plain text).
   QString PathText() const;
+  // While the path panel is shown, the propagation view's station, whose path is drawn
+  // instead of the world map's.
+  std::optional<GeoPoint> PathViewTarget() const;
 
   QComboBox* ProjectionBox = nullptr;
   QCheckBox* PathBox = nullptr;  // shows the path panel

@@ -86,6 +86,8 @@ TEST(MapWindow, AutoPlotsNewSpotsAndTheSettingsSurviveARestart) {
     s.form.MapForm->ProjectionBox->setCurrentIndex(1);
     s.form.station().ClassifyLine(kSpot);
     s.form.station().ClassifyLine("DX de Q2XYZ:     7005.0  JA1XYZ       cq                             2154Z\a\a");
+    // A call without a known position is listed but not plotted at 0, 0.
+    s.form.station().ClassifyLine("DX de Q2XYZ:     7010.0  Q7ZZZ        cq                             2154Z\a\a");
     const DxMap& map = s.form.MapForm->Map();
     ASSERT_EQ(map.Layer(1).points.size(), 2u);
     EXPECT_EQ(map.Layer(4).labels[0].text, " DL1ABC [14025.5]");
