@@ -89,6 +89,7 @@ void Classifier::Classify(std::string_view received) {
     pane_.AddPaneLine(pane_colour::kBlue, stamped(line));
   } else if (StartsWith(line, "WWV de")) {
     pane_.AddPaneLine(pane_colour::kGreen, stamped(line));
+    lastWwvLine_ = line;
   } else {
     pane_.AddPaneLine(pane_colour::kBlack, line);
   }

@@ -99,6 +99,8 @@ class Classifier {
   void ResetSpotHistory() { history_.Reset(); }
   const SpotHistory& History() const { return history_; }
   bool Busy() const { return running_; }
+  // The latest solar report, for the propagation view; empty until one came.
+  const std::string& LastWwvLine() const { return lastWwvLine_; }
 
  private:
   void Classify(std::string_view line);
@@ -112,6 +114,7 @@ class Classifier {
   UserListModel& users_;
 
   std::string lastLine_;
+  std::string lastWwvLine_;
   bool userListCapture_ = false;
   bool usersRequested_ = false;
   bool loggingIn_ = false, loginAnswered_ = false, passwordAnswered_ = false;

@@ -59,6 +59,8 @@ class StationView {
   virtual void ShowFreezePanel(bool shown) = 0;
   // The lookup line and the spot menu's captions for the current spot.
   virtual void PresentSpot(const dxrec& spot) = 0;
+  // The automatic map displays of a new spot, after PresentSpot.
+  virtual void ShowSpotOnMaps(const dxrec& /*spot*/) {}
   // Page of the spot notebook in view: 0 "All", 1 to 13 the bands, 14 the search.
   virtual int VisibleSpotPage() const = 0;
   virtual void RememberFocus() = 0;

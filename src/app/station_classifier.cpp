@@ -48,6 +48,7 @@ class StationHost : public ClassifierHost {
       heldSpotShown = true;
     } else if (s_.View()) {
       s_.View()->PresentSpot(s_.CurrentSpot);
+      s_.View()->ShowSpotOnMaps(s_.CurrentSpot);
     }
   }
   void PlaySpotSound() override { s_.alerts().PlaySpotSound(); }

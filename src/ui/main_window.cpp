@@ -78,6 +78,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   WireFreezeView();
   WireKeyboard();
   WireRig();
+  WireMapLinks();
   station_->ReadConfiguration(CurrentWorkArea());
   station_->LoadListsAndPanes();
   ApplyPlacement();

@@ -30,6 +30,7 @@
 #include "ui/pane_views.h"
 #include "ui/spot_list_views.h"
 #include "ui/edit_button_dialog.h"
+#include "ui/map_window.h"
 #include "ui/quick_help.h"
 #include "ui/rig_setup_dialog.h"
 #include "ui/setup_dialog.h"
@@ -145,6 +146,16 @@ class TForm1 : public QMainWindow, public StationView {
   TChatForm* ChatForm = nullptr;
   TMoniForm* MoniForm = nullptr;
   TMheard* Mheard = nullptr;
+  TMapForm* MapForm = nullptr;  // stands in for Atlas1 and HamCapApp1
+
+  // ---- Map and propagation links (main_window_map.cpp) ----
+  void WireMapLinks();
+  void ShowSpotOnMaps(const dxrec& spot) override;
+  void ShowinHamcap1Click();
+  void ShowinDxAtlas1Click();
+  void DxAutoClick(bool ticked);
+  void HamcapAutoClick(bool ticked);
+  std::string AtlasSettingsFile() const;
 
   // Send notebook, user buttons, menus of the panes (main_window_commands.cpp).
   void WireOperatorCommands();
