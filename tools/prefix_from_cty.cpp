@@ -471,18 +471,24 @@ int Generator::Add(Record r, int parent) {
 }
 
 // The entity's areas (WAE regions, prefixes with other zones) and exact calls with data
-// of their own become children of its record. The masks of the areas are cut like the
-// entities' and exact calls are cut out of them, so one call matches one child.
+// of their own become children of its record, one per distinct data. The masks of the
+// areas are cut like the entities' and exact calls are cut out of them, so one call
+// matches one child.
 void Generator::Nest(int entity, int top) {
-  std::vector<std::pair<int, std::vector<Mask>>> areas;  // record, its masks
-  for (const auto& [key, masks] : areas_) {
-    if (key.first != entity || key.second == Base(entity)) continue;
-    const Place& p = key.second;
-    const bool region = !p.region.empty();
-    areas.emplace_back(Add({region ? 2 : 3, 0, region ? p.region : ZoneLabel(p), p, true,
-                            entities_[entity].number, {}, {}}, top),
-                       masks);
-  }
+  std::map<Place, int> byPlace;
+  std::map<int, std::vector<Mask>> areas;  // record -> its cut masks
+  auto child = [&](const Place& p) {
+    auto [it, fresh] = byPlace.try_emplace(p, 0);
+    if (fresh) {
+      const bool region = !p.region.empty();
+      it->second = Add({region ? 2 : 3, 0, region ? p.region : ZoneLabel(p), p, true,
+                        entities_[entity].number, {}, {}}, top);
+    }
+    return it->second;
+  };
+  for (const auto& [key, masks] : areas_)
+    if (key.first == entity && !(key.second == Base(entity))) areas[child(key.second)] = masks;
+  std::vector<std::pair<int, std::string>> calls;
   for (const Exact* e : children_[entity]) {
     if (e->suffix.empty())
       for (auto& [record, masks] : areas) {
@@ -493,13 +499,11 @@ void Generator::Nest(int entity, int top) {
         masks.insert(m, cut.begin(), cut.end());
         break;
       }
-    const bool region = !e->place.region.empty();
-    Add({region ? 2 : 3, 0, region ? e->place.region : e->text, e->place, true, entities_[entity].number,
-         {e->main + "." + e->suffix}, {}},
-        top);
+    calls.emplace_back(child(e->place), e->main + "." + e->suffix);
   }
   for (const auto& [record, masks] : areas)
     for (const auto& m : masks) records_[record].masks.push_back(m.Text());
+  for (const auto& [record, mask] : calls) records_[record].masks.push_back(mask);
 }
 
 bool OnCycle(int start, const std::vector<std::map<int, bool>>& after, const std::vector<bool>& done) {

@@ -251,6 +251,19 @@ bool TCallParser::MatchCompiled(int record, bool topLevel, std::string_view pref
   if (!prefixList_.Indexed()) return false;
   const auto* elements = prefixList_.PatternElements().data();
   auto [mb, me] = prefixList_.MasksOf(record);
+  // Whether any mask matches does not depend on their order, so a record with many masks
+  // tries only those that admit the call's first two characters.
+  const std::uint32_t *kb, *ke;
+  if (prefixPart.size() >= 2 && prefixList_.MasksInCell(record, prefixPart[0], prefixPart[1], kb, ke)) {
+    for (; kb != ke; ++kb) {
+      const auto* m = mb + *kb;
+      const int a = ComparePrefixCompiled(prefixPart, *m, elements);
+      if (a == 0) continue;
+      const int b = CompareSuffixParts(callHasSlash, suffixPart, m->HasSlash, m->Suffix);
+      if (Decide(a, b, topLevel)) return true;
+    }
+    return false;
+  }
   for (auto* m = mb; m != me; ++m) {
     const int a = ComparePrefixCompiled(prefixPart, *m, elements);
     if (a == 0) continue;
