@@ -88,6 +88,7 @@ void TPrefixList::Clear() {
   for (auto& c : cells_) c.clear();
   for (auto& c : patternCells_) c.clear();
   indexed_ = false;
+  opened_ = false;
   maskPool_.clear();
   maskItems_.clear();
   maskRange_.clear();
@@ -106,6 +107,7 @@ void TPrefixList::Load(const std::string& path) {
   auto bytes = ReadWholeFile(path);
   if (!bytes) throw PrefixFileError("Cannot open file \"" + path + "\"");
   Clear();
+  opened_ = true;
   const std::string& text = *bytes;
   // Growing in steps of 500 moves the whole table each time; sizing the storage from the
   // line count up front (in whole steps) keeps loading linear.

@@ -115,6 +115,8 @@ class TPrefixList {
   // this cell; bit 63 stands for all longer ones.
   std::uint64_t LiteralLengths(char c1, char c2) const;
   bool Indexed() const { return indexed_; }
+  // The last Load got as far as reading the file.
+  bool Opened() const { return opened_; }
   // Approximate heap bytes held by the loaded table, for the benchmark's report.
   std::size_t MemoryBytes() const;
 
@@ -130,6 +132,7 @@ class TPrefixList {
   std::array<PPrefixArray, 36 * 36> cells_;
   std::array<std::vector<std::int32_t>, 36 * 36> patternCells_;
   bool indexed_ = false;
+  bool opened_ = false;
 
   std::string maskPool_;  // the mask items, unquoted, back to back
   std::vector<std::pair<std::uint32_t, std::uint32_t>> maskItems_;  // offset, length in the pool
