@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
   auto clock = std::make_shared<varnak::SystemClock>();
   varnak::TForm1 form(folder, clock);
   form.EditButtonDlg = new varnak::TEditButtonDlg(&form);
-  form.Callsign = new varnak::TCallsign(form.station().ProgramDir(), &form);
+  form.Callsign = new varnak::TCallsign(form.station().parser(), &form);
   if (demo) form.AttachDemoNode(demo.get());
   varnak::CloseOnTerminationSignals(&form);
   form.show();

@@ -71,7 +71,7 @@ bool Decide(int a, int b, bool topLevel) {
 
 }  // namespace
 
-TCallParser::TCallParser() = default;
+TCallParser::TCallParser() : table_(std::make_shared<TPrefixList>()) {}
 
 std::string TCallParser::ResolveDataFile(const std::string& name) const {
   std::string result = name;
@@ -83,11 +83,22 @@ std::string TCallParser::ResolveDataFile(const std::string& name) const {
 void TCallParser::SetPrefixFile(const std::string& name) {
   prefixFile_ = name;
   lastLoadError_.clear();
+  auto table = std::make_shared<TPrefixList>();
   try {
-    prefixList_.Load(ResolveDataFile(name));
+    table->Load(ResolveDataFile(name));
+    table_ = std::move(table);
   } catch (const std::exception& e) {
     lastLoadError_ = e.what();
+    // A file that could not be read leaves the old table; a damaged one replaces it with
+    // what was read before the damage.
+    if (table->Opened()) table_ = std::move(table);
   }
+}
+
+void TCallParser::SharePrefixTable(const TCallParser& other) {
+  prefixFile_ = other.prefixFile_;
+  lastLoadError_ = other.lastLoadError_;
+  table_ = other.table_;
 }
 
 void TCallParser::SetCallFile(const std::string& name) {
@@ -200,7 +211,7 @@ bool TCallParser::NormaliseCall() {
 }
 
 TPrefixData TCallParser::FindEntity(int n) const {
-  for (const auto& e : prefixList_.Entries()) {
+  for (const auto& e : table_->Entries()) {
     if (e.Kind != 1) continue;
     int v = 0;
     if (!ParseInt(e.Data.EntityNumber, v))
@@ -242,15 +253,28 @@ bool TCallParser::MatchRecord(const TPrefixEntry& r, bool topLevel) const {
 
 bool TCallParser::MatchCompiled(int record, bool topLevel, std::string_view prefixPart,
                                 std::string_view suffixPart, bool callHasSlash) const {
-  const TPrefixEntry& r = prefixList_.Entries()[record];
+  const TPrefixEntry& r = table_->Entries()[record];
   if (topLevel) {
     if (r.Kind != 1 && r.Kind != 2 && r.Kind != 3 && r.Kind != 6 && r.Kind != 9) return false;
   } else if (r.Kind != 2 && r.Kind != 3 && r.Kind != 9) {
     return false;
   }
-  if (!prefixList_.Indexed()) return false;
-  const auto* elements = prefixList_.PatternElements().data();
-  auto [mb, me] = prefixList_.MasksOf(record);
+  if (!table_->Indexed()) return false;
+  const auto* elements = table_->PatternElements().data();
+  auto [mb, me] = table_->MasksOf(record);
+  // Whether any mask matches does not depend on their order, so a record with many masks
+  // tries only those that admit the call's first two characters.
+  const std::uint32_t *kb, *ke;
+  if (prefixPart.size() >= 2 && table_->MasksInCell(record, prefixPart[0], prefixPart[1], kb, ke)) {
+    for (; kb != ke; ++kb) {
+      const auto* m = mb + *kb;
+      const int a = ComparePrefixCompiled(prefixPart, *m, elements);
+      if (a == 0) continue;
+      const int b = CompareSuffixParts(callHasSlash, suffixPart, m->HasSlash, m->Suffix);
+      if (Decide(a, b, topLevel)) return true;
+    }
+    return false;
+  }
   for (auto* m = mb; m != me; ++m) {
     const int a = ComparePrefixCompiled(prefixPart, *m, elements);
     if (a == 0) continue;
@@ -268,7 +292,7 @@ void TCallParser::Descend(const TPrefixEntry& r, std::int32_t hit, std::string_v
                           std::string_view suffixPart, bool callHasSlash) {
   for (std::int32_t child : r.Children) {
     if (!MatchCompiled(child, false, prefixPart, suffixPart, callHasSlash)) continue;
-    const auto& c = prefixList_.Entries()[child];
+    const auto& c = table_->Entries()[child];
     AddHit(c, hit);
     Descend(c, static_cast<std::int32_t>(hits_.size()) - 1, prefixPart, suffixPart, callHasSlash);
   }
@@ -285,7 +309,7 @@ void TCallParser::FindHits() {
     }
   }
   if (call_.size() < 2) return;
-  const PPrefixArray& cell = prefixList_.Cell(call_[0], call_[1]);
+  const PPrefixArray& cell = table_->Cell(call_[0], call_[1]);
   if (cell.empty()) return;
 
   const std::string_view call = call_;
@@ -298,21 +322,21 @@ void TCallParser::FindHits() {
   // and those whose literal masks start the callsign or are started by it. Trying them
   // in file order keeps the hits exactly as a walk over the whole cell would give them.
   candidates_.clear();
-  const auto& patterns = prefixList_.PatternCell(call_[0], call_[1]);
+  const auto& patterns = table_->PatternCell(call_[0], call_[1]);
   candidates_.insert(candidates_.end(), patterns.begin(), patterns.end());
-  const std::uint64_t lengths = prefixList_.LiteralLengths(call_[0], call_[1]);
+  const std::uint64_t lengths = table_->LiteralLengths(call_[0], call_[1]);
   for (std::size_t k = 1; k <= c.size(); ++k) {
     if ((lengths & (1ull << (k < 63 ? k : 63))) == 0) continue;
     std::size_t count = 0;
-    const std::int32_t* recs = prefixList_.LiteralExact(c.substr(0, k), count);
+    const std::int32_t* recs = table_->LiteralExact(c.substr(0, k), count);
     candidates_.insert(candidates_.end(), recs, recs + count);
   }
-  prefixList_.LiteralLonger(c, candidates_);
+  table_->LiteralLonger(c, candidates_);
   if (candidates_.size() > 1) {
     std::sort(candidates_.begin(), candidates_.end());
     candidates_.erase(std::unique(candidates_.begin(), candidates_.end()), candidates_.end());
   }
-  const auto& entries = prefixList_.Entries();
+  const auto& entries = table_->Entries();
   for (std::int32_t r : candidates_) {
     const TPrefixEntry* e = &entries[r];
     if (!std::binary_search(cell.begin(), cell.end(), e, std::less<const TPrefixEntry*>())) continue;

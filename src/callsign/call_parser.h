@@ -4,6 +4,7 @@
 // matching prefix-table records, from the most specific up to the country, into result
 // rows. Owned by a window; used on the user-interface thread only.
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -45,7 +46,11 @@ class TCallParser {
   const std::string& Call() const { return call_; }
   void SetCall(const std::string& call) { call_ = call; }
   const THitList& HitList() const { return hitList_; }
-  const TPrefixList& PrefixList() const { return prefixList_; }
+  const TPrefixList& PrefixList() const { return *table_; }
+  // The loaded table is never changed (a new load makes a new one), so parsers of
+  // several windows can share it; each keeps its own query state.
+  std::shared_ptr<const TPrefixList> PrefixTable() const { return table_; }
+  void SharePrefixTable(const TCallParser& other);
 
   std::string ResolveDataFile(const std::string& name) const;
 
@@ -82,7 +87,7 @@ class TCallParser {
   std::string prefixFile_;
   std::string callFile_;
   std::string lastLoadError_;
-  TPrefixList prefixList_;
+  std::shared_ptr<const TPrefixList> table_;
   std::vector<std::string> callList_;
   std::string call_;
   std::vector<Hit> hits_;

@@ -88,11 +88,15 @@ void TPrefixList::Clear() {
   for (auto& c : cells_) c.clear();
   for (auto& c : patternCells_) c.clear();
   indexed_ = false;
+  opened_ = false;
   maskPool_.clear();
   maskItems_.clear();
   maskRange_.clear();
   masks_.clear();
   elements_.clear();
+  maskCells_.clear();
+  maskCellMasks_.clear();
+  maskCellRange_.clear();
   literals_.clear();
   literalSlots_.clear();
   literalLengths_.fill(0);
@@ -103,6 +107,7 @@ void TPrefixList::Load(const std::string& path) {
   auto bytes = ReadWholeFile(path);
   if (!bytes) throw PrefixFileError("Cannot open file \"" + path + "\"");
   Clear();
+  opened_ = true;
   const std::string& text = *bytes;
   // Growing in steps of 500 moves the whole table each time; sizing the storage from the
   // line count up front (in whole steps) keeps loading linear.
@@ -247,6 +252,49 @@ void TPrefixList::CompileMasks() {
     }
     m.ElementCount = static_cast<std::uint32_t>(elements_.size()) - m.FirstElement;
   }
+  // A record with many masks gets its masks listed by the first two callsign
+  // characters they admit, so that a query tries only the few that can match.
+  constexpr std::uint32_t kManyMasks = 8;
+  maskCellRange_.assign(maskRange_.size(), {0, 0});
+  std::vector<MaskCell> cells;
+  for (std::size_t r = 0; r < maskRange_.size(); ++r) {
+    const auto [first, count] = maskRange_[r];
+    if (count <= kManyMasks) continue;
+    cells.clear();
+    for (std::uint32_t k = 0; k < count; ++k) {
+      std::string rest(masks_[first + k].Prefix);
+      const std::string a = ExpandElement(rest);
+      const std::string b = rest.empty() ? std::string(PrefixAlphabet) : ExpandElement(rest);
+      for (char x : a)
+        for (char y : b)
+          if (AlphabetIndex(x) >= 0 && AlphabetIndex(y) >= 0)
+            cells.push_back({static_cast<std::uint16_t>(AlphabetIndex(x) * 36 + AlphabetIndex(y)), k});
+    }
+    std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end(),
+                            [](const MaskCell& p, const MaskCell& q) { return p.Cell == q.Cell && p.Mask == q.Mask; }),
+                cells.end());
+    maskCellRange_[r] = {static_cast<std::uint32_t>(maskCells_.size()), static_cast<std::uint32_t>(cells.size())};
+    maskCells_.insert(maskCells_.end(), cells.begin(), cells.end());
+  }
+  maskCellMasks_.reserve(maskCells_.size());
+  for (const auto& c : maskCells_) maskCellMasks_.push_back(c.Mask);
+}
+
+bool TPrefixList::MasksInCell(int i, char c1, char c2, const std::uint32_t*& begin,
+                              const std::uint32_t*& end) const {
+  const int a = AlphabetIndex(c1), b = AlphabetIndex(c2);
+  if (a < 0 || b < 0 || i < 0 || static_cast<std::size_t>(i) >= maskCellRange_.size()) return false;
+  const auto [first, count] = maskCellRange_[i];
+  if (count == 0) return false;
+  const auto cell = static_cast<std::uint16_t>(a * 36 + b);
+  const MaskCell* lo = maskCells_.data() + first;
+  const MaskCell* hi = lo + count;
+  auto [from, to] = std::equal_range(lo, hi, MaskCell{cell, 0},
+                                     [](const MaskCell& p, const MaskCell& q) { return p.Cell < q.Cell; });
+  begin = maskCellMasks_.data() + (from - maskCells_.data());
+  end = maskCellMasks_.data() + (to - maskCells_.data());
+  return true;
 }
 
 void TPrefixList::BuildIndex() {
@@ -360,7 +408,8 @@ std::size_t TPrefixList::MemoryBytes() const {
   n += maskPool_.capacity() + maskItems_.capacity() * 8 + maskRange_.capacity() * 8 +
        masks_.capacity() * sizeof(CompiledMask) + elements_.capacity() * sizeof(PatternElement) +
        literals_.capacity() * sizeof(literals_[0]) + literalRecords_.capacity() * 4 +
-       literalSlots_.capacity() * sizeof(LiteralSlot);
+       literalSlots_.capacity() * sizeof(LiteralSlot) + maskCells_.capacity() * sizeof(MaskCell) +
+       maskCellMasks_.capacity() * 4 + maskCellRange_.capacity() * 8;
   return n;
 }
 

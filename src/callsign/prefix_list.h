@@ -100,6 +100,10 @@ class TPrefixList {
     return {masks_.data() + r.first, masks_.data() + r.first + r.second};
   }
   const std::vector<PatternElement>& PatternElements() const { return elements_; }
+  // For a record with many masks (an entity with all its prefixes), the positions in
+  // MasksOf of those whose prefix part admits c1 then c2, ascending; false when the
+  // record keeps no such list or a character is outside PrefixAlphabet.
+  bool MasksInCell(int i, char c1, char c2, const std::uint32_t*& begin, const std::uint32_t*& end) const;
   // Records of one cell that have at least one pattern mask, in file order.
   const std::vector<std::int32_t>& PatternCell(char c1, char c2) const;
   // Records of kind 1 or 6 with a literal mask whose prefix part is exactly text.
@@ -111,6 +115,8 @@ class TPrefixList {
   // this cell; bit 63 stands for all longer ones.
   std::uint64_t LiteralLengths(char c1, char c2) const;
   bool Indexed() const { return indexed_; }
+  // The last Load got as far as reading the file.
+  bool Opened() const { return opened_; }
   // Approximate heap bytes held by the loaded table, for the benchmark's report.
   std::size_t MemoryBytes() const;
 
@@ -126,12 +132,21 @@ class TPrefixList {
   std::array<PPrefixArray, 36 * 36> cells_;
   std::array<std::vector<std::int32_t>, 36 * 36> patternCells_;
   bool indexed_ = false;
+  bool opened_ = false;
 
   std::string maskPool_;  // the mask items, unquoted, back to back
   std::vector<std::pair<std::uint32_t, std::uint32_t>> maskItems_;  // offset, length in the pool
   std::vector<std::pair<std::uint32_t, std::uint32_t>> maskRange_;  // per record: first, count
   std::vector<CompiledMask> masks_;
   std::vector<PatternElement> elements_;
+  struct MaskCell {
+    std::uint16_t Cell;
+    std::uint32_t Mask;  // position among the record's masks
+    bool operator<(const MaskCell& o) const { return Cell != o.Cell ? Cell < o.Cell : Mask < o.Mask; }
+  };
+  std::vector<MaskCell> maskCells_;
+  std::vector<std::uint32_t> maskCellMasks_;  // maskCells_[k].Mask, for returning ranges
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> maskCellRange_;  // per record; count 0: none
   // Literal prefix parts of top-level records, sorted by text then record.
   std::vector<std::pair<std::string_view, std::int32_t>> literals_;
   // Open-addressing table over the distinct literal texts: one probe usually settles a

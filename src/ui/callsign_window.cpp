@@ -12,6 +12,19 @@ namespace varnak {
 
 TCallsign::TCallsign(const std::string& programDir, QWidget* parent)
     : QDialog(parent), parser_(std::make_unique<TCallParser>()) {
+  parser_->SetProgramDir(programDir);
+  parser_->SetPrefixFile("prefix.lst");
+  Build();
+}
+
+TCallsign::TCallsign(const TCallParser& mainParser, QWidget* parent)
+    : QDialog(parent), parser_(std::make_unique<TCallParser>()) {
+  parser_->SetProgramDir(mainParser.ProgramDir());
+  parser_->SharePrefixTable(mainParser);
+  Build();
+}
+
+void TCallsign::Build() {
   setWindowTitle("Callsign / Prefix lookup");
   setModal(false);
   auto* layout = new QVBoxLayout(this);
@@ -25,9 +38,6 @@ TCallsign::TCallsign(const std::string& programDir, QWidget* parent)
   layout->addWidget(Edit1);
   layout->addWidget(RichEdit1, 1);
   resize(620, 260);
-
-  parser_->SetProgramDir(programDir);
-  parser_->SetPrefixFile("prefix.lst");
   connect(Edit1, &QLineEdit::textChanged, this, [this] { Lookup(); });
 }
 

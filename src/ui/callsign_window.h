@@ -16,17 +16,22 @@ class TCallsign : public QDialog {
  public:
   // programDir: the station folder, where "prefix.lst" lies.
   explicit TCallsign(const std::string& programDir, QWidget* parent = nullptr);
+  // Shares the main window's prefix table instead of loading a second copy.
+  TCallsign(const TCallParser& mainParser, QWidget* parent);
   ~TCallsign() override;
 
   QLineEdit* Edit1 = nullptr;
   QPlainTextEdit* RichEdit1 = nullptr;
 
   void Lookup();
+  const TCallParser& Parser() const { return *parser_; }
 
  protected:
   void changeEvent(QEvent* event) override;
 
  private:
+  void Build();
+
   std::unique_ptr<TCallParser> parser_;
 };
 
