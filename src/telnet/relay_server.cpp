@@ -72,6 +72,9 @@ void RelayServer::RelayLine(const std::string& line) {
   QTcpSocket* client = clients_.front();
   if (client->state() != QAbstractSocket::ConnectedState) return;
   const qint64 size = static_cast<qint64>(line.size()) + 2;
+  // The bound counts only what the client has not taken: hand what we queued to the
+  // system first, which takes all a reading client is ready for.
+  if (client->bytesToWrite() + size > kMaxQueuedBytes) client->flush();
   if (client->bytesToWrite() + size > kMaxQueuedBytes) return;  // the client is not reading
   std::string text;
   text.reserve(line.size() + 2);

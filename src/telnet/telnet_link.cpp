@@ -1,5 +1,6 @@
 #include "telnet/telnet_link.h"
 
+#include <QElapsedTimer>
 #include <QTcpSocket>
 
 namespace varnak {
@@ -7,6 +8,10 @@ namespace varnak {
 namespace {
 // The node may not read while we close; don't keep a lingering socket for ever.
 constexpr int kCloseGraceMs = 5000;
+// A burst is handed on in slices of at most this much text or time, so the relay's and
+// the window's sockets are served in between.
+constexpr std::size_t kSliceBytes = 64 * 1024;
+constexpr qint64 kSliceMs = 10;
 }  // namespace
 
 TelnetLink::TelnetLink(QObject* parent) : QObject(parent) {
@@ -15,6 +20,9 @@ TelnetLink::TelnetLink(QObject* parent) : QObject(parent) {
   quietTimer_.setInterval(kDefaultQuietTimeMs);
   connect(&attemptTimer_, &QTimer::timeout, this, &TelnetLink::OnAttemptTimeout);
   connect(&quietTimer_, &QTimer::timeout, this, &TelnetLink::OnQuietTime);
+  sliceTimer_.setSingleShot(true);
+  sliceTimer_.setInterval(0);
+  connect(&sliceTimer_, &QTimer::timeout, this, &TelnetLink::Deliver);
 }
 
 TelnetLink::~TelnetLink() {
@@ -114,13 +122,20 @@ void TelnetLink::ReadAvailable() {
     cutter_.Feed(plain_, cut_);
     for (auto& line : cut_) pending_.push_back(std::move(line));
   }
-  if (cutter_.HasTail())
-    quietTimer_.start();
-  else
-    quietTimer_.stop();
+  // The quiet time starts again once what came has been handed on (Deliver).
+  quietTimer_.stop();
 }
 
+// A tail is a line of its own only after the node was silent for the quiet time. Our
+// own busy time is not its silence: a long burst being classified or a slow disk may
+// keep this thread from reading while the rest of the line already waits in the socket.
 void TelnetLink::OnQuietTime() {
+  if (state_ != State::Connected || !socket_ || !pending_.empty()) return;  // Deliver re-arms it
+  if (socket_->bytesAvailable() > 0 || socket_->waitForReadyRead(0)) {
+    // waitForReadyRead has emitted readyRead and the bytes were read; any left are read now.
+    if (state_ == State::Connected && socket_ && socket_->bytesAvailable() > 0) OnReadyRead();
+    return;
+  }
   std::string tail;
   if (cutter_.FlushTail(tail)) pending_.push_back(std::move(tail));
   Deliver();
@@ -128,15 +143,26 @@ void TelnetLink::OnQuietTime() {
 
 // Lines go out one at a time and in order, even when a handler sends, disconnects or
 // otherwise gets back here before it returns.
+// While the link is up a burst goes out in slices, one per event-loop turn; a link that
+// went down hands on everything at once, before its onDisconnected.
 void TelnetLink::Deliver() {
   if (delivering_) return;
   delivering_ = true;
+  QElapsedTimer slice;
+  slice.start();
+  std::size_t bytes = 0;
   while (!pending_.empty()) {
+    if (state_ == State::Connected && (bytes >= kSliceBytes || slice.elapsed() >= kSliceMs)) {
+      sliceTimer_.start();
+      break;
+    }
     std::string line = std::move(pending_.front());
     pending_.pop_front();
+    bytes += line.size() + 2;
     if (events_.onLine) events_.onLine(line);
   }
   delivering_ = false;
+  if (state_ == State::Connected && pending_.empty() && cutter_.HasTail()) quietTimer_.start();
   if (disconnectPending_) {
     disconnectPending_ = false;
     if (events_.onDisconnected) events_.onDisconnected();
@@ -164,6 +190,7 @@ void TelnetLink::Disconnect() {
 void TelnetLink::FinishDisconnect() {
   state_ = State::Idle;
   quietTimer_.stop();
+  sliceTimer_.stop();
   std::string tail;
   if (cutter_.FlushTail(tail)) pending_.push_back(std::move(tail));
   cutter_.Clear();

@@ -92,6 +92,7 @@ class TelnetLink : public QObject {
   QPointer<QTcpSocket> socket_;
   QTimer attemptTimer_;
   QTimer quietTimer_;
+  QTimer sliceTimer_;  // hands on the next slice of a burst
   int lookupLimitMs_ = kDefaultLookupLimitMs;
   int connectLimitMs_ = kDefaultConnectLimitMs;
   TelnetOptionFilter filter_;

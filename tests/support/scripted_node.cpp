@@ -45,7 +45,9 @@ void ScriptedNode::OnNewConnection() {
 }
 
 void ScriptedNode::Send(const QByteArray& bytes) {
-  if (client_) client_->write(bytes);
+  if (!client_) return;
+  client_->write(bytes);
+  client_->flush();  // on the wire now, even if the client's thread is busy next
 }
 
 void ScriptedNode::Play(const QStringList& lines) {

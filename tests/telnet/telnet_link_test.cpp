@@ -5,8 +5,14 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <QTcpSocket>
+#include <chrono>
+#include <fmt/format.h>
+#include <thread>
+
 #include "support/scripted_node.h"
 #include "telnet/connection_control.h"
+#include "telnet/relay_server.h"
 #include "support/wait_until.h"
 
 namespace varnak {
@@ -116,6 +122,64 @@ TEST_F(TelnetLinkTest, QuietTailIsClassifiedOnItsOwn) {
   node.Send("ghi\r\n");
   WAIT_TRUE(station.Saw("ghi"), 5000);
   EXPECT_FALSE(station.Saw("defghi"));
+}
+
+// The window's thread busy for longer than the quiet time while the rest of a line
+// already waits in the socket: classifying a burst, or a slow disk while the quiet time
+// runs. Neither is the node's silence, and the line stays whole.
+TEST_F(TelnetLinkTest, BusyThreadDoesNotCutALine) {
+  using namespace std::chrono_literals;
+  node.SetLoginPrompt(false);
+  control.Telnet().SetQuietTime(50);
+  ConnectAndWait();
+  station.onLine = [this](const std::string& line) {
+    if (line != "abc") return;
+    node.Send("ghi\r\n");
+    std::this_thread::sleep_for(200ms);
+  };
+  node.Send("abc\r\ndef");
+  WAIT_TRUE(station.Saw("defghi"), 5000);
+
+  node.Send("jkl");
+  QTimer::singleShot(20, [this] {
+    node.Send("mno\r\n");
+    std::this_thread::sleep_for(200ms);
+  });
+  WAIT_TRUE(station.Saw("jklmno"), 5000);
+  EXPECT_FALSE(station.Saw("def"));
+  EXPECT_FALSE(station.Saw("jkl"));
+}
+
+// A 2 MB burst in one read: a relay client that keeps reading gets every line, in order,
+// because the burst is handed on in slices and the relay's socket is served in between.
+TEST_F(TelnetLinkTest, RelayClientGetsEveryLineOfABurst) {
+  node.SetLoginPrompt(false);
+  RelayServer relay({});
+  ASSERT_TRUE(relay.Open(0));
+  QTcpSocket reader;
+  QByteArray got;
+  QObject::connect(&reader, &QIODevice::readyRead, [&] { got += reader.readAll(); });
+  reader.connectToHost(QHostAddress::LocalHost, relay.Port());
+  WAIT_TRUE(relay.ClientCount() == 1, 5000);
+  station.onLine = [&](const std::string& line) { relay.RelayLine(line); };
+  ConnectAndWait();
+
+  constexpr int kSpots = 26000;
+  QByteArray burst;
+  for (int i = 0; i < kSpots; ++i)
+    burst += QByteArray::fromStdString(
+        fmt::format("DX de Q2XYZ:     14025.0  K{:05}A      serial {:06}                   2153Z\a\a\r\n", i, i));
+  ASSERT_GT(burst.size(), 2000000);
+  node.Send(burst);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return got.count("serial ") == kSpots; }, 30000))
+      << got.count("serial ") << " of " << kSpots << " arrived; lines seen " << station.lines.size();
+  int next = 0;
+  for (const QByteArray& line : got.split('\n')) {
+    const int at = line.indexOf("serial ");
+    if (at < 0) continue;
+    ASSERT_EQ(line.mid(at + 7, 6).toInt(), next) << line.toStdString();
+    ++next;
+  }
 }
 
 TEST_F(TelnetLinkTest, AnswersNegotiationByteForByte) {
