@@ -131,22 +131,24 @@ int main(int argc, char** argv) {
   app.setApplicationVersion(QString::fromStdString(varnak::PackageVersionText()));
   app.setDesktopFileName("io.github.varnak.Varnak");
 
-  std::filesystem::path exeDir = QCoreApplication::applicationDirPath().toStdString();
+  const std::filesystem::path exeDir = QCoreApplication::applicationDirPath().toStdString();
+  const std::filesystem::path dataFolder = varnak::ShippedDataFolder(exeDir);
   std::filesystem::path folder;
   std::unique_ptr<varnak::DemoNode> demo;
   if (opt.demo) {
-    demo = varnak::StartDemo({opt.dir, exeDir, varnak::ShippedDataFolder(exeDir), opt.demoPort}, &folder);
+    // The demo prepares its own folder.
+    demo = varnak::StartDemo({opt.dir, exeDir, dataFolder, opt.demoPort}, &folder);
     if (!demo) return 1;
   } else {
     folder = varnak::ChooseStationFolder(opt.dir, exeDir);
-  }
-  std::string error;
-  if (!varnak::PrepareStationFolder(folder, varnak::ShippedDataFolder(exeDir), &error)) {
-    std::cerr << "varnak: " << error << "\n";
-    return 1;
+    std::string error;
+    if (!varnak::PrepareStationFolder(folder, dataFolder, &error)) {
+      std::cerr << "varnak: " << error << "\n";
+      return 1;
+    }
   }
   QDir::setCurrent(QString::fromStdString(folder.string()));
-  app.setWindowIcon(varnak::ProgramIcon(varnak::ShippedDataFolder(exeDir)));
+  app.setWindowIcon(varnak::ProgramIcon(dataFolder));
 
   auto splash = std::make_unique<varnak::SplashWindow>(QString::fromStdString(varnak::LongVersionText()));
   splash->show();
