@@ -62,6 +62,7 @@ Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& 
   s.FontSize = ini.ReadInteger("Font", "Size", s.FontSize);
   s.ClearDx = ini.ReadBool("Misc", "ClearDx", s.ClearDx);
   s.AutoConnect = ini.ReadBool("Misc", "AutoConnect", s.AutoConnect);
+  s.Reconnect = ini.ReadBool("Misc", "Reconnect", s.Reconnect);
   s.RigHost = ini.ReadString("OmniRig", "Host", s.RigHost);
   s.RigPort = ini.ReadInteger("OmniRig", "Port", s.RigPort);
   s.RigEnabled = ini.ReadBool("OmniRig", "Enabled", s.RigEnabled);
@@ -99,6 +100,7 @@ bool WriteSettingsFile(const std::filesystem::path& iniPath, const Settings& s, 
   ini.WriteInteger("Font", "Size", s.FontSize);
   ini.WriteBool("Misc", "ClearDx", s.ClearDx);
   ini.WriteBool("Misc", "AutoConnect", s.AutoConnect);
+  ini.WriteBool("Misc", "Reconnect", s.Reconnect);
   ini.WriteString("OmniRig", "Host", s.RigHost);
   ini.WriteInteger("OmniRig", "Port", s.RigPort);
   ini.WriteBool("OmniRig", "Enabled", s.RigEnabled);

@@ -44,6 +44,7 @@ struct Settings {
   int FontSize = 10;
   bool ClearDx = false;
   bool AutoConnect = false;
+  bool Reconnect = true;  // a lost Telnet link is tried again by itself
   // [OmniRig]: the rigctld the radio is reached through, and the "On" switch.
   std::string RigHost = "127.0.0.1";
   int RigPort = 4532;

@@ -62,6 +62,12 @@ void Station::WireLinks() {
     if (StopPacketLink) StopPacketLink();
   };
   h.sendPacketData = [this](const std::string& text) { return SendPacketData ? SendPacketData(text) : false; };
+  h.reconnectEnabled = [this] { return settings_.Reconnect; };
+  h.loggedIn = [this] { return !classifier_->LoggingIn(); };
+  h.setReconnecting = [this] {
+    if (view_) view_->ShowReconnecting();
+  };
+  h.timeText = [this] { return LongTimeText(); };
   control_ = std::make_unique<ConnectionControl>(std::move(h), this);
 
   RelayServer::Hooks r;

@@ -42,6 +42,9 @@ class StationView {
   virtual void SetCaption(const QString& caption) = 0;
   virtual void SetStatus(const QString& text) = 0;
   virtual void SetLinkButtons(bool connected) = 0;      // "Disconnect" shown instead of "Connect"
+  // A lost link waits for its next try: "Disconnect" (which stops the tries) shown, and
+  // nothing to update.
+  virtual void ShowReconnecting() { SetLinkButtons(true); }
   virtual void SetPacketButtonsEnabled(bool enabled) = 0;  // "Monitor", "Mheard"
   virtual void SetSoundSwitch(bool on) = 0;
   virtual void SetNodeField(const QString& connectCall) = 0;  // Edit3

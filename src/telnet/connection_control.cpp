@@ -1,5 +1,7 @@
 #include "telnet/connection_control.h"
 
+#include <algorithm>
+
 #include "core/text.h"
 
 namespace varnak {
@@ -10,9 +12,21 @@ ConnectionControl::ConnectionControl(Hooks hooks, QObject* parent)
   events.onConnect = [this] { OnConnect(); };
   events.onConnected = [this] { OnConnected(); };
   events.onConnectFailed = [this](const SocketFailure& failure) { OnConnectFailed(FailureReason(failure)); };
-  events.onLine = [this](const std::string& line) { Classify(line); };
+  events.onLine = [this](const std::string& line) {
+    Classify(line);
+    if (awaitingLogin_ && hooks_.loggedIn && hooks_.loggedIn()) {
+      awaitingLogin_ = false;
+      nextDelayS_ = kReconnectFirstS;
+    }
+  };
   events.onDisconnected = [this] { OnDisconnected(); };
   link_.SetEvents(std::move(events));
+  SetTicker(std::make_unique<TimerTicker>());
+}
+
+void ConnectionControl::SetTicker(std::unique_ptr<SecondTicker> ticker) {
+  ticker_ = std::move(ticker);
+  ticker_->onSecond = [this] { OnSecond(); };
 }
 
 std::string ConnectionControl::NoConnectionText(const std::string& host) {
@@ -53,11 +67,18 @@ void ConnectionControl::ConnectAction() {
     if (hooks_.clearUsersRequested) hooks_.clearUsersRequested();
     return;
   }
+  if (Reconnecting()) {
+    // By hand: a try now, with the box if it fails, and no more tries by themselves.
+    ticker_->Stop();
+    if (link_.IsConnecting()) link_.Disconnect();
+    attempt_ = Attempt::ConnectButton;
+    LinkUp(false);
+  }
   if (telnetConnected_) {
     TelnetDisconnect();
     return;
   }
-  StartTelnet(true);
+  StartTelnet(Attempt::ConnectButton);
 }
 
 void ConnectionControl::DisconnectAction() {
@@ -70,20 +91,68 @@ void ConnectionControl::DisconnectAction() {
     if (hooks_.stopPacketLink) hooks_.stopPacketLink();
     return;
   }
+  if (Reconnecting()) {
+    StopReconnect();
+    return;
+  }
   if (telnetConnected_) {
     TelnetDisconnect();
     return;
   }
-  StartTelnet(false);
+  StartTelnet(Attempt::DisconnectButton);
 }
 
-void ConnectionControl::TelnetDisconnect() { link_.Disconnect(); }
+void ConnectionControl::TelnetDisconnect() {
+  StopReconnect();
+  closingByUs_ = link_.IsConnected();
+  link_.Disconnect();
+}
+
+bool ConnectionControl::ReconnectWanted() const {
+  const bool telnet = hooks_.isTelnet ? hooks_.isTelnet() : true;
+  return telnet && hooks_.reconnectEnabled && hooks_.reconnectEnabled();
+}
+
+// One pane line per loss or failed try, saying when the next one comes; the status
+// line counts down to it.
+void ConnectionControl::ScheduleReconnect(const std::string& what) {
+  countdown_ = nextDelayS_;
+  nextDelayS_ = std::min(nextDelayS_ * 2, kReconnectMaxS);
+  Classify(what + ", next try in " + std::to_string(countdown_) + " s");
+  Status("Reconnecting in " + std::to_string(countdown_) + " s");
+  if (hooks_.setReconnecting) hooks_.setReconnecting();
+  ticker_->Start();
+}
+
+void ConnectionControl::OnSecond() {
+  if (!ReconnectWanted()) {  // switched off or to packet meanwhile
+    StopReconnect();
+    return;
+  }
+  if (--countdown_ > 0) {
+    Status("Reconnecting in " + std::to_string(countdown_) + " s");
+    return;
+  }
+  ticker_->Stop();
+  StartTelnet(Attempt::Automatic);
+}
+
+void ConnectionControl::StopReconnect() {
+  if (!Reconnecting()) return;
+  ticker_->Stop();
+  countdown_ = 0;
+  nextDelayS_ = kReconnectFirstS;
+  if (link_.IsConnecting()) link_.Disconnect();  // a running try is dropped without events
+  attempt_ = Attempt::ConnectButton;
+  Status("Disconnected from " + host_);
+  LinkUp(false);
+}
 
 // A click while an attempt is still running is ignored: the attempt ends by itself,
 // within the time limits, with its own outcome.
-void ConnectionControl::StartTelnet(bool fromConnectButton) {
+void ConnectionControl::StartTelnet(Attempt attempt) {
   if (link_.IsConnecting()) return;
-  attemptFromConnectButton_ = fromConnectButton;
+  attempt_ = attempt;
   host_ = hooks_.clusterHost ? hooks_.clusterHost() : std::string("localhost");
   const int port = hooks_.clusterPort ? hooks_.clusterPort() : 23;
   port_ = port;
@@ -103,14 +172,30 @@ void ConnectionControl::OnConnected() {
   Status("Connected to " + host_);
   Classify("*** Connected to " + host_);
   telnetConnected_ = true;
+  attempt_ = Attempt::ConnectButton;
+  leaving_ = false;
+  awaitingLogin_ = true;
   if (hooks_.telnetConnectedChanged) hooks_.telnetConnectedChanged(true);
   LinkUp(true);
 }
 
 void ConnectionControl::OnConnectFailed(const std::string& reason) {
-  Classify("*** Connect to " + host_ + ":" + std::to_string(port_) + " failed: " + reason);
+  const std::string line = "*** Connect to " + host_ + ":" + std::to_string(port_) + " failed: " + reason;
+  if (attempt_ == Attempt::Automatic) {
+    // Never a box per try: the node may stay away for hours.
+    attempt_ = Attempt::ConnectButton;
+    if (ReconnectWanted()) {
+      ScheduleReconnect(line);
+      return;
+    }
+    Classify(line);
+    Status("Disconnected");
+    LinkUp(false);
+    return;
+  }
+  Classify(line);
   Status("Disconnected");
-  if (attemptFromConnectButton_) {
+  if (attempt_ == Attempt::ConnectButton) {
     if (hooks_.showInformation) hooks_.showInformation(NoConnectionText(host_));
   } else if (hooks_.showError) {
     hooks_.showError(kServerNotResponding);
@@ -118,13 +203,28 @@ void ConnectionControl::OnConnectFailed(const std::string& reason) {
 }
 
 void ConnectionControl::OnDisconnected() {
+  const bool lost = !closingByUs_ && !leaving_;
+  closingByUs_ = leaving_ = false;
+  awaitingLogin_ = false;
   Status("Disconnected from " + host_);
   Classify("*** Disconnected from " + host_);
   if (hooks_.clearUsersRequested) hooks_.clearUsersRequested();
   telnetConnected_ = false;
   if (hooks_.telnetConnectedChanged) hooks_.telnetConnectedChanged(false);
   LinkUp(false);
+  if (lost && ReconnectWanted()) {
+    const std::string at = hooks_.timeText ? " at " + hooks_.timeText() : std::string();
+    ScheduleReconnect("*** Link to " + host_ + " lost" + at);
+  }
 }
+
+namespace {
+// The node's own commands for leaving; the close that follows is what was asked for.
+bool IsLeaveCommand(const std::string& text) {
+  const std::string word = ToLowerAscii(Trim(text));
+  return word == "b" || word == "bye" || word == "q" || word == "quit";
+}
+}  // namespace
 
 // The automatic login replies: a node that closes right after its prompt gets no reply
 // and the operator no box; the disconnection that follows says it all.
@@ -133,6 +233,7 @@ bool ConnectionControl::SendTelnetLine(const std::string& text) { return link_.S
 bool ConnectionControl::SendLine(const std::string& text) {
   const bool telnet = hooks_.isTelnet ? hooks_.isTelnet() : true;
   if (telnet) {
+    if (IsLeaveCommand(text)) leaving_ = true;
     if (!link_.SendTelnetLine(text)) {
       if (hooks_.showError) hooks_.showError(TelnetLink::kClosedGracefully);
       return false;

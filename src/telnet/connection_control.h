@@ -7,8 +7,10 @@
 // Texts are Windows-1252 bytes in std::string, like every other line of the program.
 #include <QObject>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "telnet/second_ticker.h"
 #include "telnet/telnet_link.h"
 
 namespace varnak {
@@ -47,7 +49,20 @@ class ConnectionControl : public QObject {
     std::function<void()> startPacketLink;
     std::function<void()> stopPacketLink;
     std::function<bool(const std::string&)> sendPacketData;
+
+    // The link that heals itself. Left empty, a lost link stays down.
+    std::function<bool()> reconnectEnabled;  // Reconnect in [Misc]
+    // The node's first prompt has come on this connection: the login is through.
+    std::function<bool()> loggedIn;
+    // While the tries go on: "Disconnect" shown (it stops them), "Update" disabled.
+    std::function<void()> setReconnecting;
+    std::function<std::string()> timeText;  // "21:07:45", for the pane line
   };
+
+  // A Telnet link lost without "Disconnect" is tried again after 5 s, then 10, 20 ...
+  // at most 300 s between tries, until a login goes through.
+  static constexpr int kReconnectFirstS = 5;
+  static constexpr int kReconnectMaxS = 300;
 
   explicit ConnectionControl(Hooks hooks, QObject* parent = nullptr);
 
@@ -65,13 +80,25 @@ class ConnectionControl : public QObject {
   bool SendTelnetLine(const std::string& text);
 
   bool TelnetConnected() const { return telnetConnected_; }
+  // Waiting for the next try of a lost link, or running it.
+  bool Reconnecting() const { return ticker_->Running() || attempt_ == Attempt::Automatic; }
+  int SecondsToNextTry() const { return countdown_; }
+  // Tests step the countdown themselves.
+  void SetTicker(std::unique_ptr<SecondTicker> ticker);
   TelnetLink& Telnet() { return link_; }
 
   static std::string NoConnectionText(const std::string& host);  // the information box
   static constexpr const char* kServerNotResponding = "server not responding";
 
  private:
-  void StartTelnet(bool fromConnectButton);
+  // Who started the running (or last) attempt: the box after a failure depends on it.
+  enum class Attempt { ConnectButton, DisconnectButton, Automatic };
+  void StartTelnet(Attempt attempt);
+  bool ReconnectWanted() const;
+  void ScheduleReconnect(const std::string& what);
+  void OnSecond();
+  // Ends the tries; the status and the buttons say the link is down.
+  void StopReconnect();
   void OnConnect();
   void OnConnected();
   void OnConnectFailed(const std::string& reason);
@@ -84,7 +111,13 @@ class ConnectionControl : public QObject {
   Hooks hooks_;
   TelnetLink link_;
   bool telnetConnected_ = false;
-  bool attemptFromConnectButton_ = true;
+  Attempt attempt_ = Attempt::ConnectButton;
+  std::unique_ptr<SecondTicker> ticker_;
+  int nextDelayS_ = kReconnectFirstS;
+  int countdown_ = 0;
+  bool closingByUs_ = false;     // the coming disconnection is the operator's doing
+  bool leaving_ = false;         // "bye" was sent: the node closing is no loss
+  bool awaitingLogin_ = false;
   std::string host_;  // the host of the running attempt or link
   int port_ = 0;
 };

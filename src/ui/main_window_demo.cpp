@@ -12,6 +12,8 @@ void TForm1::AttachDemoNode(DemoNode* node) {
   SetCaption("Varnak");
   SetStatus(StatLabel->text());
   connect(node, &DemoNode::Died, this, [this](const QString& why) {
+    // It does not come back by itself: no tries to reconnect to it.
+    if (station_->DisconnectTelnet) station_->DisconnectTelnet();
     SetStatus("The practice node has stopped");
     station_->ClassifyLine("*** The practice node has stopped: " + FromQString(why) +
                            ". Start varnak --demo again to go on practising.");

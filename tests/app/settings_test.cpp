@@ -20,6 +20,7 @@ TEST(Settings, DefaultsFromAMissingFileAndTheWorkArea) {
   EXPECT_EQ(s.AGWport, "8000");
   EXPECT_EQ(s.OutTelnetPort, 2373);
   EXPECT_TRUE(s.Sound);
+  EXPECT_TRUE(s.Reconnect);
   EXPECT_EQ(s.TelnetDbPos, 117);
   EXPECT_EQ(s.Width, 850);
   EXPECT_EQ(s.Height, 700);
@@ -33,12 +34,13 @@ TEST(Settings, StoredValuesPortZeroAndObsoleteKeys) {
   dir.Write("Varnak.ini",
             "[AGWlink]\r\nMyCall=Q1ABC\r\nAX25port=0\r\nSound=0\r\n"
             "[TelnetLink]\r\nTelnetHost=old.example\r\nTelnetPort=23\r\nTelnetDbPos=5\r\n"
-            "[Custom]\r\nMine=kept\r\n");
+            "[Misc]\r\nReconnect=0\r\n[Custom]\r\nMine=kept\r\n");
   Settings s = ReadSettingsFile(dir / "Varnak.ini", Area(1024));
   EXPECT_EQ(s.MyCall, "Q1ABC");
   EXPECT_EQ(s.AX25port, 1);
   EXPECT_FALSE(s.Sound);
   EXPECT_EQ(s.TelnetDbPos, 5);
+  EXPECT_FALSE(s.Reconnect);
   std::string after = dir.Read("Varnak.ini");
   EXPECT_EQ(after.find("TelnetHost"), std::string::npos);
   EXPECT_EQ(after.find("TelnetPort"), std::string::npos);

@@ -3,6 +3,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <stdexcept>
+#include <sys/socket.h>
 
 namespace varnak::test {
 
@@ -15,7 +16,7 @@ ScriptedNode::~ScriptedNode() {
   if (client_) client_->abort();
 }
 
-quint16 ScriptedNode::port() const { return server_->serverPort(); }
+quint16 ScriptedNode::port() const { return server_->isListening() ? server_->serverPort() : port_; }
 
 bool ScriptedNode::HasClient() const { return client_ && client_->state() == QAbstractSocket::ConnectedState; }
 
@@ -65,6 +66,20 @@ void ScriptedNode::SendAndClose(const QByteArray& bytes) {
 void ScriptedNode::CloseClient() {
   if (client_) client_->disconnectFromHost();
 }
+
+void ScriptedNode::ResetClient() {
+  if (!client_) return;
+  const linger hard{1, 0};
+  ::setsockopt(static_cast<int>(client_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+  client_->abort();
+}
+
+void ScriptedNode::StopListening() {
+  port_ = server_->serverPort();
+  server_->close();
+}
+
+bool ScriptedNode::ListenAgain() { return server_->listen(QHostAddress::LocalHost, port_); }
 
 QByteArray ScriptedNode::Spot(const QString& deCall, const QString& freq, const QString& dx, const QString& text,
                               const QString& time) {

@@ -46,6 +46,11 @@ class ScriptedNode : public QObject {
   // Sends bytes (typically half a line) and closes the connection.
   void SendAndClose(const QByteArray& bytes);
   void CloseClient();
+  // Drops the client with a TCP reset, as a crashed node or a broken path does.
+  void ResetClient();
+  // A node that is down: connects are refused until it listens again on its port.
+  void StopListening();
+  bool ListenAgain();
 
   bool HasClient() const;
   int Accepted() const { return accepted_; }
@@ -83,6 +88,7 @@ class ScriptedNode : public QObject {
   QByteArray lineBuffer_, received_;
   QStringList commands_;
   int accepted_ = 0;
+  quint16 port_ = 0;  // kept while not listening
   bool lastWasCr_ = false;
   int iac_ = 0;  // where in a Telnet command from the client we are
 };

@@ -297,7 +297,7 @@ TEST(TelnetSession, RelayClientLeavingWhileTheBoxIsUpIsNoCrash) {
 }
 
 // "login: " and at once the close: no reply to a link that is gone, no box, and the
-// status follows the link down.
+// status follows the link down and counts down to the next try, which "Disconnect" stops.
 TEST(TelnetSession, NodeClosingRightAfterItsPromptGivesNoBox) {
   test::ScriptedNode node;
   QObject::connect(&node, &test::ScriptedNode::ClientConnected, &node, [&] { node.CloseClient(); });
@@ -307,11 +307,17 @@ TEST(TelnetSession, NodeClosingRightAfterItsPromptGivesNoBox) {
   WAIT_TRUE(!f.Edit3->text().isEmpty(), 3000);
   test::BoxCloser boxes;
   QTest::mouseClick(f.VrConnect, Qt::LeftButton);
-  WAIT_TRUE(f.StatLabel->text() == "Disconnected from 127.0.0.1", 5000);
+  WAIT_TRUE(f.StatLabel->text() == "Reconnecting in 5 s", 5000);
   QTest::qWait(100);
   EXPECT_TRUE(boxes.Texts().isEmpty()) << boxes.Texts().join("|").toStdString();
+  EXPECT_TRUE(f.VrDisconnect->isVisibleTo(&f));
+  EXPECT_FALSE(f.VrDemoButton1->isEnabled());
+  const auto& lines = f.station().pane().Lines();
+  EXPECT_EQ(lines[lines.size() - 2].text, "*** Disconnected from 127.0.0.1");
+  EXPECT_EQ(lines.back().text, "*** Link to 127.0.0.1 lost at 21:07:45, next try in 5 s");
+  QTest::mouseClick(f.VrDisconnect, Qt::LeftButton);
   EXPECT_TRUE(f.VrConnect->isVisibleTo(&f));
-  EXPECT_EQ(f.station().pane().Lines().back().text, "*** Disconnected from 127.0.0.1");
+  EXPECT_EQ(f.StatLabel->text(), "Disconnected from 127.0.0.1");
   f.close();
 }
 

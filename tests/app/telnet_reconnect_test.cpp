@@ -1,0 +1,139 @@
+// A Telnet link the node drops is tried again by itself, later each time, until a login
+// goes through; the operator's own close, "bye" or the switch in the settings stop it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/station.h"
+#include "packet_link_fixture.h"
+#include "support/manual_ticker.h"
+#include "support/scripted_node.h"
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+#include "telnet/connection_control.h"
+
+namespace varnak {
+namespace {
+
+using test::ScriptedNode;
+
+struct TelnetStation {
+  explicit TelnetStation(quint16 port) : station(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 50, 0})) {
+    station.SetView(&view);
+    Settings& s = station.settings();
+    s.Telnet = 1;
+    s.MyCall = "Q1ABC";
+    s.MyLocator = "JO62QM";
+    s.ConnectCall = "Q9NODE";
+    s.ClusterHost = "127.0.0.1";
+    s.ClusterPort = port;
+    auto owned = std::make_unique<test::ManualTicker>();
+    ticker = owned.get();
+    station.Control().SetTicker(std::move(owned));
+  }
+  std::string LastLine() { return station.pane().Texts().back(); }
+  bool LoggedIn() { return station.TelnetConnected && !station.classifier().LoggingIn(); }
+
+  test::TempDir dir;
+  test::RecordingView view;
+  Station station;
+  test::ManualTicker* ticker = nullptr;
+};
+
+TEST(TelnetReconnect, BacksOffToFiveMinutesAndStartsAgainAfterALogin) {
+  ScriptedNode node;
+  TelnetStation t(node.port());
+  const std::string port = std::to_string(node.port());
+  t.station.ConnectAction();
+  WAIT_TRUE(t.LoggedIn(), 5000);
+
+  node.StopListening();
+  node.CloseClient();
+  WAIT_EQ(t.LastLine(), "*** Link to 127.0.0.1 lost at 21:50:00, next try in 5 s", 5000);
+  const auto pane = t.station.pane().Texts();
+  EXPECT_EQ(pane[pane.size() - 2], "*** Disconnected from 127.0.0.1");
+  EXPECT_EQ(t.view.status, "Reconnecting in 5 s");
+  EXPECT_TRUE(t.view.linkUp);  // "Disconnect" is there to stop the tries
+  t.station.SendLine("sh/dx");  // refused while down, as ever
+  EXPECT_EQ(t.view.errors, std::vector<std::string>{"Connection Closed Gracefully."});
+
+  // Each refused try says so once and waits twice as long, up to five minutes.
+  int delay = 5;
+  for (int next : {10, 20, 40, 80, 160, 300, 300}) {
+    t.ticker->Pass(delay - 1);
+    EXPECT_EQ(t.view.status, "Reconnecting in 1 s");
+    t.ticker->Pass(1);
+    WAIT_EQ(t.view.status, "Reconnecting in " + std::to_string(next) + " s", 5000);
+    EXPECT_EQ(t.LastLine(),
+              "*** Connect to 127.0.0.1:" + port + " failed: connection refused, next try in " + std::to_string(next) + " s");
+    delay = next;
+  }
+  EXPECT_TRUE(t.view.infos.empty());  // no box per try
+  EXPECT_EQ(t.view.errors.size(), 1u);
+
+  ASSERT_TRUE(node.ListenAgain());
+  t.ticker->Pass(300);
+  WAIT_TRUE(t.LoggedIn(), 5000);
+  EXPECT_EQ(node.Accepted(), 2);
+  EXPECT_FALSE(t.station.Control().Reconnecting());
+
+  // After the login the back-off is back at its start; a reset is a loss like a close.
+  node.ResetClient();
+  WAIT_EQ(t.LastLine(), "*** Link to 127.0.0.1 lost at 21:50:00, next try in 5 s", 5000);
+
+  // "Disconnect" ends the tries.
+  t.station.DisconnectAction();
+  EXPECT_FALSE(t.station.Control().Reconnecting());
+  EXPECT_EQ(t.view.status, "Disconnected from 127.0.0.1");
+  EXPECT_FALSE(t.view.linkUp);
+  t.ticker->Pass(600);
+  QTest::qWait(50);
+  EXPECT_EQ(node.Accepted(), 2);
+  EXPECT_EQ(t.LastLine(), "*** Link to 127.0.0.1 lost at 21:50:00, next try in 5 s");
+}
+
+// Only a loss is mended: not with Reconnect=0, not after "b", not once the setup dialog
+// (or shutdown) has closed the link; and a link that never logs in keeps backing off.
+TEST(TelnetReconnect, OnlyALossIsMended) {
+  ScriptedNode node;
+  TelnetStation t(node.port());
+  const auto connectAndDrop = [&](const std::string& how) {
+    const int before = node.Accepted();
+    t.station.ConnectAction();
+    WAIT_TRUE(t.LoggedIn() && node.Accepted() == before + 1, 5000);
+    if (how == "b") t.station.SendLine("b");  // the node closes on it
+    else node.CloseClient();
+    WAIT_TRUE(!t.station.TelnetConnected, 5000);
+  };
+
+  t.station.settings().Reconnect = false;
+  connectAndDrop("close");
+  EXPECT_FALSE(t.station.Control().Reconnecting());
+  EXPECT_EQ(t.LastLine(), "*** Disconnected from 127.0.0.1");
+  EXPECT_EQ(t.view.status, "Disconnected from 127.0.0.1");
+
+  t.station.settings().Reconnect = true;
+  connectAndDrop("b");
+  EXPECT_FALSE(t.station.Control().Reconnecting());
+
+  connectAndDrop("close");
+  ASSERT_TRUE(t.station.Control().Reconnecting());
+  t.station.DisconnectTelnet();  // what "Save" in the setup dialog does first
+  EXPECT_FALSE(t.station.Control().Reconnecting());
+  EXPECT_FALSE(t.view.linkUp);
+
+  // A node that takes the connection and drops it before the login is no success.
+  QObject::connect(&node, &ScriptedNode::ClientConnected, &node, [&] { node.CloseClient(); });
+  t.station.ConnectAction();
+  WAIT_EQ(t.view.status, "Reconnecting in 5 s", 5000);
+  for (int next : {10, 20}) {
+    const int before = node.Accepted();
+    t.ticker->Pass(t.station.Control().SecondsToNextTry());
+    WAIT_EQ(t.view.status, "Reconnecting in " + std::to_string(next) + " s", 5000);
+    EXPECT_EQ(node.Accepted(), before + 1);
+    EXPECT_EQ(t.LastLine(), "*** Link to 127.0.0.1 lost at 21:50:00, next try in " + std::to_string(next) + " s");
+  }
+}
+
+}  // namespace
+}  // namespace varnak
