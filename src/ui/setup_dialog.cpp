@@ -162,6 +162,10 @@ void TSetupDlg::Build() {
   ClearDxGroup = new RadioGroup("Save DX-list?", {"No", "Yes"}, this);
   ClearDxGroup->setObjectName("ClearDxGroup");
   right->addWidget(RadioGroup1);
+  ReconnectGroup = new RadioGroup("Reconnect?", {"No", "Yes"}, this);
+  ReconnectGroup->setObjectName("ReconnectGroup");
+  ReconnectGroup->setToolTip("Connect again by itself when the\nTelnet link is lost");
+  right->addWidget(ReconnectGroup);
   right->addWidget(TelnetOutGroup);
   auto* relay = new QFormLayout;
   Edit6 = MakeEdit(this, "Edit6");
@@ -362,6 +366,7 @@ void TSetupDlg::FormActivate() {
   ClearDxGroup->SetItemIndex(s.ClearDx ? 0 : 1);
   Edit12->setText(Text(s.Password));
   RadioGroup1->SetItemIndex(s.AutoConnect ? 1 : 0);
+  ReconnectGroup->SetItemIndex(s.Reconnect ? 1 : 0);
 
   // A bad table is reported after the fields are filled, so that "Save" never takes
   // over half-filled fields.
@@ -586,6 +591,7 @@ bool TSetupDlg::OKBtnClick() {
   s.ClearDx = ClearDxGroup->ItemIndex() == 0;
   s.Password = Bytes(Edit12);
   s.AutoConnect = RadioGroup1->ItemIndex() == 1;
+  s.Reconnect = ReconnectGroup->ItemIndex() == 1;
 
   if (!station_.WriteConfiguration(&error)) {
     ReportError(Text(error));

@@ -75,6 +75,7 @@ class TSetupDlg : public QDialog {
   QLineEdit* Edit2 = nullptr;     // ClusterCall
   QLineEdit* Edit12 = nullptr;    // Password
   RadioGroup* RadioGroup1 = nullptr;  // Autoconnect?
+  RadioGroup* ReconnectGroup = nullptr;  // Reconnect? (a lost Telnet link)
   QLineEdit* Edit3 = nullptr;     // AgwPort
   QLineEdit* Edit4 = nullptr;     // AGWhost
   QLineEdit* Edit5 = nullptr;     // AX25port

@@ -114,6 +114,8 @@ TEST(SetupDialog, SaveSwitchesToTelnetAndRunsStartUpAgain) {
   EXPECT_EQ(s.dlg->EditHost->text(), "ccc.example");
   EXPECT_EQ(s.dlg->Edit12->text(), "");
   s.dlg->Edit12->setText("secret");
+  EXPECT_EQ(s.dlg->ReconnectGroup->ItemIndex(), 1);
+  s.dlg->ReconnectGroup->Item(0)->click();
   QTest::mouseClick(s.dlg->OKBtn, Qt::LeftButton);
 
   EXPECT_TRUE(s.messages.isEmpty()) << s.messages.join("|").toStdString();
@@ -133,6 +135,7 @@ TEST(SetupDialog, SaveSwitchesToTelnetAndRunsStartUpAgain) {
   EXPECT_EQ(ini.ReadInteger("TelnetLink", "Telnet", -1), 1);
   EXPECT_EQ(ini.ReadInteger("TelnetLink", "TelnetDbPos", -1), 112);
   EXPECT_EQ(ini.ReadString("AGWlink", "ConnectCall", ""), "Q9CCC-2");
+  EXPECT_EQ(ini.ReadInteger("Misc", "Reconnect", -1), 0);
   EXPECT_EQ(ReadPasswordFile(s.dir / "Q9CCC-2.pw"), "secret");
   EXPECT_EQ(s.dir.Read("telnet.cfg"), kTable);
 }
