@@ -3,6 +3,12 @@
 #include <QElapsedTimer>
 #include <QTcpSocket>
 
+#if __has_include(<netinet/tcp.h>)
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
 namespace varnak {
 
 namespace {
@@ -71,9 +77,26 @@ void TelnetLink::OnConnected() {
   attemptTimer_.stop();
   state_ = State::Connected;
   socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  KeepProbing(socket_->socketDescriptor());
   if (events_.onConnected) events_.onConnected();
   // Data may have come with the connection already.
   if (state_ == State::Connected && socket_ && socket_->bytesAvailable() > 0) OnReadyRead();
+}
+
+// A quiet node on a path that died (a suspended laptop, a router that forgot us) would
+// look connected for ever; probes after a minute of silence find out within two more.
+void TelnetLink::KeepProbing(qintptr descriptor) {
+  if (!socket_) return;
+  socket_->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+#if defined(TCP_KEEPIDLE) && defined(TCP_KEEPINTVL) && defined(TCP_KEEPCNT)
+  const int fd = static_cast<int>(descriptor);
+  const int idle = 60, interval = 15, count = 6;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+#else
+  (void)descriptor;
+#endif
 }
 
 void TelnetLink::OnError() {

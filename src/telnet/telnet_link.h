@@ -80,6 +80,7 @@ class TelnetLink : public QObject {
   void OnAttemptTimeout();
   void OnQuietTime();
   void FailAttempt(const SocketFailure& failure);
+  void KeepProbing(qintptr descriptor);
   void ReadAvailable();
   void Deliver();
   void FinishDisconnect();
