@@ -70,6 +70,7 @@ void ConnectionControl::ConnectAction() {
   if (Reconnecting()) {
     // By hand: a try now, with the box if it fails, and no more tries by themselves.
     ticker_->Stop();
+    nextDelayS_ = kReconnectFirstS;
     if (link_.IsConnecting()) link_.Disconnect();
     attempt_ = Attempt::ConnectButton;
     LinkUp(false);

@@ -14,6 +14,7 @@
 #include "demo/practice_node.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
+#include "telnet/connection_control.h"
 #include "ui/demo_start.h"
 #include "ui/main_window.h"
 #include "ui/main_window_demo.h"
@@ -186,6 +187,7 @@ TEST(DemoRun, StartsTheNodeProgramOnItsOwnFolderAndReportsItsEnd) {
   ::kill(static_cast<pid_t>(node->Pid()), SIGKILL);
   WAIT_TRUE(PaneLinesStarting(f, "*** The practice node has stopped: it ended by a signal") == 1, 10000);
   EXPECT_EQ(f.StatLabel->text().left(6), "Demo: ");
+  EXPECT_FALSE(f.station().Control().Reconnecting());  // it does not come back by itself
 }
 
 TEST(DemoRun, StartExplainsWhyItCannotStart) {
