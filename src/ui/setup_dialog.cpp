@@ -1,6 +1,7 @@
 #include "ui/setup_dialog.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -177,6 +178,7 @@ void TSetupDlg::Build() {
   right->addStretch(1);
   top->addLayout(right);
   outer->addLayout(top);
+  outer->addWidget(BuildLogBox());
 
   outer->addWidget(BuildTelnetBox(), 1);
 
@@ -351,6 +353,7 @@ void TSetupDlg::FormActivate() {
   ConnectGroup->SetItemIndex(s.Telnet);  // raises ConnectGroupClick when it changes
   TelnetOutGroup->SetItemIndex(s.TelnetOut);
   Edit11->setText(Number(s.FontSize));
+  FillLogFields();
 
   const bool relay = TelnetOutGroup->ItemIndex() == 1;
   Edit6->setEnabled(relay);
@@ -586,6 +589,7 @@ bool TSetupDlg::OKBtnClick() {
   s.ClearDx = ClearDxGroup->ItemIndex() == 0;
   s.Password = Bytes(Edit12);
   s.AutoConnect = RadioGroup1->ItemIndex() == 1;
+  TakeLogFields();
 
   if (!station_.WriteConfiguration(&error)) {
     ReportError(Text(error));
@@ -628,7 +632,8 @@ void TSetupDlg::changeEvent(QEvent* event) {
     justShown_ = false;
     // Our own message boxes take the activation for a moment; coming back from one is
     // not the operator returning from another window, and must not undo the fields.
-    if (!qobject_cast<QMessageBox*>(QApplication::activeWindow())) returningFromBox_ = false;
+    QWidget* active = QApplication::activeWindow();
+    if (!qobject_cast<QMessageBox*>(active) && !qobject_cast<QFileDialog*>(active)) returningFromBox_ = false;
     return;
   }
   if (justShown_ || returningFromBox_) {

@@ -2,6 +2,7 @@
 // TSetupDlg: station data, link kind, the Telnet cluster table "telnet.cfg", the relay
 // and the switches. "Save" closes the running links, takes the values over, writes and
 // re-reads the configuration and runs the start-up routine again.
+#include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -89,6 +90,9 @@ class TSetupDlg : public QDialog {
   QTableWidget* TelnetGrid = nullptr;
   QPushButton* Button1 = nullptr;  // Add
   QPushButton* Button3 = nullptr;  // Delete
+  QLineEdit* EditLog = nullptr;          // "Log file (ADIF):"
+  QPushButton* LogFileBtn = nullptr;     // its file chooser
+  QComboBox* SoundChoice = nullptr;      // "Sound on:" all spots / needed only
   QPushButton* OKBtn = nullptr;
   QPushButton* CancelBtn = nullptr;
 
@@ -100,6 +104,10 @@ class TSetupDlg : public QDialog {
  private:
   void Build();
   QWidget* BuildTelnetBox();
+  QWidget* BuildLogBox();
+  void FillLogFields();
+  void TakeLogFields();
+  void ChooseLogFile();
   void LoadTable(std::string* error);
   void SetRow(int row, const TableRow& cells);
   QString Cell(int row, int column) const;

@@ -1,0 +1,66 @@
+// The setup dialog's log row: the operator's ADIF file and what the spot sound plays for.
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+
+#include "ui/setup_dialog.h"
+
+namespace varnak {
+
+QWidget* TSetupDlg::BuildLogBox() {
+  auto* box = new QWidget(this);
+  auto* row = new QHBoxLayout(box);
+  row->setContentsMargins(0, 4, 0, 4);
+  EditLog = new QLineEdit(box);
+  EditLog->setObjectName("EditLog");
+  EditLog->setToolTip("The log your logging program writes (ADIF, .adi)\nSpots you still need are marked");
+  LogFileBtn = new QPushButton("...", box);
+  LogFileBtn->setObjectName("LogFileBtn");
+  LogFileBtn->setAutoDefault(false);
+  LogFileBtn->setToolTip("Choose the log file");
+  SoundChoice = new QComboBox(box);
+  SoundChoice->setObjectName("SoundChoice");
+  SoundChoice->addItems({"all spots", "needed only"});
+  SoundChoice->setToolTip("\"needed only\": the spot sound plays for a new entity, band or mode\n"
+                          "The speaker switch turns it off");
+  auto* label = new QLabel("Log file (ADIF):", box);
+  label->setBuddy(EditLog);
+  row->addWidget(label);
+  row->addWidget(EditLog, 1);
+  row->addWidget(LogFileBtn);
+  row->addSpacing(12);
+  row->addWidget(new QLabel("Sound on:", box));
+  row->addWidget(SoundChoice);
+  connect(LogFileBtn, &QPushButton::clicked, this, &TSetupDlg::ChooseLogFile);
+  return box;
+}
+
+// The path is the file system's (UTF-8), not text of the cluster.
+void TSetupDlg::FillLogFields() {
+  const Settings& s = station_.settings();
+  EditLog->setText(QString::fromStdString(s.LogAdif));
+  SoundChoice->setCurrentIndex(s.SoundNeeded ? 1 : 0);
+}
+
+void TSetupDlg::TakeLogFields() {
+  Settings& s = station_.settings();
+  s.LogAdif = EditLog->text().trimmed().toStdString();
+  s.SoundNeeded = SoundChoice->currentIndex() == 1;
+}
+
+// Opened without blocking; coming back from it must not refill the fields.
+void TSetupDlg::ChooseLogFile() {
+  auto* chooser = new QFileDialog(this, "Log file (ADIF)");
+  chooser->setObjectName("LogFileChooser");
+  chooser->setAttribute(Qt::WA_DeleteOnClose);
+  chooser->setFileMode(QFileDialog::ExistingFile);
+  chooser->setNameFilters({"ADIF files (*.adi *.ADI *.adif)", "All files (*)"});
+  const QString current = EditLog->text().trimmed();
+  if (!current.isEmpty()) chooser->setDirectory(QFileInfo(current).absolutePath());
+  connect(chooser, &QFileDialog::fileSelected, this, [this](const QString& file) { EditLog->setText(file); });
+  returningFromBox_ = true;
+  chooser->open();
+}
+
+}  // namespace varnak
