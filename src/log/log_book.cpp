@@ -227,7 +227,8 @@ std::string LogReadLine(const LogReadResult& result) {
     }
     return out;
   };
-  return "Log: " + grouped(result.Qsos) + " QSOs read, " + grouped(result.Skipped) + " skipped";
+  return "Log: " + grouped(result.Qsos) + (result.Qsos == 1 ? " QSO read, " : " QSOs read, ") +
+         grouped(result.Skipped) + " skipped";
 }
 
 }  // namespace varnak
