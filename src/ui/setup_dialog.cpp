@@ -1,7 +1,6 @@
 #include "ui/setup_dialog.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -628,12 +627,12 @@ void TSetupDlg::showEvent(QShowEvent* event) {
 void TSetupDlg::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   if (event->type() != QEvent::ActivationChange) return;
+  if (ReturningFromLogChooser()) return;
   if (!isActiveWindow()) {
     justShown_ = false;
     // Our own message boxes take the activation for a moment; coming back from one is
     // not the operator returning from another window, and must not undo the fields.
-    QWidget* active = QApplication::activeWindow();
-    if (!qobject_cast<QMessageBox*>(active) && !qobject_cast<QFileDialog*>(active)) returningFromBox_ = false;
+    if (!qobject_cast<QMessageBox*>(QApplication::activeWindow())) returningFromBox_ = false;
     return;
   }
   if (justShown_ || returningFromBox_) {

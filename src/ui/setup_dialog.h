@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -108,6 +109,7 @@ class TSetupDlg : public QDialog {
   void FillLogFields();
   void TakeLogFields();
   void ChooseLogFile();
+  bool ReturningFromLogChooser();
   void LoadTable(std::string* error);
   void SetRow(int row, const TableRow& cells);
   QString Cell(int row, int column) const;
@@ -121,6 +123,8 @@ class TSetupDlg : public QDialog {
   std::string via_;
   bool justShown_ = false;
   bool returningFromBox_ = false;
+  bool choosingLog_ = false;
+  QPointer<QWidget> logChooser_;
 };
 
 }  // namespace varnak

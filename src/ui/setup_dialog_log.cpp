@@ -18,6 +18,7 @@ QWidget* TSetupDlg::BuildLogBox() {
   LogFileBtn = new QPushButton("...", box);
   LogFileBtn->setObjectName("LogFileBtn");
   LogFileBtn->setAutoDefault(false);
+  LogFileBtn->setFixedWidth(LogFileBtn->fontMetrics().horizontalAdvance("...") + 24);
   LogFileBtn->setToolTip("Choose the log file");
   SoundChoice = new QComboBox(box);
   SoundChoice->setObjectName("SoundChoice");
@@ -49,7 +50,7 @@ void TSetupDlg::TakeLogFields() {
   s.SoundNeeded = SoundChoice->currentIndex() == 1;
 }
 
-// Opened without blocking; coming back from it must not refill the fields.
+// Opened without blocking.
 void TSetupDlg::ChooseLogFile() {
   auto* chooser = new QFileDialog(this, "Log file (ADIF)");
   chooser->setObjectName("LogFileChooser");
@@ -59,8 +60,18 @@ void TSetupDlg::ChooseLogFile() {
   const QString current = EditLog->text().trimmed();
   if (!current.isEmpty()) chooser->setDirectory(QFileInfo(current).absolutePath());
   connect(chooser, &QFileDialog::fileSelected, this, [this](const QString& file) { EditLog->setText(file); });
-  returningFromBox_ = true;
+  choosingLog_ = true;
+  logChooser_ = chooser;
   chooser->open();
+}
+
+// The chooser takes the activation while it is open, and the platform may report the
+// dialog active again before or after the chooser has gone: until the dialog is active
+// with the chooser closed, activation changes are ours and the fields stay as typed.
+bool TSetupDlg::ReturningFromLogChooser() {
+  if (!choosingLog_) return false;
+  if (isActiveWindow() && !(logChooser_ && logChooser_->isVisible())) choosingLog_ = false;
+  return true;
 }
 
 }  // namespace varnak

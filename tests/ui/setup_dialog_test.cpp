@@ -358,11 +358,15 @@ TEST(SetupDialog, LogFileFromTheChooserIsSavedAndRead) {
   auto* chooser = s.dlg->findChild<QFileDialog*>("LogFileChooser");
   ASSERT_NE(chooser, nullptr);
   WAIT_TRUE(chooser->isVisible(), 2000);
+  QApplication::setActiveWindow(chooser);
   const QString file = QString::fromStdString((s.dir / "my log.adi").string());
-  chooser->selectFile(file);
-  chooser->accept();
+  auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_NE(name, nullptr);
+  name->setText(file);
+  QTest::keyClick(name, Qt::Key_Return);
   WAIT_TRUE(s.dlg->EditLog->text() == file, 2000);
-  QTest::qWait(50);  // the dialog active again must not refill what was typed
+  QApplication::setActiveWindow(s.dlg);  // active again, it must not refill what was typed
+  WAIT_TRUE(s.dlg->isActiveWindow(), 2000);
   EXPECT_EQ(s.dlg->Edit1->text(), "Q1XYZ");
 
   s.dlg->SoundChoice->setCurrentIndex(1);
