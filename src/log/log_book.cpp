@@ -40,6 +40,8 @@ constexpr BandRow kBands[kAdifBandCount] = {
     {"submm", 300000000, 7500000000}};
 
 constexpr std::uint8_t kAnyMode = 1 << 3;
+// A log of a million QSOs is some 300 MiB; anything beyond this is no log.
+constexpr std::size_t kMaxLogBytes = std::size_t{1} << 30;
 std::uint8_t Bit(ModeGroup m) { return static_cast<std::uint8_t>(1u << static_cast<unsigned>(m)); }
 
 bool ParseNumber(std::string_view s, double& out) {
@@ -192,10 +194,21 @@ LogReadResult ReadLogFile(const std::filesystem::path& path, TCallParser& parser
   std::string text;
   char buf[1 << 16];
   std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  bool tooLarge = false;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+    if (text.size() + n > kMaxLogBytes) {
+      tooLarge = true;
+      break;
+    }
+    text.append(buf, n);
+  }
   const bool readError = std::ferror(f) != 0;
   const int readErrno = errno;
   std::fclose(f);
+  if (tooLarge) {
+    failed.Error = fmt::format("{} is larger than {} MiB: not read", path.string(), kMaxLogBytes >> 20);
+    return failed;
+  }
   if (readError) {
     failed.Error = fmt::format("cannot read {}: {}", path.string(), std::strerror(readErrno));
     return failed;
