@@ -8,6 +8,8 @@
 #include <QString>
 #include <memory>
 
+#include "app/need_mark.h"
+
 class QSoundEffect;
 
 namespace varnak {
@@ -26,6 +28,17 @@ class Alerts : public QObject {
   bool SoundOn() const { return soundOn_; }
 
   void PlaySpotSound() { Play(Sound::Spot); }
+  // "Sound on: needed only": the spot sound is kept for spots that bring a new entity,
+  // band or mode. A spot worked but not confirmed does not beep: in a pile-up that is
+  // most spots of a common entity.
+  void SetNeededOnly(bool on) { neededOnly_ = on; }
+  bool NeededOnly() const { return neededOnly_; }
+  static bool IsNeeded(NeedMark mark) {
+    return mark == NeedMark::NewEntity || mark == NeedMark::NewBand || mark == NeedMark::NewMode;
+  }
+  void PlaySpotSound(NeedMark mark) {
+    if (!neededOnly_ || IsNeeded(mark)) Play(Sound::Spot);
+  }
   void PlayTalkSound() { Play(Sound::Talk); }
   void Play(Sound sound);
 
@@ -38,6 +51,7 @@ class Alerts : public QObject {
  private:
   QString folder_;
   bool soundOn_ = false;
+  bool neededOnly_ = false;
   int openCount_ = 0;
   std::unique_ptr<QSoundEffect> spot_, talk_;
 };

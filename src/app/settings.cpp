@@ -66,6 +66,8 @@ Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& 
   s.RigHost = ini.ReadString("OmniRig", "Host", s.RigHost);
   s.RigPort = ini.ReadInteger("OmniRig", "Port", s.RigPort);
   s.RigEnabled = ini.ReadBool("OmniRig", "Enabled", s.RigEnabled);
+  s.LogAdif = ini.ReadString("Log", "Adif", s.LogAdif);
+  s.SoundNeeded = ini.ReadBool("Log", "SoundNeeded", s.SoundNeeded);
   return s;
 }
 
@@ -104,6 +106,8 @@ bool WriteSettingsFile(const std::filesystem::path& iniPath, const Settings& s, 
   ini.WriteString("OmniRig", "Host", s.RigHost);
   ini.WriteInteger("OmniRig", "Port", s.RigPort);
   ini.WriteBool("OmniRig", "Enabled", s.RigEnabled);
+  ini.WriteString("Log", "Adif", s.LogAdif);
+  ini.WriteBool("Log", "SoundNeeded", s.SoundNeeded);
   return ini.Save(iniPath, error);
 }
 

@@ -49,6 +49,10 @@ struct Settings {
   std::string RigHost = "127.0.0.1";
   int RigPort = 4532;
   bool RigEnabled = false;
+  // [Log]: the operator's ADIF log (a path as the file system spells it, UTF-8) and
+  // whether the spot sound is kept for spots the log marks as needed.
+  std::string LogAdif;
+  bool SoundNeeded = false;
 
   // Not stored in Varnak.ini: the password comes from the node's own file, the
   // cluster from the table.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fmt/format.h>
 
+#include "app/operator_log.h"
 #include "app/packet_link.h"
 #include "app/station_folder.h"
 #include "app/win1252.h"
@@ -24,6 +25,7 @@ Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> 
   WireClassifier();
   WireLinks();
   WirePacketLink();
+  WireOperatorLog();
   OmniRigX1 = std::make_unique<RigctldClient>();
 }
 
@@ -115,6 +117,8 @@ void Station::ReadConfiguration(const WorkArea& area) {
   settings_.ClusterHost = host;
   settings_.ClusterPort = port;
   alerts_.SetSoundOn(settings_.Sound);
+  alerts_.SetNeededOnly(settings_.SoundNeeded);
+  ReadOperatorLog();
   GeoPosition own = LocatorToPosition(settings_.MyLocator);
   OwnLatitude = static_cast<double>(own.Latitude);
   OwnLongitude = static_cast<double>(own.Longitude);

@@ -25,6 +25,7 @@
 
 namespace varnak {
 class ConnectionControl;
+class OperatorLog;
 class PacketLink;
 class RelayServer;
 class RigControl;
@@ -113,6 +114,8 @@ class Station : public QObject {
   dxrec CurrentSpot;
   // Looks a spot line (or a list row) up and makes it the current spot.
   void LookupCurrentSpot(std::string_view line);
+  // What the operator's log says of CurrentSpot (None without a log).
+  NeedMark CurrentSpotMark = NeedMark::None;
   double OwnLatitude = 0, OwnLongitude = 0;
 
   // Lists and panes from their files (at creation) and back (at shutdown).
@@ -163,6 +166,9 @@ class Station : public QObject {
   PacketLink& Packet() { return *packet_; }
   std::function<void(const std::string&)> OnMonitorText;
   RelayServer& Relay() { return *relay_; }
+  // The operator's ADIF log ("Log" section): its marks for the spot views come from
+  // operatorLog().Marker(), and operatorLog() signals marksChanged() after each re-read.
+  OperatorLog& operatorLog() { return *log_; }
   // The rig link (rigctld); a test may put a double in its place before the window wires it.
   std::unique_ptr<RigControl> OmniRigX1;
   // Sends text + CR LF on the Telnet link, no echo (login and password replies).
@@ -184,6 +190,8 @@ class Station : public QObject {
   void WireLinks();
   void WireClassifier();
   void WirePacketLink();
+  void WireOperatorLog();
+  void ReadOperatorLog();
   // After a freeze the spot filed last while frozen becomes the current spot.
   void CatchUpAfterFreeze();
 
@@ -207,6 +215,7 @@ class Station : public QObject {
   std::unique_ptr<ClassifierHost> host_;
   std::unique_ptr<Classifier> classifier_;
   std::unique_ptr<PacketLink> packet_;
+  std::unique_ptr<OperatorLog> log_;
 };
 
 }  // namespace varnak

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/list_files.h"
+#include "app/operator_log.h"
 #include "app/station.h"
 #include "telnet/connection_control.h"
 #include "telnet/relay_server.h"
@@ -37,9 +38,11 @@ class StationHost : public ClassifierHost {
   std::string LookupSpot(const std::string& line) override {
     if (!s_.freeze().Frozen()) {
       s_.LookupCurrentSpot(line);
+      spotMark = s_.CurrentSpotMark;
       return s_.CurrentSpot.BandText;
     }
     heldSpot = LookupSpotLine(line, s_.parser(), s_.OwnLatitude, s_.OwnLongitude, BandOf);
+    spotMark = MarkLookedUpSpot(s_.operatorLog(), s_.parser(), *heldSpot, line);
     heldSpotShown = false;
     return heldSpot->BandText;
   }
@@ -51,7 +54,14 @@ class StationHost : public ClassifierHost {
       s_.View()->ShowSpotOnMaps(s_.CurrentSpot);
     }
   }
-  void PlaySpotSound() override { s_.alerts().PlaySpotSound(); }
+  // Without a log read, every spot may be a needed one.
+  void PlaySpotSound() override {
+    if (s_.operatorLog().Loaded()) {
+      s_.alerts().PlaySpotSound(spotMark);
+    } else {
+      s_.alerts().PlaySpotSound();
+    }
+  }
   void PlayTalkSound() override { s_.alerts().PlayTalkSound(); }
   int VisibleSpotPage() const override { return s_.View() ? s_.View()->VisibleSpotPage() : kAllList; }
   void RememberFocus() override {
@@ -71,6 +81,7 @@ class StationHost : public ClassifierHost {
 
   std::optional<dxrec> heldSpot;  // the newest spot filed while frozen
   bool heldSpotShown = false;     // ... and it was for the page in view
+  NeedMark spotMark = NeedMark::None;  // of the spot filed last
 
  private:
   Station& s_;
@@ -99,6 +110,7 @@ void Station::WireClassifier() {
 
 void Station::LookupCurrentSpot(std::string_view line) {
   CurrentSpot = LookupSpotLine(line, *parser_, OwnLatitude, OwnLongitude, StationHost::BandOf);
+  CurrentSpotMark = MarkLookedUpSpot(*log_, *parser_, CurrentSpot, line);
   emit currentSpotChanged();
 }
 
@@ -106,6 +118,7 @@ void Station::CatchUpAfterFreeze() {
   auto& host = static_cast<StationHost&>(*host_);
   if (!host.heldSpot) return;
   CurrentSpot = std::move(*host.heldSpot);
+  CurrentSpotMark = host.spotMark;
   host.heldSpot.reset();
   emit currentSpotChanged();
   if (host.heldSpotShown && view_) view_->PresentSpot(CurrentSpot);

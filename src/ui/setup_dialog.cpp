@@ -181,6 +181,7 @@ void TSetupDlg::Build() {
   right->addStretch(1);
   top->addLayout(right);
   outer->addLayout(top);
+  outer->addWidget(BuildLogBox());
 
   outer->addWidget(BuildTelnetBox(), 1);
 
@@ -355,6 +356,7 @@ void TSetupDlg::FormActivate() {
   ConnectGroup->SetItemIndex(s.Telnet);  // raises ConnectGroupClick when it changes
   TelnetOutGroup->SetItemIndex(s.TelnetOut);
   Edit11->setText(Number(s.FontSize));
+  FillLogFields();
 
   const bool relay = TelnetOutGroup->ItemIndex() == 1;
   Edit6->setEnabled(relay);
@@ -592,6 +594,7 @@ bool TSetupDlg::OKBtnClick() {
   s.Password = Bytes(Edit12);
   s.AutoConnect = RadioGroup1->ItemIndex() == 1;
   s.Reconnect = ReconnectGroup->ItemIndex() == 1;
+  TakeLogFields();
 
   if (!station_.WriteConfiguration(&error)) {
     ReportError(Text(error));
@@ -630,6 +633,7 @@ void TSetupDlg::showEvent(QShowEvent* event) {
 void TSetupDlg::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   if (event->type() != QEvent::ActivationChange) return;
+  if (ReturningFromLogChooser()) return;
   if (!isActiveWindow()) {
     justShown_ = false;
     // Our own message boxes take the activation for a moment; coming back from one is

@@ -2,9 +2,11 @@
 // TSetupDlg: station data, link kind, the Telnet cluster table "telnet.cfg", the relay
 // and the switches. "Save" closes the running links, takes the values over, writes and
 // re-reads the configuration and runs the start-up routine again.
+#include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -90,6 +92,9 @@ class TSetupDlg : public QDialog {
   QTableWidget* TelnetGrid = nullptr;
   QPushButton* Button1 = nullptr;  // Add
   QPushButton* Button3 = nullptr;  // Delete
+  QLineEdit* EditLog = nullptr;          // "Log file (ADIF):"
+  QPushButton* LogFileBtn = nullptr;     // its file chooser
+  QComboBox* SoundChoice = nullptr;      // "Sound on:" all spots / needed only
   QPushButton* OKBtn = nullptr;
   QPushButton* CancelBtn = nullptr;
 
@@ -101,6 +106,11 @@ class TSetupDlg : public QDialog {
  private:
   void Build();
   QWidget* BuildTelnetBox();
+  QWidget* BuildLogBox();
+  void FillLogFields();
+  void TakeLogFields();
+  void ChooseLogFile();
+  bool ReturningFromLogChooser();
   void LoadTable(std::string* error);
   void SetRow(int row, const TableRow& cells);
   QString Cell(int row, int column) const;
@@ -114,6 +124,8 @@ class TSetupDlg : public QDialog {
   std::string via_;
   bool justShown_ = false;
   bool returningFromBox_ = false;
+  bool choosingLog_ = false;
+  QPointer<QWidget> logChooser_;
 };
 
 }  // namespace varnak

@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "core/ini_file.h"
@@ -347,4 +349,40 @@ TEST(SetupDialog, SelectedRowInViewAddEditsTheNewCallAndEmptyTablesUseNoNumbers)
   empty.dlg->ConnectGroup->Item(1)->click();
   QTest::mouseClick(empty.dlg->Button1, Qt::LeftButton);
   EXPECT_EQ(empty.Column(0), (QStringList{QString::number(next), QString::number(next + 1)}));
+}
+
+TEST(SetupDialog, LogFileFromTheChooserIsSavedAndRead) {
+  SetupRig s(kPacketIni, kTable);
+  s.dir.Write("my log.adi", "<CALL:4>W1AW <DXCC:3>291 <BAND:3>20m <MODE:2>CW <EOR>\n");
+  s.form->show();
+  s.dlg->show();
+  s.dlg->Edit1->setText("Q1XYZ");
+  QTest::mouseClick(s.dlg->LogFileBtn, Qt::LeftButton);
+  auto* chooser = s.dlg->findChild<QFileDialog*>("LogFileChooser");
+  ASSERT_NE(chooser, nullptr);
+  WAIT_TRUE(chooser->isVisible(), 2000);
+  QApplication::setActiveWindow(chooser);
+  const QString file = QString::fromStdString((s.dir / "my log.adi").string());
+  auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
+  ASSERT_NE(name, nullptr);
+  name->setText(file);
+  QTest::keyClick(name, Qt::Key_Return);
+  WAIT_TRUE(s.dlg->EditLog->text() == file, 2000);
+  QApplication::setActiveWindow(s.dlg);  // active again, it must not refill what was typed
+  WAIT_TRUE(s.dlg->isActiveWindow(), 2000);
+  EXPECT_EQ(s.dlg->Edit1->text(), "Q1XYZ");
+
+  s.dlg->SoundChoice->setCurrentIndex(1);
+  QTest::mouseClick(s.dlg->OKBtn, Qt::LeftButton);
+  EXPECT_FALSE(s.dlg->isVisible()) << s.messages.join("|").toStdString();
+  IniFile ini;
+  ini.Load(s.dir / "Varnak.ini");
+  EXPECT_EQ(ini.ReadString("Log", "Adif", ""), file.toStdString());
+  EXPECT_TRUE(ini.ReadBool("Log", "SoundNeeded", false));
+  const auto& pane = s.form->station().pane();
+  const auto shown = [&] {
+    const auto t = pane.Texts();
+    return std::find(t.begin(), t.end(), "Log: 1 QSO read, 0 skipped") != t.end();
+  };
+  WAIT_TRUE(shown(), 10000);
 }

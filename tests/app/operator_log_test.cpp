@@ -1,0 +1,155 @@
+// The operator's log: ADIF reading, the marks of spots, re-reads and the spot sound.
+#include "app/operator_log.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSignalSpy>
+#include <filesystem>
+#include <fstream>
+
+#include "app/station.h"
+#include "log/adif.h"
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+
+using namespace varnak;
+
+namespace {
+
+// Germany (230) from the calls alone; the USA (291) from DXCC.
+const std::string kLog =
+    "Written by a logger\n<ADIF_VER:5>3.1.4 <PROGRAMID:4>Test\n<eoh>\n"
+    "<CALL:6>DL1ABC <BAND:3>20m <MODE:2>CW <LOTW_QSL_RCVD:1>Y <EOR>\n"
+    "<call:6>dk2xyz <freq:5:N>7.150 <mode:3>SSB <submode:3>LSB <eor>\n"
+    "<CALL:4>W1AW <DXCC:3>291 <BAND:3>20M <MODE:3>FT8 <QSL_RCVD:1>Y <EOR>\n";
+
+std::vector<AdifRecord> ReadAll(const std::string& text, AdifCounts* counts) {
+  std::vector<AdifRecord> records;
+  *counts = ReadAdif(text, [&](const AdifRecord& r) { records.push_back(r); });
+  return records;
+}
+
+}  // namespace
+
+TEST(Adif, ReadsFieldsAnyCaseAndSkipsWhatIsDamaged) {
+  AdifCounts counts;
+  auto records = ReadAll(kLog, &counts);  // views into kLog
+  ASSERT_EQ(counts.Records, 3u);
+  EXPECT_EQ(counts.Skipped, 0u);
+  EXPECT_EQ(records[1].Call, "dk2xyz");
+  EXPECT_EQ(records[1].Freq, "7.150");
+  EXPECT_EQ(records[1].Submode, "LSB");
+  EXPECT_EQ(records[2].Dxcc, "291");
+
+  const std::string damaged = kLog +
+                              "<CALL:9>JA1XX <BAND:3>15m <EOR>\n"  // length too long
+                              "<CALL:3>JA1XX <BAND:3>15m <EOR>\n"  // too short
+                              + std::string("\x01\xff<\x80<<:>\0 garbage <EOR>\n", 24) +
+                              "<CALL:99999999999>X <EOR>\n"        // huge length
+                              "<BAND:3>20m <EOR>\n"                // neither call nor DXCC
+                              "<CALL:5>VK2AA <BAND:3>40m <EOR>\n"  // still read
+                              "<CALL:5>ZL1AA <BAND:3>4";           // cut off
+  records = ReadAll(damaged, &counts);
+  EXPECT_EQ(counts.Records, 4u);
+  EXPECT_EQ(counts.Skipped, 6u);
+  EXPECT_EQ(records.back().Call, "VK2AA");
+}
+
+TEST(Adif, ModeGroupsAndBands) {
+  EXPECT_EQ(ModeGroupOfAdif("SSB", "USB"), ModeGroup::Phone);
+  EXPECT_EQ(ModeGroupOfAdif("DIGITALVOICE", ""), ModeGroup::Phone);
+  EXPECT_EQ(ModeGroupOfAdif("MFSK", "FT4"), ModeGroup::Digital);
+  EXPECT_EQ(ModeGroupOfAdif("", ""), std::nullopt);
+  EXPECT_EQ(SpotModeGroup(14074, "FT8 -12 dB"), ModeGroup::Digital);
+  EXPECT_EQ(SpotModeGroup(14074, ""), ModeGroup::Digital);
+  EXPECT_EQ(SpotModeGroup(14200, "CW 25 WPM"), ModeGroup::Cw);
+  EXPECT_EQ(SpotModeGroup(14025, "pse QSY SSB"), ModeGroup::Phone);
+  EXPECT_EQ(SpotModeGroup(14025, "JT1CO psk31"), ModeGroup::Digital);
+  EXPECT_EQ(SpotModeGroup(14025, "tnx qso"), ModeGroup::Cw);  // the band plan
+  EXPECT_EQ(AdifBandOfKhz(50313), AdifBandOfName("6M"));
+  EXPECT_EQ(AdifBandOfKhz(14500), -1);
+}
+
+class OperatorLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::copy_file(std::filesystem::path(VARNAK_DATA_DIR) / "prefix.lst", dir / "prefix.lst");
+    std::filesystem::copy_file(std::filesystem::path(VARNAK_DATA_DIR) / "blip.wav", dir / "blip.wav");
+    oldDir = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.path().string()));  // the sounds are found by bare name
+    dir.Write("log.adi", kLog);
+    dir.Write("Varnak.ini", "[Log]\nAdif=log.adi\nSoundNeeded=1\n");
+    station = std::make_unique<Station>(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 8, 6, 0, 0}));
+    station->operatorLog().DebounceMs = 50;
+    QSignalSpy read(&station->operatorLog(), &OperatorLog::marksChanged);
+    station->ReadConfiguration(WorkArea{});
+    WAIT_TRUE(read.count() == 1, 10000);
+  }
+  void TearDown() override {
+    station.reset();
+    QDir::setCurrent(oldDir);
+  }
+  std::string Lookup(const std::string& kHz, const std::string& call, const std::string& comment = "") {
+    station->LookupCurrentSpot("DX de Q1ABC:     " + kHz + "  " + call + "  " + comment + "  0600Z");
+    return station->CurrentSpot.LookupText;
+  }
+  std::vector<std::string> Pane() const { return station->pane().Texts(); }
+
+  test::TempDir dir;
+  QString oldDir;
+  std::unique_ptr<Station> station;
+};
+
+TEST_F(OperatorLogTest, MarksSpotsAndTagsTheLookupLine) {
+  EXPECT_EQ(Pane().back(), "Log: 3 QSOs read, 0 skipped");
+  EXPECT_TRUE(Lookup("14025.0", "JA1ABC").ends_with(" [NEW]"));
+  EXPECT_EQ(station->CurrentSpotMark, NeedMark::NewEntity);
+  EXPECT_TRUE(Lookup("21025.0", "DL5QQ").ends_with(" [BAND]"));
+  EXPECT_TRUE(Lookup("14074.0", "DF1ZZ", "FT8").ends_with(" [MODE]"));
+  EXPECT_TRUE(Lookup("7150.0", "DL5QQ").ends_with(" [CFM?]"));
+  EXPECT_TRUE(Lookup("14025.0", "DL5QQ").ends_with("km]")) << "worked and confirmed: no tag";
+  EXPECT_EQ(station->CurrentSpotMark, NeedMark::None);
+
+  const NeedMarker marker = station->operatorLog().Marker();
+  EXPECT_EQ(marker("291", 14075, "FT8"), NeedMark::None);
+  EXPECT_EQ(marker("291", 14200, "SSB"), NeedMark::NewMode);
+  EXPECT_EQ(marker("", 14200, ""), NeedMark::None) << "unknown entity";
+}
+
+TEST_F(OperatorLogTest, ReadsAgainWhenTheLoggerReplacesTheFile) {
+  QSignalSpy changed(&station->operatorLog(), &OperatorLog::marksChanged);
+  // As loggers save: a new file renamed over the old one, with a damaged record.
+  dir.Write("log.tmp", kLog + "<CALL:6>JA1ABC <BAND:3>20m <MODE:2>CW <EOR>\n<CALL:9>X <EOR>\n");
+  std::filesystem::rename(dir / "log.tmp", dir / "log.adi");
+  WAIT_TRUE(changed.count() >= 1, 10000);
+  EXPECT_EQ(Pane().back(), "Log: 4 QSOs read, 1 skipped");
+  EXPECT_TRUE(Lookup("14025.0", "JA1ABC").ends_with(" [CFM?]"));
+
+  // Watched again after the rename; gone, it keeps the marks and says why.
+  std::filesystem::remove(dir / "log.adi");
+  WAIT_TRUE(Pane().back().starts_with("Log: cannot open "), 10000);
+  EXPECT_TRUE(Pane().back().ends_with("log.adi: No such file or directory")) << Pane().back();
+  EXPECT_EQ(station->operatorLog().Mark("339", 14025, "CW"), NeedMark::Unconfirmed);
+
+  dir.Write("log.adi", kLog);
+  WAIT_TRUE(Pane().back() == "Log: 3 QSOs read, 0 skipped", 10000);
+  EXPECT_EQ(station->operatorLog().Mark("339", 14025, "CW"), NeedMark::NewEntity);
+}
+
+TEST_F(OperatorLogTest, NeededOnlySoundsForNewEntityBandOrMode) {
+  station->alerts().SetSoundOn(true);
+  ASSERT_TRUE(station->alerts().NeededOnly());
+  const auto spot = [&](const std::string& line) {
+    const int before = station->alerts().OpenCount();
+    station->ClassifyLine(line);
+    return station->alerts().OpenCount() - before;
+  };
+  EXPECT_EQ(spot("DX de Q1ABC:     14025.0  JA1ABC       cq                     0601Z"), 1);
+  EXPECT_EQ(spot("DX de Q1ABC:     14026.0  DL5QQ        cq                     0602Z"), 0);
+  EXPECT_EQ(spot("DX de Q1ABC:      7150.0  DL5QQ        unconfirmed only       0603Z"), 0);
+  EXPECT_EQ(spot("DX de Q1ABC:     14220.0  DL5QQ        SSB                    0604Z"), 1);
+
+  station->alerts().SetNeededOnly(false);
+  EXPECT_EQ(spot("DX de Q1ABC:     14027.0  DL5QQ        cq                     0605Z"), 1);
+}
