@@ -40,12 +40,12 @@ std::vector<std::string> SpotLines() {
 }
 
 struct Lists {
-  explicit Lists(bool lookups) : lists(kClock), resolver(parser, kClock) {
+  explicit Lists(bool lookups, bool cells = true) : lists(kClock), resolver(parser, kClock) {
     parser.SetPrefixFile(std::string(VARNAK_DATA_DIR) + "/prefix.lst");
     resolver.SetOwnCall("Q1ABC");
     resolver.SetOwnPosition(57.7, 11.9);
     resolver.SetLookups(lookups);
-    for (int i = 0; i < kSpotListCount; ++i)
+    for (int i = 0; cells && i < kSpotListCount; ++i)
       caches.push_back(std::make_unique<SpotRowCache>(*lists.List(i), resolver));
   }
   SpotLists lists;
@@ -54,9 +54,9 @@ struct Lists {
   std::vector<std::unique_ptr<SpotRowCache>> caches;
 };
 
-void FileSpots(benchmark::State& state, bool lookups) {
+void FileSpots(benchmark::State& state, bool lookups, bool cells = true) {
   static const auto lines = SpotLines();
-  Lists l(lookups);
+  Lists l(lookups, cells);
   if (!l.parser.LastLoadError().empty()) return state.SkipWithError("prefix.lst missing");
   std::size_t i = 0;
   for (auto _ : state) {
@@ -67,6 +67,9 @@ void FileSpots(benchmark::State& state, bool lookups) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
 
+// The lists alone, as they were before rows had cells.
+void BM_FileSpotNoCells(benchmark::State& state) { FileSpots(state, false, false); }
+BENCHMARK(BM_FileSpotNoCells);
 // The one-column lists: each row is cut (band, time, calls) for its colours.
 void BM_FileSpotColumnsOff(benchmark::State& state) { FileSpots(state, false); }
 BENCHMARK(BM_FileSpotColumnsOff);

@@ -168,6 +168,18 @@ const SpotRowResolver::Looked& SpotRowResolver::Lookup(const SpotRowInfo& info) 
   return memo_.emplace(info.dx, std::move(looked)).first->second;
 }
 
+std::shared_ptr<SpotRowInfo> SpotRowResolver::NewRow(const std::string& row) {
+  const std::int64_t now = NowMinute();
+  if (lastInfo_ && row == lastRow_ && lastInfo_->generation == generation_ && lastInfo_->addedMinute == now)
+    return lastInfo_;
+  auto info = std::make_shared<SpotRowInfo>(ParseSpotRow(row));
+  if (info->valid) info->addedMinute = now;
+  Update(*info);
+  lastRow_ = row;
+  lastInfo_ = info;
+  return info;
+}
+
 void SpotRowResolver::Update(SpotRowInfo& info) {
   info.generation = generation_;
   if (!info.valid) return;

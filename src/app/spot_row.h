@@ -3,6 +3,7 @@
 // with the parser and geometry of the lookup line. Plain C++ apart from the clock.
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -73,6 +74,9 @@ class SpotRowResolver {
 
   // Own call and, with lookups on, entity, distance, bearing and mark.
   void Update(SpotRowInfo& info);
+  // A new row cut and brought up to date, added now. The same spot is filed into its
+  // band list and then into "All": both share one info.
+  std::shared_ptr<SpotRowInfo> NewRow(const std::string& row);
 
  private:
   struct Looked {
@@ -92,6 +96,8 @@ class SpotRowResolver {
   int generation_ = 0;
   // The last few lookups by DX call: the same spot reaches two lists in a row.
   std::unordered_map<std::string, Looked> memo_;
+  std::string lastRow_;
+  std::shared_ptr<SpotRowInfo> lastInfo_;
 };
 
 }  // namespace varnak

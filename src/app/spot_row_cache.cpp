@@ -26,15 +26,12 @@ SpotRowCache::SpotRowCache(SpotListModel& list, SpotRowResolver& resolver, QObje
   Rebuild();
 }
 
-SpotRowInfo SpotRowCache::Make(const std::string& row, bool loaded) {
-  SpotRowInfo info = ParseSpotRow(row);
-  if (info.valid) {
-    const std::int64_t now = resolver_.NowMinute();
-    info.addedMinute =
-        loaded ? EstimatedAddedMinute(info, row, now, resolver_.UtcOffsetMinutes(), resolver_.Year()) : now;
-  }
-  // Loaded rows wait for the background work; a new one is shown complete at once.
-  if (!loaded) resolver_.Update(info);
+std::shared_ptr<SpotRowInfo> SpotRowCache::Make(const std::string& row, bool loaded) {
+  if (!loaded) return resolver_.NewRow(row);
+  // Loaded rows wait for the background work.
+  auto info = std::make_shared<SpotRowInfo>(ParseSpotRow(row));
+  info->addedMinute =
+      EstimatedAddedMinute(*info, row, resolver_.NowMinute(), resolver_.UtcOffsetMinutes(), resolver_.Year());
   return info;
 }
 
@@ -46,7 +43,7 @@ void SpotRowCache::Rebuild() {
 }
 
 const SpotRowInfo* SpotRowCache::Info(int row) const {
-  return (row >= 0 && row < static_cast<int>(rows_.size())) ? &rows_[static_cast<std::size_t>(row)] : nullptr;
+  return (row >= 0 && row < static_cast<int>(rows_.size())) ? rows_[static_cast<std::size_t>(row)].get() : nullptr;
 }
 
 void SpotRowCache::Refresh() {
@@ -66,7 +63,7 @@ void SpotRowCache::RunSlice(qint64 budgetMs) {
   bool changed = false;
   int done = 0;
   for (; cursor_ >= 0; --cursor_) {
-    SpotRowInfo& info = rows_[static_cast<std::size_t>(cursor_)];
+    SpotRowInfo& info = *rows_[static_cast<std::size_t>(cursor_)];
     if (info.generation == generation) continue;
     resolver_.Update(info);
     changed = true;
@@ -75,8 +72,9 @@ void SpotRowCache::RunSlice(qint64 budgetMs) {
       break;
     }
   }
+  // Rows shared with another list may have been brought up to date by that list's pass.
   if (cursor_ >= 0) slice_.start();
-  if (changed) emit cellsChanged();
+  if (changed || cursor_ < 0) emit cellsChanged();
 }
 
 }  // namespace varnak

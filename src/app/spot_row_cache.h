@@ -34,13 +34,13 @@ class SpotRowCache : public QObject {
   void cellsChanged();
 
  private:
-  SpotRowInfo Make(const std::string& row, bool loaded);
+  std::shared_ptr<SpotRowInfo> Make(const std::string& row, bool loaded);
   void Rebuild();
   void RunSlice(qint64 budgetMs);
 
   SpotListModel& list_;
   SpotRowResolver& resolver_;
-  std::deque<SpotRowInfo> rows_;
+  std::deque<std::shared_ptr<SpotRowInfo>> rows_;
   QTimer slice_;
   int cursor_ = -1;  // next row the background work looks at, walking down to 0
 };

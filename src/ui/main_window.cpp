@@ -433,8 +433,11 @@ void TForm1::BuildMenus() {
 
 void TForm1::ApplyFontSize(int size) {
   for (auto* grid : SpotGrids) grid->setFont(FixedFont(size));
-  for (auto* grid : ColumnGrids)
-    if (grid) grid->setFont(FixedFont(size));
+  for (std::size_t i = 0; i < ColumnGrids.size(); ++i) {
+    if (!ColumnGrids[i]) continue;
+    ColumnGrids[i]->setFont(FixedFont(size));
+    ColumnGrids[i]->SetRowHeight(SpotGrids[i]->RowHeight());
+  }
   SearchResults->setFont(FixedFont(size));
   RichEditAll->setFont(FixedFont(size));
   Memo1->setFont(FixedFont(size));
