@@ -124,6 +124,9 @@ TEST(SpotColumns, RowsShowEntityAndPathSortWithoutTouchingTheList) {
     EXPECT_EQ(w.Column(ColAge).mid(last - 2), (QStringList{"20", "10", "5"}));
     EXPECT_TRUE(w.Column(ColComment)[1].startsWith("*** Varnak started at"));
     EXPECT_EQ(w.Column(ColUtc)[1], "");
+    // Spotted by the operator (Q1ABC): the row is bold in both views.
+    EXPECT_TRUE(w.form.RowCaches[0]->Info(last)->ownCall);
+    EXPECT_FALSE(w.form.RowCaches[0]->Info(last - 1)->ownCall);
 
     const auto order = [&] { return w.Column(ColDx).mid(0, 3); };
     w.All()->horizontalHeader()->sectionClicked(ColKhz);
