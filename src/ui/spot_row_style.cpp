@@ -92,13 +92,14 @@ void SpotRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
   // A loaded row whose day cannot be told is an old one.
   const std::int64_t age =
       (info->addedMinute == kUnknownMinute || now == kUnknownMinute) ? kFadeMinutes : now - info->addedMinute;
+  // Backgrounds are made readable for the full text colour; the fade comes after.
+  if (index.column() == khzColumn && khzColumn >= 0) {
+    option->backgroundBrush = BandCellBackground(info->band, option->palette);
+  } else if (const QColor mark = MarkBackground(info->mark, option->palette); mark.isValid()) {
+    option->backgroundBrush = mark;
+  }
   option->palette.setColor(QPalette::Text, AgedText(option->palette, age, selected));
   if (info->ownCall) option->font.setBold(true);
-  const QColor mark = MarkBackground(info->mark, option->palette);
-  if (index.column() == khzColumn && khzColumn >= 0)
-    option->backgroundBrush = BandCellBackground(info->band, option->palette);
-  else if (mark.isValid())
-    option->backgroundBrush = mark;
 }
 
 void SpotRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {

@@ -124,6 +124,10 @@ TEST(SpotColumns, RowsShowEntityAndPathSortWithoutTouchingTheList) {
     EXPECT_EQ(w.Column(ColAge).mid(last - 2), (QStringList{"20", "10", "5"}));
     EXPECT_TRUE(w.Column(ColComment)[1].startsWith("*** Varnak started at"));
     EXPECT_EQ(w.Column(ColUtc)[1], "");
+    // A row twenty minutes old has faded, its kHz cell keeps the band's colour.
+    const QRect cell = w.All()->visualRect(w.All()->model()->index(last - 2, ColKhz));
+    const QImage shot = w.All()->viewport()->grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(cell.left() + 2, cell.center().y())), BandCellBackground("20", w.All()->palette()));
     // Spotted by the operator (Q1ABC): the row is bold in both views.
     EXPECT_TRUE(w.form.RowCaches[0]->Info(last)->ownCall);
     EXPECT_FALSE(w.form.RowCaches[0]->Info(last - 1)->ownCall);
