@@ -68,6 +68,10 @@ Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& 
   s.RigEnabled = ini.ReadBool("OmniRig", "Enabled", s.RigEnabled);
   s.LogAdif = ini.ReadString("Log", "Adif", s.LogAdif);
   s.SoundNeeded = ini.ReadBool("Log", "SoundNeeded", s.SoundNeeded);
+  s.SpotColumns = ini.ReadInteger("View", "Columns", 0) != 0;
+  s.ColumnOrder = ini.ReadString("View", "Order", s.ColumnOrder);
+  s.ColumnWidths = ini.ReadString("View", "Widths", s.ColumnWidths);
+  s.ColumnsHidden = ini.ReadString("View", "Hidden", s.ColumnsHidden);
   return s;
 }
 
@@ -108,6 +112,10 @@ bool WriteSettingsFile(const std::filesystem::path& iniPath, const Settings& s, 
   ini.WriteBool("OmniRig", "Enabled", s.RigEnabled);
   ini.WriteString("Log", "Adif", s.LogAdif);
   ini.WriteBool("Log", "SoundNeeded", s.SoundNeeded);
+  ini.WriteInteger("View", "Columns", s.SpotColumns ? 1 : 0);
+  ini.WriteString("View", "Order", s.ColumnOrder);
+  ini.WriteString("View", "Widths", s.ColumnWidths);
+  ini.WriteString("View", "Hidden", s.ColumnsHidden);
   return ini.Save(iniPath, error);
 }
 

@@ -53,6 +53,12 @@ struct Settings {
   // whether the spot sound is kept for spots the log marks as needed.
   std::string LogAdif;
   bool SoundNeeded = false;
+  // [View]: the spot lists as columns, and the columns' layout: names in the order
+  // shown, widths in pixels in the order of the names, names of hidden columns.
+  bool SpotColumns = false;
+  std::string ColumnOrder;
+  std::string ColumnWidths;
+  std::string ColumnsHidden;
 
   // Not stored in Varnak.ini: the password comes from the node's own file, the
   // cluster from the table.

@@ -49,10 +49,14 @@ int BatchedListProxy::SourceRow(int row) const {
   return (source_ && sourceRow >= 0 && sourceRow < source_->rowCount()) ? sourceRow : -1;
 }
 
+int BatchedListProxy::DataRow(int row) const {
+  if (!source_) return -1;
+  return reset_ ? (row < source_->rowCount() ? row : -1) : SourceRow(row);
+}
+
 QVariant BatchedListProxy::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || !source_) return {};
-  // Until a pending reset is shown, rows are read as they stand now.
-  const int sourceRow = reset_ ? (index.row() < source_->rowCount() ? index.row() : -1) : SourceRow(index.row());
+  const int sourceRow = DataRow(index.row());
   return sourceRow < 0 ? QVariant() : source_->data(source_->index(sourceRow, 0), role);
 }
 

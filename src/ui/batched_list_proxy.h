@@ -39,6 +39,9 @@ class BatchedListProxy : public QAbstractListModel {
   // Row of the source that a shown row stands for; -1 when it is gone already.
   int SourceRow(int row) const;
   int ShownRow(int sourceRow) const { return sourceRow + offset_; }
+  // Row of the source whose data a shown row presents now (until a pending reset is
+  // shown, rows are read as they stand); -1 for none.
+  int DataRow(int row) const;
   // Brings the shown rows up to date now.
   void Sync();
   // Asks for an update (and the synced() signal) even when no row changed.

@@ -79,6 +79,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   WireKeyboard();
   WireRig();
   WireMapLinks();
+  WireSpotColumns();
   station_->ReadConfiguration(CurrentWorkArea());
   station_->LoadListsAndPanes();
   ApplyPlacement();
@@ -181,10 +182,13 @@ void TForm1::BuildLayout() {
   TabbedNotebook1 = new QTabWidget(Splitter1);
   TabbedNotebook1->setObjectName("TabbedNotebook1");
   for (int i = 0; i < 14; ++i) {
-    SpotGrids[i] = new SpotListView(station_->lists().List(i), TabbedNotebook1);
+    // The page holds the one-column view and, while ticked, the columns view.
+    SpotPages[i] = new QStackedWidget(TabbedNotebook1);
+    SpotGrids[i] = new SpotListView(station_->lists().List(i), SpotPages[i]);
     SpotGrids[i]->setObjectName(kGridNames[i]);
     SpotGrids[i]->setFont(FixedFont(fontSize));
-    TabbedNotebook1->addTab(SpotGrids[i], kPageTitles[i]);
+    SpotPages[i]->addWidget(SpotGrids[i]);
+    TabbedNotebook1->addTab(SpotPages[i], kPageTitles[i]);
   }
   auto* searchPage = new QWidget(TabbedNotebook1);
   auto* searchLayout = new QVBoxLayout(searchPage);
@@ -407,6 +411,9 @@ void TForm1::BuildMenus() {
     if (EditButtonDlg) EditButtonDlg->show();
   });
   setup->addAction("Setup Omnirig", this, [this] { SetupOmnirig1Click(); });
+  SpotColumnsAction = setup->addAction("Spot columns");
+  SpotColumnsAction->setObjectName("SpotColumnsAction");
+  SpotColumnsAction->setCheckable(true);
   QMenu* run = menuBar()->addMenu("&Run");
   run->addAction("Callsign lookup", this, [this] {
     if (Callsign) Callsign->show();
@@ -426,6 +433,11 @@ void TForm1::BuildMenus() {
 
 void TForm1::ApplyFontSize(int size) {
   for (auto* grid : SpotGrids) grid->setFont(FixedFont(size));
+  for (std::size_t i = 0; i < ColumnGrids.size(); ++i) {
+    if (!ColumnGrids[i]) continue;
+    ColumnGrids[i]->setFont(FixedFont(size));
+    ColumnGrids[i]->SetRowHeight(SpotGrids[i]->RowHeight());
+  }
   SearchResults->setFont(FixedFont(size));
   RichEditAll->setFont(FixedFont(size));
   Memo1->setFont(FixedFont(size));
@@ -469,12 +481,7 @@ void TForm1::WireFreeze() {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
-    for (auto* grid : SpotGrids) {
-      if (watched == grid->viewport()) {
-        station_->freeze().StartFreeze();
-        break;
-      }
-    }
+    if (IsSpotViewport(watched)) station_->freeze().StartFreeze();
   }
   return QMainWindow::eventFilter(watched, event);
 }
@@ -540,14 +547,9 @@ void TForm1::WireSpotLists() {
 
   for (auto* grid : SpotGrids) {
     // The press itself has frozen the lists already (eventFilter).
-    connect(grid, &SpotListView::rowPressed, this, [this](int, const QByteArray& text, Qt::MouseButton button) {
-      station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
-      PresentSpot(station_->CurrentSpot);
-      if (button == Qt::RightButton) {
-        station_->freeze().LengthenForSpotMenu();
-        PopupMenu1->popup(QCursor::pos());
-      }
-    });
+    connect(grid, &SpotListView::rowPressed, this,
+            [this](int, const QByteArray& text, Qt::MouseButton button) { SpotRowPressed(text, button); });
+    connect(grid, &SpotListView::rowEntered, this, [this](int, const QByteArray& text) { SpotRowEntered(text); });
   }
   connect(TabbedNotebook1, &QTabWidget::currentChanged, this, [this](int page) {
     Label2->clear();
@@ -571,6 +573,15 @@ void TForm1::WireSpotLists() {
   SearchDxButton->parentWidget()->layout()->itemAt(0)->layout()->addWidget(SearchButton);
   connect(SearchButton, &QPushButton::clicked, this, &TForm1::Search);
   connect(SearchEdit, &QLineEdit::returnPressed, this, &TForm1::Search);
+}
+
+void TForm1::SpotRowPressed(const QByteArray& text, Qt::MouseButton button) {
+  station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+  PresentSpot(station_->CurrentSpot);
+  if (button == Qt::RightButton) {
+    station_->freeze().LengthenForSpotMenu();
+    PopupMenu1->popup(QCursor::pos());
+  }
 }
 
 void TForm1::Search() {

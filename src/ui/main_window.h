@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -28,6 +29,8 @@
 #include "telnet/operator_commands.h"
 #include "ui/callsign_window.h"
 #include "ui/pane_views.h"
+#include "app/spot_row_cache.h"
+#include "ui/spot_columns_view.h"
 #include "ui/spot_list_views.h"
 #include "ui/edit_button_dialog.h"
 #include "ui/map_window.h"
@@ -107,6 +110,15 @@ class TForm1 : public QMainWindow, public StationView {
   QSplitter* Splitter2 = nullptr;  // cluster text | talk
   QTabWidget* TabbedNotebook1 = nullptr;
   std::array<SpotListView*, 14> SpotGrids{};  // GridAll, Grid160 ... GridSHF
+  // ---- The columns view of the spot lists (main_window_columns.cpp) ----
+  std::array<QStackedWidget*, 14> SpotPages{};     // each page: SpotGrids[i], then ColumnGrids[i]
+  std::array<SpotColumnsView*, 14> ColumnGrids{};  // only while "Spot columns" is ticked
+  std::array<SpotRowCache*, 14> RowCaches{};
+  QAction* SpotColumnsAction = nullptr;  // "Spot columns" in "Setup"
+  bool SpotColumnsShown() const { return ColumnGrids[0] != nullptr; }
+  void SetSpotColumns(bool on);
+  // Age column and fading: repaints the views (also each minute by itself).
+  void RefreshSpotAges();
   QLineEdit* SearchEdit = nullptr;         // Edit2 on the search page
   QPushButton* SearchDxButton = nullptr;
   QPushButton* SearchAnnounceButton = nullptr;
@@ -240,6 +252,16 @@ class TForm1 : public QMainWindow, public StationView {
   void WireFreezeView();
   void UpdateSpotMenuCaptions();
   void ReportShutdownFailure(const QString& reasons);
+  // main_window_columns.cpp
+  void WireSpotColumns();
+  void UpdateRowResolver();
+  void ColumnLayoutEdited(SpotColumnsView* from);
+  void SpotRowPressed(const QByteArray& text, Qt::MouseButton button);
+  void SpotRowKeyed(const QByteArray& text);
+  void SpotRowEntered(const QByteArray& text);
+  bool IsSpotViewport(QObject* watched) const;
+  std::unique_ptr<SpotRowResolver> rowResolver_;
+  QTimer ageTimer_;
   // main_window_keyboard.cpp
   void WireKeyboard();
   void Search();

@@ -22,10 +22,7 @@ void TForm1::WireFreezeView() {
   connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::UpdateSpotMenuCaptions);
   for (auto* grid : SpotGrids) {
     // The arrow keys present a row as a click does, without freezing the lists.
-    connect(grid, &SpotListView::rowKeyed, this, [this](int, const QByteArray& text) {
-      station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
-      PresentSpot(station_->CurrentSpot);
-    });
+    connect(grid, &SpotListView::rowKeyed, this, [this](int, const QByteArray& text) { SpotRowKeyed(text); });
   }
   // A click on the send notebook's tab already in front changes no page, yet it is a
   // click on the notebook all the same.
@@ -37,6 +34,8 @@ void TForm1::WireFreezeView() {
 
 void TForm1::ShowFreezePanel(bool shown) {
   for (auto* grid : SpotGrids) grid->HoldSelection(shown);
+  for (auto* grid : ColumnGrids)
+    if (grid) grid->HoldSelection(shown);
   if (shown) {
     FreezePanel->adjustSize();
     const QSize size(FreezePanel->width() + 16, FreezePanel->height() + 4);
@@ -46,6 +45,11 @@ void TForm1::ShowFreezePanel(bool shown) {
     FreezePanel->raise();
   }
   FreezePanel->setVisible(shown);
+}
+
+void TForm1::SpotRowKeyed(const QByteArray& text) {
+  station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+  PresentSpot(station_->CurrentSpot);
 }
 
 void TForm1::PresentSpot(const dxrec& spot) { Label2->setText(ToQString(spot.LookupText)); }

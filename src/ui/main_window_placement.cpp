@@ -166,6 +166,10 @@ void TForm1::AdaptToScreen() {
     RichEditAll->setFont(SmallFixedFont());
     SpotGrids[0]->setFont(SmallFixedFont());
     SpotGrids[0]->SetRowHeight(16);
+    if (ColumnGrids[0]) {
+      ColumnGrids[0]->setFont(SmallFixedFont());
+      ColumnGrids[0]->SetRowHeight(16);
+    }
     PlaceOuterBounds(this, QRect(0, 0, 635, 458));
     showMaximized();
   } else if (desktop == 800) {

@@ -1,5 +1,7 @@
 #include "ui/spot_list_views.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -7,8 +9,11 @@
 
 #include "app/pane_models.h"
 #include "app/spot_lists.h"
+#include "app/spot_row_cache.h"
+#include "app/win1252.h"
 #include "ui/batched_list_proxy.h"
 #include "ui/pane_views.h"
+#include "ui/spot_row_style.h"
 
 namespace varnak {
 
@@ -23,17 +28,6 @@ void SetUpList(QListView* view) {
   view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   view->setWordWrap(false);
 }
-
-class FixedHeightDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    if (height > 0) size.setHeight(height);
-    return size;
-  }
-  int height = 0;
-};
 
 }  // namespace
 
@@ -79,18 +73,46 @@ void SpotListView::HoldSelection(bool held) {
   }
 }
 
-void SpotListView::SetRowHeight(int pixels) {
-  auto* delegate = dynamic_cast<FixedHeightDelegate*>(itemDelegate());
+SpotRowDelegate* SpotListView::Delegate() {
+  auto* delegate = dynamic_cast<SpotRowDelegate*>(itemDelegate());
   if (!delegate) {
-    delegate = new FixedHeightDelegate(this);
+    delegate = new SpotRowDelegate(
+        [this](const QModelIndex& index) { return cache_ ? cache_->Info(proxy_->DataRow(index.row())) : nullptr; },
+        [this] { return nowMinute_ ? nowMinute_() : kUnknownMinute; }, this);
     setItemDelegate(delegate);
   }
-  delegate->height = pixels;
+  return delegate;
+}
+
+void SpotListView::SetRowHeight(int pixels) {
+  Delegate()->height = pixels;
   doItemsLayout();
+}
+
+int SpotListView::RowHeight() const {
+  auto* delegate = dynamic_cast<SpotRowDelegate*>(itemDelegate());
+  return delegate ? delegate->height : 0;
+}
+
+void SpotListView::ColourRows(SpotRowCache* cache, std::function<std::int64_t()> nowMinute) {
+  cache_ = cache;
+  nowMinute_ = std::move(nowMinute);
+  Delegate();
+  connect(cache, &SpotRowCache::cellsChanged, viewport(), qOverload<>(&QWidget::update));
 }
 
 void SpotListView::keyPressEvent(QKeyEvent* event) {
   const QModelIndex before = currentIndex();
+  const int current = before.isValid() ? proxy_->SourceRow(before.row()) : -1;
+  if (event == QKeySequence::Copy) {
+    if (current >= 0) QApplication::clipboard()->setText(ToQString(model_->Row(current)));
+    return event->accept();
+  }
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    const std::string& text = model_->Row(current);
+    if (current >= 0) emit rowEntered(current, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    return event->accept();
+  }
   QListView::keyPressEvent(event);
   const QModelIndex now = currentIndex();
   if (!now.isValid() || now == before) return;

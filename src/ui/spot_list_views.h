@@ -2,12 +2,16 @@
 // Views of the spot lists, the search results and the user list: one column, fixed-pitch
 // font, whole-row selection.
 #include <QListView>
+#include <cstdint>
 #include <QTableView>
+#include <functional>
 
 namespace varnak {
 
 class BatchedListProxy;
 class SpotListModel;
+class SpotRowCache;
+class SpotRowDelegate;
 class SearchResultsModel;
 class UserListModel;
 
@@ -28,6 +32,8 @@ class SpotListView : public QListView {
   void rowPressed(int row, const QByteArray& text, Qt::MouseButton button);
   // The operator moved the current row with the keyboard.
   void rowKeyed(int row, const QByteArray& text);
+  // Enter on the current row.
+  void rowEntered(int row, const QByteArray& text);
 
  public slots:
   // Shows the rows added so far and selects the row the program selected last.
@@ -37,6 +43,9 @@ class SpotListView : public QListView {
   void HoldSelection(bool held);
   // A fixed row height in pixels (small desktops); 0 = from the font.
   void SetRowHeight(int pixels);
+  int RowHeight() const;
+  // Colours the rows by the cells of the cache (band, age, own call, the log's mark).
+  void ColourRows(SpotRowCache* cache, std::function<std::int64_t()> nowMinute);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -45,8 +54,11 @@ class SpotListView : public QListView {
 
  private:
   void FollowSelection();
+  SpotRowDelegate* Delegate();
   SpotListModel* model_;
   BatchedListProxy* proxy_;
+  SpotRowCache* cache_ = nullptr;
+  std::function<std::int64_t()> nowMinute_;
   bool scrollPending_ = false;
   bool held_ = false;
   bool followPending_ = false;

@@ -1,0 +1,118 @@
+// The spot lists as columns ("Setup" > "Spot columns"), the colours of both views and
+// the keys they share. The columns views exist only while ticked, so an operator who
+// keeps the one-column lists pays nothing for them; the rows' cells are kept by one
+// cache per list, looked up only while the columns view or the log's marks need them.
+#include <QHeaderView>
+
+#include "app/operator_log.h"
+#include "app/win1252.h"
+#include "ui/main_window.h"
+
+namespace varnak {
+
+namespace {
+constexpr int kAgeRefreshMs = 60000;
+}  // namespace
+
+void TForm1::WireSpotColumns() {
+  rowResolver_ = std::make_unique<SpotRowResolver>(station_->parser(), station_->clock());
+  const auto now = [this] { return rowResolver_->NowMinute(); };
+  for (int i = 0; i < kSpotListCount; ++i) {
+    const auto n = static_cast<std::size_t>(i);
+    RowCaches[n] = new SpotRowCache(*station_->lists().List(i), *rowResolver_, this);
+    SpotGrids[n]->ColourRows(RowCaches[n], now);
+  }
+  connect(SpotColumnsAction, &QAction::toggled, this, [this](bool on) {
+    station_->settings().SpotColumns = on;
+    SetSpotColumns(on);
+  });
+  connect(station_.get(), &Station::configurationRead, this, [this] {
+    UpdateRowResolver();
+    SpotColumnsAction->setChecked(station_->settings().SpotColumns);
+  });
+  connect(&station_->operatorLog(), &OperatorLog::marksChanged, this, &TForm1::UpdateRowResolver);
+  connect(&ageTimer_, &QTimer::timeout, this, &TForm1::RefreshSpotAges);
+  ageTimer_.start(kAgeRefreshMs);
+  UpdateRowResolver();
+}
+
+void TForm1::UpdateRowResolver() {
+  SpotRowResolver& r = *rowResolver_;
+  const int before = r.Generation();
+  const OperatorLog& log = station_->operatorLog();
+  r.SetOwnCall(station_->settings().MyCall);
+  r.SetOwnPosition(station_->OwnLatitude, station_->OwnLongitude);
+  r.SetMarker(log.Marker(), log.Loaded());
+  r.SetLookups(SpotColumnsShown() || log.Loaded());
+  if (r.Generation() == before) return;
+  for (auto* cache : RowCaches) cache->Refresh();
+}
+
+void TForm1::SetSpotColumns(bool on) {
+  if (on == SpotColumnsShown()) return;
+  if (!on) {
+    for (std::size_t i = 0; i < ColumnGrids.size(); ++i) {
+      SpotPages[i]->setCurrentWidget(SpotGrids[i]);
+      SpotPages[i]->removeWidget(ColumnGrids[i]);
+      ColumnGrids[i]->deleteLater();
+      ColumnGrids[i] = nullptr;
+    }
+    UpdateRowResolver();
+    return;
+  }
+  const Settings& s = station_->settings();
+  const SpotColumnsView::Layout layout{ToQString(s.ColumnOrder), ToQString(s.ColumnWidths), ToQString(s.ColumnsHidden)};
+  for (std::size_t i = 0; i < ColumnGrids.size(); ++i) {
+    auto* grid = new SpotColumnsView(SpotGrids[i], RowCaches[i], [this] { return rowResolver_->NowMinute(); },
+                                     SpotPages[i]);
+    ColumnGrids[i] = grid;
+    grid->setObjectName(SpotGrids[i]->objectName() + "Columns");
+    grid->SetRowHeight(SpotGrids[i]->RowHeight());
+    grid->ApplyLayout(layout);
+    grid->viewport()->installEventFilter(this);
+    connect(RowCaches[i], &SpotRowCache::cellsChanged, grid, &SpotColumnsView::CellsChanged);
+    connect(grid, &SpotColumnsView::rowPressed, this,
+            [this](int, const QByteArray& text, Qt::MouseButton button) { SpotRowPressed(text, button); });
+    connect(grid, &SpotColumnsView::rowKeyed, this, [this](int, const QByteArray& text) { SpotRowKeyed(text); });
+    connect(grid, &SpotColumnsView::rowEntered, this, [this](int, const QByteArray& text) { SpotRowEntered(text); });
+    connect(grid, &SpotColumnsView::rowDoubleClicked, this, &TForm1::SetQRG1Click);
+    connect(grid, &SpotColumnsView::layoutEdited, this, [this, grid] { ColumnLayoutEdited(grid); });
+    grid->HoldSelection(station_->freeze().Frozen());
+    SpotPages[i]->addWidget(grid);
+    SpotPages[i]->setCurrentWidget(grid);
+  }
+  UpdateRowResolver();
+}
+
+void TForm1::ColumnLayoutEdited(SpotColumnsView* from) {
+  const SpotColumnsView::Layout layout = from->CurrentLayout();
+  Settings& s = station_->settings();
+  s.ColumnOrder = FromQString(layout.order);
+  s.ColumnWidths = FromQString(layout.widths);
+  s.ColumnsHidden = FromQString(layout.hidden);
+  // All fourteen lists show the same columns.
+  for (auto* grid : ColumnGrids)
+    if (grid && grid != from) grid->ApplyLayout(layout);
+}
+
+void TForm1::RefreshSpotAges() {
+  for (auto* grid : SpotGrids) grid->viewport()->update();
+  for (auto* grid : ColumnGrids)
+    if (grid) grid->viewport()->update();
+}
+
+bool TForm1::IsSpotViewport(QObject* watched) const {
+  for (auto* grid : SpotGrids)
+    if (watched == grid->viewport()) return true;
+  for (auto* grid : ColumnGrids)
+    if (grid && watched == grid->viewport()) return true;
+  return false;
+}
+
+void TForm1::SpotRowEntered(const QByteArray& text) {
+  // The first look-up of the spot menu, for the row the operator is on.
+  SpotRowKeyed(text);
+  SpotMenuItems[Showqrz1]->trigger();
+}
+
+}  // namespace varnak

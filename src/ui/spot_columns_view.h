@@ -1,0 +1,118 @@
+#pragma once
+// The columns view of a spot list: the same rows as the one-column view, cut into
+// cells (time, frequency, calls, entity, path, age, the log's mark), sortable by a
+// header click without touching the list itself. It shows the rows of the one-column
+// view's batched proxy, so both views take new spots in the same batches.
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <array>
+#include <functional>
+
+#include "app/spot_row.h"
+
+namespace varnak {
+
+class BatchedListProxy;
+class SpotListView;
+class SpotRowCache;
+class SpotRowDelegate;
+
+enum SpotColumn { ColUtc, ColKhz, ColDx, ColNeed, ColEntity, ColCont, ColKm, ColDeg, ColComment, ColSpotter, ColAge, ColCount };
+inline constexpr std::array<const char*, ColCount> kSpotColumnNames = {
+    "UTC", "kHz", "DX", "Need", "Entity", "Cont", "km", "Deg", "Comment", "Spotter", "Age"};
+
+using NowMinuteFn = std::function<std::int64_t()>;
+
+// Text of one cell; bad rows show their whole text under "Comment" only.
+QString SpotCellText(const SpotRowInfo& info, int column, std::int64_t nowMinute);
+
+class SpotColumnsModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  SpotColumnsModel(BatchedListProxy* rows, SpotRowCache* cache, NowMinuteFn now, QObject* parent = nullptr);
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  const SpotRowInfo* Info(int row) const;
+  // Row of the spot list a row here stands for; -1 when it is gone.
+  int ListRow(int row) const;
+  std::int64_t NowMinute() const { return now_ ? now_() : kUnknownMinute; }
+
+ private:
+  BatchedListProxy* rows_;
+  SpotRowCache* cache_;
+  NowMinuteFn now_;
+};
+
+// Sorts by the clicked column; rows that lack the column's value (bad rows, calls the
+// prefix table does not know) stay last whichever way. Equal keys keep time order.
+class SpotSortProxy : public QSortFilterProxyModel {
+ public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+
+ protected:
+  bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+};
+
+class SpotColumnsView : public QTableView {
+  Q_OBJECT
+ public:
+  SpotColumnsView(SpotListView* plain, SpotRowCache* cache, NowMinuteFn now, QWidget* parent = nullptr);
+
+  SpotColumnsModel* columnsModel() const { return columns_; }
+  SpotSortProxy* sorter() const { return sorter_; }
+  // Row of the spot list shown in a row of this view; -1 when gone.
+  int ListRowAt(int viewRow) const;
+  int ViewRowOf(int listRow) const;
+  // -1: time order.
+  int SortColumn() const { return sorter_->sortColumn(); }
+  // The header's third click on a column returns to time order.
+  void SortBy(int column, Qt::SortOrder order);
+  void SortInTimeOrder();
+
+  // Column layout as stored: names in visual order, widths in that order, hidden names.
+  struct Layout {
+    QString order, widths, hidden;
+  };
+  Layout CurrentLayout() const;
+  void ApplyLayout(const Layout& layout);
+  void SetRowHeight(int pixels);
+
+ signals:
+  void rowPressed(int row, const QByteArray& text, Qt::MouseButton button);
+  void rowKeyed(int row, const QByteArray& text);
+  void rowEntered(int row, const QByteArray& text);
+  void rowDoubleClicked();
+  // The operator changed widths, order or visibility of the columns.
+  void layoutEdited();
+
+ public slots:
+  void HoldSelection(bool held);
+  // Background updates of the rows' cells.
+  void CellsChanged();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void FollowSelection();
+  void HeaderClicked(int column);
+  void ShowHeaderMenu(const QPoint& at);
+  void UpdateStripeColumn();
+  QByteArray RowText(int listRow) const;
+
+  SpotListView* plain_;
+  SpotColumnsModel* columns_;
+  SpotSortProxy* sorter_;
+  SpotRowDelegate* delegate_;
+  bool held_ = false;
+  bool followPending_ = false;
+  bool scrollPending_ = false;
+  bool applying_ = false;
+};
+
+}  // namespace varnak

@@ -1,0 +1,118 @@
+#include "ui/spot_row_style.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <cmath>
+
+#include "map/map_model.h"
+
+namespace varnak {
+
+namespace {
+
+constexpr int kStripeWidth = 4;
+// A new entity stands out; a new band or mode less so.
+const QColor kNeedColour(230, 40, 160);
+
+double Channel(double c) {
+  c /= 255.0;
+  return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double Luminance(const QColor& c) {
+  return 0.2126 * Channel(c.red()) + 0.7152 * Channel(c.green()) + 0.0722 * Channel(c.blue());
+}
+
+QColor Mix(const QColor& over, const QColor& base, double strength) {
+  const auto mix = [strength](int a, int b) { return static_cast<int>(std::lround(a * strength + b * (1 - strength))); };
+  return QColor(mix(over.red(), base.red()), mix(over.green(), base.green()), mix(over.blue(), base.blue()));
+}
+
+}  // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor BandQColor(const std::string& band) {
+  const BgrColour c = BandColour(band);
+  return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
+
+QColor ReadableTint(const QColor& colour, const QColor& base, const QColor& text, double strength) {
+  for (; strength > 0.02; strength -= 0.02) {
+    const QColor tint = Mix(colour, base, strength);
+    if (ContrastRatio(tint, text) > kMinContrast + 0.1) return tint;
+  }
+  return base;
+}
+
+QColor BandCellBackground(const std::string& band, const QPalette& palette) {
+  return ReadableTint(BandQColor(band), palette.color(QPalette::Base), palette.color(QPalette::Text), 0.45);
+}
+
+QColor MarkBackground(NeedMark mark, const QPalette& palette) {
+  double strength = 0;
+  switch (mark) {
+    case NeedMark::NewEntity: strength = 0.45; break;
+    case NeedMark::NewBand:
+    case NeedMark::NewMode: strength = 0.18; break;
+    case NeedMark::Unconfirmed:
+    case NeedMark::None: return {};
+  }
+  return ReadableTint(kNeedColour, palette.color(QPalette::Base), palette.color(QPalette::Text), strength);
+}
+
+QColor AgedText(const QPalette& palette, std::int64_t ageMinutes, bool selected) {
+  const QColor text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+  if (selected || ageMinutes <= 0) return text;
+  // Grey halfway between the text and the background: still legible, clearly old.
+  const QColor grey = Mix(text, palette.color(QPalette::Base), 0.55);
+  const double fade = std::min<double>(static_cast<double>(ageMinutes), kFadeMinutes) / kFadeMinutes;
+  return Mix(grey, text, fade);
+}
+
+SpotRowDelegate::SpotRowDelegate(InfoOf info, NowMinute now, QObject* parent)
+    : QStyledItemDelegate(parent), info_(std::move(info)), now_(std::move(now)) {}
+
+QSize SpotRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QSize size = QStyledItemDelegate::sizeHint(option, index);
+  if (height > 0) size.setHeight(height);
+  if (khzColumn < 0) size.rwidth() += kStripeWidth;
+  return size;
+}
+
+void SpotRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  const SpotRowInfo* info = info_ ? info_(index) : nullptr;
+  if (!info || !info->valid) return;
+  const bool selected = option->state & QStyle::State_Selected;
+  const std::int64_t now = now_ ? now_() : kUnknownMinute;
+  // A loaded row whose day cannot be told is an old one.
+  const std::int64_t age =
+      (info->addedMinute == kUnknownMinute || now == kUnknownMinute) ? kFadeMinutes : now - info->addedMinute;
+  // Backgrounds are made readable for the full text colour; the fade comes after.
+  if (index.column() == khzColumn && khzColumn >= 0) {
+    option->backgroundBrush = BandCellBackground(info->band, option->palette);
+  } else if (const QColor mark = MarkBackground(info->mark, option->palette); mark.isValid()) {
+    option->backgroundBrush = mark;
+  }
+  option->palette.setColor(QPalette::Text, AgedText(option->palette, age, selected));
+  if (info->ownCall) option->font.setBold(true);
+}
+
+void SpotRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  const bool striped = khzColumn >= 0 ? index.column() == stripeColumn : index.column() == 0;
+  const SpotRowInfo* info = striped && info_ ? info_(index) : nullptr;
+  if (!info || !info->valid) return QStyledItemDelegate::paint(painter, option, index);
+  // The stripe goes beside the text, never over its first letter.
+  QRect stripe = option.rect;
+  stripe.setWidth(kStripeWidth);
+  painter->fillRect(stripe, BandQColor(info->band));
+  QStyleOptionViewItem rest = option;
+  rest.rect.adjust(kStripeWidth, 0, 0, 0);
+  QStyledItemDelegate::paint(painter, rest, index);
+}
+
+}  // namespace varnak

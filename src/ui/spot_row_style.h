@@ -1,0 +1,55 @@
+#pragma once
+// How a spot row is coloured in both spot list views: a stripe in the band's colour at
+// the row's left edge (the kHz cell's background in the columns view), text fading to
+// grey over half an hour, the operator's own call in bold, and a background for spots
+// the log marks as needed. Every colour is mixed from the view's palette, so a dark
+// desktop theme stays as readable as a light one.
+#include <QColor>
+#include <QPalette>
+#include <QStyledItemDelegate>
+#include <functional>
+
+#include "app/spot_row.h"
+
+namespace varnak {
+
+inline constexpr int kFadeMinutes = 30;
+inline constexpr double kMinContrast = 4.5;
+
+// WCAG contrast ratio of two colours, 1 to 21.
+double ContrastRatio(const QColor& a, const QColor& b);
+// The band colours of the map, as QColor (grey for other bands and none).
+QColor BandQColor(const std::string& band);
+// colour laid over base with the given strength, made weaker until text stays readable.
+QColor ReadableTint(const QColor& colour, const QColor& base, const QColor& text, double strength);
+// The kHz cell's background in the columns view.
+QColor BandCellBackground(const std::string& band, const QPalette& palette);
+// Row background for a needed spot; invalid for NeedMark::None.
+QColor MarkBackground(NeedMark mark, const QPalette& palette);
+// Text colour of a row of this age (unknown age: full strength).
+QColor AgedText(const QPalette& palette, std::int64_t ageMinutes, bool selected);
+
+// Paints the rows of both views. The view tells it, per index, the row's info (or
+// nullptr) and whether the cell is the kHz cell of the columns view.
+class SpotRowDelegate : public QStyledItemDelegate {
+ public:
+  using InfoOf = std::function<const SpotRowInfo*(const QModelIndex&)>;
+  using NowMinute = std::function<std::int64_t()>;
+  SpotRowDelegate(InfoOf info, NowMinute now, QObject* parent);
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+  int height = 0;          // fixed row height; 0 = from the font
+  int khzColumn = -1;      // the column whose cell shows the band's colour; -1 = stripe
+  int stripeColumn = 0;    // the column the stripe is drawn in (the first shown one)
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+ private:
+  InfoOf info_;
+  NowMinute now_;
+};
+
+}  // namespace varnak
