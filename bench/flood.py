@@ -13,7 +13,6 @@ exits 1 when any spot was lost or mangled, 2 when the run itself failed.
 import argparse
 import os
 import re
-import select
 import shutil
 import signal
 import socket
@@ -318,17 +317,20 @@ def run_rate(args, rate, env):
 
 
 def start_xvfb():
-    r, w = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
-                            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(w)
-    ready, _, _ = select.select([r], [], [], 15)
-    number = os.read(r, 32).decode().strip() if ready else ""
-    os.close(r)
-    if not number:
-        xvfb.kill()
-        raise SystemExit("Xvfb did not start")
-    return xvfb, ":" + number
+    for number in range(90, 200):
+        if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+            continue
+        xvfb = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        end = time.monotonic() + 15
+        while time.monotonic() < end and xvfb.poll() is None:
+            if os.path.exists("/tmp/.X11-unix/X%d" % number):
+                return xvfb, ":%d" % number
+            time.sleep(0.1)
+        if xvfb.poll() is None:
+            xvfb.kill()
+        xvfb.wait()
+    raise SystemExit("no Xvfb could be started")
 
 
 def main():
@@ -355,7 +357,7 @@ def main():
             results.append(run_rate(args, rate, env))
             r = results[-1]
             print("  %s/s done: %.1f us/spot" % (r["rate"], r["us_per_spot"]), file=sys.stderr, flush=True)
-    except RuntimeError as e:
+    except (RuntimeError, OSError) as e:
         print("flood: %s" % e, file=sys.stderr)
         return 2
     finally:
