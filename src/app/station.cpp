@@ -6,10 +6,10 @@
 #include <fmt/format.h>
 
 #include "app/operator_log.h"
-#include "core/file_writer.h"
 #include "app/packet_link.h"
 #include "app/station_folder.h"
 #include "app/win1252.h"
+#include "core/file_writer.h"
 #include "core/text.h"
 #include "callsign/locator_geometry.h"
 #include "core/version.h"

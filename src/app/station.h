@@ -26,8 +26,8 @@
 
 namespace varnak {
 
-class FileWriter;
 class ConnectionControl;
+class FileWriter;
 class OperatorLog;
 class PacketLink;
 class RelayServer;
