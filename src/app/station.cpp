@@ -9,6 +9,7 @@
 #include "app/packet_link.h"
 #include "app/station_folder.h"
 #include "app/win1252.h"
+#include "core/file_writer.h"
 #include "core/text.h"
 #include "callsign/locator_geometry.h"
 #include "core/version.h"
@@ -108,7 +109,8 @@ bool Station::SendTelnetLine(const std::string& text) { return control_->SendTel
 
 void Station::RelayLine(const std::string& line) { relay_->RelayLine(line); }
 
-Station::~Station() = default;
+// Lists trimmed in the last second are still written (the writer finishes them).
+Station::~Station() { SaveTrimmedLists(); }
 
 void Station::ReadConfiguration(const WorkArea& area) {
   std::string host = settings_.ClusterHost;

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -24,7 +25,9 @@
 #include "app/keep_alive.h"
 
 namespace varnak {
+
 class ConnectionControl;
+class FileWriter;
 class OperatorLog;
 class PacketLink;
 class RelayServer;
@@ -194,12 +197,16 @@ class Station : public QObject {
   void ReadOperatorLog();
   // After a freeze the spot filed last while frozen becomes the current spot.
   void CatchUpAfterFreeze();
+  // Hands the lists trimmed since the last call to the writer.
+  void SaveTrimmedLists();
 
   std::string programDir_;
   std::shared_ptr<const Clock> clock_;
   Settings settings_;
   StationView* view_ = nullptr;
   QTimer timer1_;
+  QTimer trimSaveTimer_;
+  std::array<bool, kSpotListCount> trimmed_{};
   bool startupDone_ = false;
   bool monthDayDates_ = false;
   std::unique_ptr<ConnectionControl> control_;
@@ -216,6 +223,7 @@ class Station : public QObject {
   std::unique_ptr<Classifier> classifier_;
   std::unique_ptr<PacketLink> packet_;
   std::unique_ptr<OperatorLog> log_;
+  std::unique_ptr<FileWriter> writer_;  // the lists saved after a trim
 };
 
 }  // namespace varnak

@@ -1,16 +1,21 @@
 // The station's side of the line classifier: the models it fills, the settings and
 // links it reads, the spot lookup, and the files the lists and panes live in.
+#include <cstdio>
 #include <optional>
+#include <utility>
 
 #include "app/list_files.h"
 #include "app/operator_log.h"
 #include "app/station.h"
+#include "core/file_writer.h"
 #include "telnet/connection_control.h"
 #include "telnet/relay_server.h"
 
 namespace varnak {
 
 namespace {
+
+constexpr int kTrimSaveDelayMs = 1000;
 
 class StationHost : public ClassifierHost {
  public:
@@ -100,12 +105,28 @@ void Station::WireClassifier() {
   host_ = std::make_unique<StationHost>(*this);
   classifier_ = std::make_unique<Classifier>(*host_, *lists_, *pane_, *talk_, *users_);
 
-  // A list trimmed while spots come in is saved at once, so a crash loses little.
-  lists_->SetSaveHook([this](std::string_view fileName, const std::vector<std::string>& rows) {
+  // A list trimmed while spots come in is saved soon, so a crash loses little: within a
+  // second, so that a flood trimming it ten times a second costs one save, and by the
+  // writer's thread, as the flush to disk may take long and spots keep coming.
+  writer_ = std::make_unique<FileWriter>();
+  trimSaveTimer_.setSingleShot(true);
+  trimSaveTimer_.setInterval(kTrimSaveDelayMs);
+  connect(&trimSaveTimer_, &QTimer::timeout, this, &Station::SaveTrimmedLists);
+  lists_->SetSaveHook([this](std::string_view fileName, const std::vector<std::string>&) {
     const auto& names = ListFileNames();
     for (size_t i = 0; i < names.size(); ++i)
-      if (fileName == names[i]) SaveList(programDir_, i, rows);
+      if (fileName == names[i]) trimmed_[i] = true;
+    if (!trimSaveTimer_.isActive()) trimSaveTimer_.start();
   });
+}
+
+void Station::SaveTrimmedLists() {
+  trimSaveTimer_.stop();
+  for (size_t i = 0; i < trimmed_.size(); ++i) {
+    if (!std::exchange(trimmed_[i], false)) continue;
+    writer_->Write(std::filesystem::path(programDir_) / ListFileNames()[i],
+                   FormatListFile(lists_->List(static_cast<int>(i))->Rows()));
+  }
 }
 
 void Station::LookupCurrentSpot(std::string_view line) {
@@ -136,6 +157,10 @@ void Station::LoadListsAndPanes() {
 }
 
 bool Station::SaveListsAndPanesNow(std::string* error) {
+  // A trim's save still waiting must not land after (and over) this one. Its failure is
+  // no loss once this save succeeds, so it goes to the terminal only.
+  SaveTrimmedLists();
+  for (const std::string& failure : writer_->Finish()) std::fprintf(stderr, "varnak: %s\n", failure.c_str());
   SavedState state;
   for (int i = 0; i < kSpotListCount; ++i) state.lists[static_cast<size_t>(i)] = lists_->List(i)->Rows();
   for (const auto& l : pane_->Lines())

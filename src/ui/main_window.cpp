@@ -19,6 +19,7 @@
 #include <QWindow>
 
 #include "app/packet_link.h"
+#include "ui/lookup_line.h"
 #include "ui/main_window_demo.h"
 #include "app/win1252.h"
 #include "ui/message_boxes.h"
@@ -138,8 +139,10 @@ void TForm1::BuildLayout() {
   Label2 = new QLabel("Prefix:", central);
   Label2->setObjectName("Label2");
   Label2->setFont(FixedFont(fontSize));
+  Label2->setTextFormat(Qt::PlainText);
   Label2->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  lookupRow->addWidget(Label2, 1);
+  LookupSlot = new LookupLine(Label2, LookupPanel);
+  lookupRow->addWidget(LookupSlot, 1);
   Edit3 = new QLineEdit(central);
   Edit3->setObjectName("Edit3");
   Edit3->setReadOnly(true);
@@ -552,7 +555,7 @@ void TForm1::WireSpotLists() {
     connect(grid, &SpotListView::rowEntered, this, [this](int, const QByteArray& text) { SpotRowEntered(text); });
   }
   connect(TabbedNotebook1, &QTabWidget::currentChanged, this, [this](int page) {
-    Label2->clear();
+    LookupSlot->Clear();
     if (page >= 0 && page < kSpotListCount) {
       SpotGrids[static_cast<size_t>(page)]->spotModel()->SelectLastRow();
     } else {
@@ -577,7 +580,7 @@ void TForm1::WireSpotLists() {
 
 void TForm1::SpotRowPressed(const QByteArray& text, Qt::MouseButton button) {
   station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
-  PresentSpot(station_->CurrentSpot);
+  PresentSpotNow(station_->CurrentSpot);
   if (button == Qt::RightButton) {
     station_->freeze().LengthenForSpotMenu();
     PopupMenu1->popup(QCursor::pos());
@@ -629,7 +632,7 @@ void TForm1::ShowFirstSendPage() { TabbedNotebook2->setCurrentIndex(0); }
 
 void TForm1::ResetUserListHeader() {}  // the user list's header is always "Local users"
 
-void TForm1::ClearLookupLine() { Label2->clear(); }
+void TForm1::ClearLookupLine() { LookupSlot->Clear(); }
 
 void TForm1::Wait(int ms) {
   QEventLoop loop;

@@ -42,6 +42,7 @@
 namespace varnak {
 
 class DemoNode;
+class LookupLine;
 
 class TForm1 : public QMainWindow, public StationView {
   Q_OBJECT
@@ -81,6 +82,7 @@ class TForm1 : public QMainWindow, public StationView {
   void StorePlacement(Settings& s) override;
   void ShowFreezePanel(bool shown) override;
   void PresentSpot(const dxrec& spot) override;
+  void PresentSpotNow(const dxrec& spot);  // main_window_freeze.cpp
   int VisibleSpotPage() const override;
   void RememberFocus() override;
   void RestoreFocus() override;
@@ -89,6 +91,7 @@ class TForm1 : public QMainWindow, public StationView {
   QLabel* StatLabel = nullptr;
   QLabel* RigStatus = nullptr;  // the radio's frequency and band
   QLabel* Label2 = nullptr;
+  LookupLine* LookupSlot = nullptr;  // holds Label2
   QLineEdit* Edit3 = nullptr;
   QCheckBox* CheckBox1 = nullptr;
   QLabel* SoundOnImg = nullptr;

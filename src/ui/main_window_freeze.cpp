@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "app/win1252.h"
+#include "ui/lookup_line.h"
 #include "ui/main_window.h"
 
 namespace varnak {
@@ -18,7 +19,10 @@ constexpr int kShutdownBoxMs = 60000;
 }  // namespace
 
 void TForm1::WireFreezeView() {
-  connect(station_.get(), &Station::currentSpotChanged, this, &TForm1::UpdateSpotMenuCaptions);
+  // Thirteen captions for every spot of a flood cost more than filing it; the menu
+  // brings them up to date when it opens, a picked spot at once.
+  auto* captions = new Throttle(LookupLine::kMinIntervalMs, [this] { UpdateSpotMenuCaptions(); }, this);
+  connect(station_.get(), &Station::currentSpotChanged, captions, &Throttle::Request);
   connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::UpdateSpotMenuCaptions);
   for (auto* grid : SpotGrids) {
     // The arrow keys present a row as a click does, without freezing the lists.
@@ -49,10 +53,15 @@ void TForm1::ShowFreezePanel(bool shown) {
 
 void TForm1::SpotRowKeyed(const QByteArray& text) {
   station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
-  PresentSpot(station_->CurrentSpot);
+  PresentSpotNow(station_->CurrentSpot);
 }
 
-void TForm1::PresentSpot(const dxrec& spot) { Label2->setText(ToQString(spot.LookupText)); }
+// New spots come too fast to show each; a spot the operator picked is shown at once.
+void TForm1::PresentSpot(const dxrec& spot) { LookupSlot->Present(ToQString(spot.LookupText)); }
+void TForm1::PresentSpotNow(const dxrec& spot) {
+  LookupSlot->PresentNow(ToQString(spot.LookupText));
+  UpdateSpotMenuCaptions();
+}
 
 void TForm1::UpdateSpotMenuCaptions() {
   const dxrec& spot = station_->CurrentSpot;

@@ -129,7 +129,7 @@ TEST(MainWindow, PressingASpotFreezesAndLooksItUpAndTheSearchFindsIt) {
   w.form.station().ClassifyLine("DX de Q2XYZ:     7025.0  JA1XYZ       cq                             2153Z\a\a");
   EXPECT_EQ(w.form.Label2->text(), "");
   // Not shown on this page, but the spot menu names the spot its commands act on.
-  EXPECT_EQ(w.form.SpotMenuItems[Showdx1]->text(), "SHOW/DX JA1XYZ");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.form.SpotMenuItems[Showdx1]->text() == "SHOW/DX JA1XYZ"; }, 2000));
   w.form.TabbedNotebook1->setCurrentIndex(0);
   SpotListView* all = w.form.SpotGrids[0];
   ASSERT_TRUE(QTest::qWaitFor(

@@ -1,0 +1,43 @@
+#pragma once
+// Runs an action at most once per interval however often it is asked for: the first
+// request after a quiet spell runs at once, the others of a busy spell once, when the
+// interval is over. What a view shows of a spot flood is refreshed this way.
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+namespace varnak {
+
+class Throttle : public QObject {
+ public:
+  Throttle(int intervalMs, std::function<void()> action, QObject* parent = nullptr)
+      : QObject(parent), intervalMs_(intervalMs), action_(std::move(action)) {
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, &Throttle::RunNow);
+  }
+
+  void Request() {
+    if (timer_.isActive()) return;
+    const qint64 age = last_.isValid() ? last_.elapsed() : intervalMs_;
+    if (age >= intervalMs_) {
+      RunNow();
+    } else {
+      timer_.start(static_cast<int>(intervalMs_ - age));
+    }
+  }
+  // Runs at once; a request waiting is taken care of by this run.
+  void RunNow() {
+    timer_.stop();
+    last_.start();
+    action_();
+  }
+
+ private:
+  int intervalMs_;
+  std::function<void()> action_;
+  QTimer timer_;
+  QElapsedTimer last_;
+};
+
+}  // namespace varnak

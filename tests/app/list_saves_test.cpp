@@ -1,0 +1,65 @@
+// Lists saved after a trim go to disk from the writer's thread while spots keep coming.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/list_files.h"
+#include "app/station.h"
+#include "core/file_writer.h"
+#include "support/temp_dir.h"
+#include "support/wait_until.h"
+
+using namespace varnak;
+
+namespace {
+std::string Spot(int serial) {
+  char line[120];
+  std::snprintf(line, sizeof line, "DX de Q2ABC:     14025.0  Q3ABC        serial #%06d                 2215Z\a\a",
+                serial);
+  return line;
+}
+
+ListRows FileRows(const std::filesystem::path& path) {
+  ListRows rows;
+  ReadListFile(path, rows);
+  return rows;
+}
+}  // namespace
+
+TEST(ListSaves, TrimmedListsReachTheirFilesWholeAndInOrderAlsoAtTheEnd) {
+  test::TempDir dir;
+  auto station = std::make_unique<Station>(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 8, 22, 15, 0}));
+  station->ReadConfiguration(WorkArea{});
+  station->LoadListsAndPanes();
+  SpotListModel* all = station->lists().All();
+  SpotListModel* band20 = station->lists().List(5);
+  int serial = 0;
+  for (int i = 0; i < 2500; ++i) station->ClassifyLine(Spot(++serial));  // "All" and 20 m trimmed
+  ASSERT_LT(all->Rows().size(), 2100u);
+  WAIT_TRUE(FileRows(dir / "dx.dxc") == all->Rows(), 10000);
+  WAIT_TRUE(FileRows(dir / "20.dxc") == band20->Rows(), 10000);
+  EXPECT_NE(band20->Rows().back().find(Spot(serial).substr(0, 70)), std::string::npos);
+
+  // Trimmed again and the program ends at once: nothing of it is lost.
+  for (int i = 0; i < 450; ++i) station->ClassifyLine(Spot(++serial));
+  const ListRows allRows = all->Rows(), band20Rows = band20->Rows();
+  station.reset();
+  EXPECT_EQ(FileRows(dir / "dx.dxc"), allRows);
+  EXPECT_EQ(FileRows(dir / "20.dxc"), band20Rows);
+}
+
+TEST(FileWriter, LastWriteOfAFileWinsAndFailuresAreReported) {
+  test::TempDir dir;
+  FileWriter writer;
+  for (int i = 0; i < 200; ++i) {
+    writer.Write(dir / "a.txt", "a" + std::to_string(i));
+    writer.Write(dir / "b.txt", "b" + std::to_string(i));
+  }
+  writer.Write(dir / "missing" / "c.txt", "c");
+  const std::vector<std::string> failures = writer.Finish();
+  EXPECT_EQ(dir.Read("a.txt"), "a199");
+  EXPECT_EQ(dir.Read("b.txt"), "b199");
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("c.txt"), std::string::npos) << failures[0];
+  EXPECT_TRUE(writer.Finish().empty());
+}
