@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QStyle>
 #include <cmath>
+#include <cstdint>
+#include <unordered_map>
 
 #include "map/map_model.h"
 
@@ -41,11 +43,33 @@ QColor BandQColor(const std::string& band) {
 }
 
 QColor ReadableTint(const QColor& colour, const QColor& base, const QColor& text, double strength) {
+  // Asked for every cell painted, with a handful of different arguments in a run: the
+  // search below costs dozens of pow() calls, so each answer is kept.
+  struct Key {
+    QRgb colour, base, text;
+    long strength;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& k) const {
+      return std::hash<std::uint64_t>()((std::uint64_t{k.colour} << 32 | k.base) ^
+                                        (std::uint64_t{k.text} << 16) ^ static_cast<std::uint64_t>(k.strength));
+    }
+  };
+  static std::unordered_map<Key, QRgb, KeyHash> known;
+  const Key key{colour.rgb(), base.rgb(), text.rgb(), std::lround(strength * 1000)};
+  if (const auto it = known.find(key); it != known.end()) return QColor::fromRgb(it->second);
+  QColor result = base;
   for (; strength > 0.02; strength -= 0.02) {
     const QColor tint = Mix(colour, base, strength);
-    if (ContrastRatio(tint, text) > kMinContrast + 0.1) return tint;
+    if (ContrastRatio(tint, text) > kMinContrast + 0.1) {
+      result = tint;
+      break;
+    }
   }
-  return base;
+  if (known.size() > 256) known.clear();  // palettes changed many times over
+  known.emplace(key, result.rgb());
+  return result;
 }
 
 QColor BandCellBackground(const std::string& band, const QPalette& palette) {
