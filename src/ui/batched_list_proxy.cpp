@@ -21,7 +21,12 @@ void UpdateThrottle::RunNow() {
 }
 
 BatchedListProxy::BatchedListProxy(QAbstractItemModel* source, QObject* parent)
-    : QAbstractListModel(parent), source_(source), throttle_([this] { Sync(); }, this) {
+    : QAbstractListModel(parent), source_(source), throttle_(
+                                                     [this] {
+                                                       if (paused_) missed_ = true;
+                                                       else Sync();
+                                                     },
+                                                     this) {
   shown_ = source->rowCount();
   connect(source, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int, int last) {
     if (last + 1 != source_->rowCount()) reset_ = true;
@@ -62,6 +67,13 @@ QVariant BatchedListProxy::data(const QModelIndex& index, int role) const {
 
 QVariant BatchedListProxy::headerData(int section, Qt::Orientation orientation, int role) const {
   return source_ ? source_->headerData(section, orientation, role) : QVariant();
+}
+
+void BatchedListProxy::SetPaused(bool paused) {
+  paused_ = paused;
+  if (paused_ || !(missed_ || throttle_.Pending())) return;
+  missed_ = false;
+  throttle_.RunNow();
 }
 
 void BatchedListProxy::Sync() {

@@ -1,8 +1,9 @@
 #pragma once
 // Hands a view the changes of a list model that only grows at its end and shrinks at
-// its start (spot lists, panes) in batches, at most about 25 times a second. A busy
-// cluster can bring thousands of lines a second; laying out and painting a list for
-// each of them would cost more than everything else the program does with a line.
+// its start (spot lists, panes) in batches, at most ten times a second. A busy cluster
+// can bring thousands of lines a second; laying out and painting a list for each of
+// them would cost more than everything else the program does with a line. A line after
+// a quiet spell is shown at once, so an ordinary evening's spots appear as they come.
 #include <QAbstractListModel>
 #include <QElapsedTimer>
 #include <QPointer>
@@ -16,10 +17,12 @@ namespace varnak {
 class UpdateThrottle : public QObject {
   Q_OBJECT
  public:
-  static constexpr int kInterval = 40;
+  // Each refresh of a list on screen costs a few milliseconds whatever it brings.
+  static constexpr int kInterval = 100;
   UpdateThrottle(std::function<void()> action, QObject* parent);
   void Schedule();
   void RunNow();
+  bool Pending() const { return timer_.isActive(); }
 
  private:
   std::function<void()> action_;
@@ -46,6 +49,10 @@ class BatchedListProxy : public QAbstractListModel {
   void Sync();
   // Asks for an update (and the synced() signal) even when no row changed.
   void RequestSync() { throttle_.Schedule(); }
+  // A list on a page out of sight need not follow a flood: while paused the batches
+  // wait (Sync() still works), and the first update on resuming brings them all.
+  void SetPaused(bool paused);
+  bool Paused() const { return paused_; }
 
  signals:
   void synced();
@@ -56,6 +63,8 @@ class BatchedListProxy : public QAbstractListModel {
   int shown_ = 0;
   int offset_ = 0;  // rows taken from the source's start since the last update
   bool reset_ = false;
+  bool paused_ = false;
+  bool missed_ = false;  // an update was due while paused
 };
 
 }  // namespace varnak

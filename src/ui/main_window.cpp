@@ -19,6 +19,7 @@
 #include <QWindow>
 
 #include "app/packet_link.h"
+#include "ui/batched_list_proxy.h"
 #include "ui/lookup_line.h"
 #include "ui/main_window_demo.h"
 #include "app/win1252.h"
@@ -555,6 +556,7 @@ void TForm1::WireSpotLists() {
     connect(grid, &SpotListView::rowEntered, this, [this](int, const QByteArray& text) { SpotRowEntered(text); });
   }
   connect(TabbedNotebook1, &QTabWidget::currentChanged, this, [this](int page) {
+    PauseHiddenSpotLists(page);
     LookupSlot->Clear();
     if (page >= 0 && page < kSpotListCount) {
       SpotGrids[static_cast<size_t>(page)]->spotModel()->SelectLastRow();
@@ -563,6 +565,7 @@ void TForm1::WireSpotLists() {
       SearchModel->Clear();
     }
   });
+  PauseHiddenSpotLists(TabbedNotebook1->currentIndex());
   connect(TabbedNotebook1, &QTabWidget::tabBarClicked, this, [this](int page) {
     if (page == kSpotListCount) SearchEdit->setFocus();
     else FocusVisibleSendPage();
@@ -576,6 +579,13 @@ void TForm1::WireSpotLists() {
   SearchDxButton->parentWidget()->layout()->itemAt(0)->layout()->addWidget(SearchButton);
   connect(SearchButton, &QPushButton::clicked, this, &TForm1::Search);
   connect(SearchEdit, &QLineEdit::returnPressed, this, &TForm1::Search);
+}
+
+void TForm1::PauseHiddenSpotLists(int page) {
+  // Resume the page in front first: its rows are up to date before it paints.
+  if (page >= 0 && page < kSpotListCount) SpotGrids[static_cast<size_t>(page)]->shownModel()->SetPaused(false);
+  for (int i = 0; i < kSpotListCount; ++i)
+    if (i != page) SpotGrids[static_cast<size_t>(i)]->shownModel()->SetPaused(true);
 }
 
 void TForm1::SpotRowPressed(const QByteArray& text, Qt::MouseButton button) {

@@ -262,6 +262,8 @@ class TForm1 : public QMainWindow, public StationView {
   void SpotRowPressed(const QByteArray& text, Qt::MouseButton button);
   void SpotRowKeyed(const QByteArray& text);
   void SpotRowEntered(const QByteArray& text);
+  // Only the page in front follows new spots; the others catch up when shown.
+  void PauseHiddenSpotLists(int page);
   bool IsSpotViewport(QObject* watched) const;
   std::unique_ptr<SpotRowResolver> rowResolver_;
   QTimer ageTimer_;
