@@ -21,12 +21,7 @@ void UpdateThrottle::RunNow() {
 }
 
 BatchedListProxy::BatchedListProxy(QAbstractItemModel* source, QObject* parent)
-    : QAbstractListModel(parent), source_(source), throttle_(
-                                                     [this] {
-                                                       if (paused_) missed_ = true;
-                                                       else Sync();
-                                                     },
-                                                     this) {
+    : QAbstractListModel(parent), source_(source), throttle_([this] { Due(); }, this) {
   shown_ = source->rowCount();
   connect(source, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int, int last) {
     if (last + 1 != source_->rowCount()) reset_ = true;
@@ -67,6 +62,11 @@ QVariant BatchedListProxy::data(const QModelIndex& index, int role) const {
 
 QVariant BatchedListProxy::headerData(int section, Qt::Orientation orientation, int role) const {
   return source_ ? source_->headerData(section, orientation, role) : QVariant();
+}
+
+void BatchedListProxy::Due() {
+  if (paused_) missed_ = true;
+  else Sync();
 }
 
 void BatchedListProxy::SetPaused(bool paused) {

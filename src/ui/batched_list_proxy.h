@@ -58,6 +58,7 @@ class BatchedListProxy : public QAbstractListModel {
   void synced();
 
  private:
+  void Due();  // the throttle's turn
   QPointer<QAbstractItemModel> source_;
   UpdateThrottle throttle_;
   int shown_ = 0;
