@@ -2,26 +2,8 @@
 
 namespace varnak {
 
-UpdateThrottle::UpdateThrottle(std::function<void()> action, QObject* parent)
-    : QObject(parent), action_(std::move(action)) {
-  timer_.setSingleShot(true);
-  connect(&timer_, &QTimer::timeout, this, &UpdateThrottle::RunNow);
-}
-
-void UpdateThrottle::Schedule() {
-  if (timer_.isActive()) return;
-  const qint64 since = sinceRun_.isValid() ? sinceRun_.elapsed() : kInterval;
-  timer_.start(static_cast<int>(std::max<qint64>(0, kInterval - since)));
-}
-
-void UpdateThrottle::RunNow() {
-  timer_.stop();
-  sinceRun_.start();
-  action_();
-}
-
 BatchedListProxy::BatchedListProxy(QAbstractItemModel* source, QObject* parent)
-    : QAbstractListModel(parent), source_(source), throttle_([this] { Due(); }, this) {
+    : QAbstractListModel(parent), source_(source), throttle_(kRefreshMs, [this] { Due(); }, this) {
   shown_ = source->rowCount();
   connect(source, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int, int last) {
     if (last + 1 != source_->rowCount()) reset_ = true;

@@ -5,34 +5,18 @@
 // them would cost more than everything else the program does with a line. A line after
 // a quiet spell is shown at once, so an ordinary evening's spots appear as they come.
 #include <QAbstractListModel>
-#include <QElapsedTimer>
 #include <QPointer>
-#include <QTimer>
-#include <functional>
+
+#include "ui/throttle.h"
 
 namespace varnak {
-
-// Calls its action once, soon after the first Schedule(), and never more often than
-// every kInterval milliseconds.
-class UpdateThrottle : public QObject {
-  Q_OBJECT
- public:
-  // Each refresh of a list on screen costs a few milliseconds whatever it brings.
-  static constexpr int kInterval = 100;
-  UpdateThrottle(std::function<void()> action, QObject* parent);
-  void Schedule();
-  void RunNow();
-  bool Pending() const { return timer_.isActive(); }
-
- private:
-  std::function<void()> action_;
-  QTimer timer_;
-  QElapsedTimer sinceRun_;
-};
 
 class BatchedListProxy : public QAbstractListModel {
   Q_OBJECT
  public:
+  // Each refresh of a list on screen costs a few milliseconds whatever it brings.
+  static constexpr int kRefreshMs = 100;
+
   explicit BatchedListProxy(QAbstractItemModel* source, QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -60,7 +44,7 @@ class BatchedListProxy : public QAbstractListModel {
  private:
   void Due();  // the throttle's turn
   QPointer<QAbstractItemModel> source_;
-  UpdateThrottle throttle_;
+  Throttle throttle_;
   int shown_ = 0;
   int offset_ = 0;  // rows taken from the source's start since the last update
   bool reset_ = false;

@@ -24,7 +24,7 @@ QFont FixedPitchFont() {
 }
 
 LinePaneView::LinePaneView(QAbstractItemModel* model, bool followEnd, QWidget* parent)
-    : QPlainTextEdit(parent), model_(model), followEnd_(followEnd), throttle_(new UpdateThrottle([this] { Sync(); }, this)) {
+    : QPlainTextEdit(parent), model_(model), followEnd_(followEnd), throttle_(new Throttle(BatchedListProxy::kRefreshMs, [this] { Sync(); }, this)) {
   setReadOnly(true);
   setUndoRedoEnabled(false);
   setFont(FixedPitchFont());

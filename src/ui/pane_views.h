@@ -2,7 +2,7 @@
 // Views of the line panes: the cluster text pane (one colour per line) and the talk
 // pane. They follow the model line by line - an appended line adds one block, a removed
 // first line drops one block - so a busy cluster never makes the pane lay out all of
-// its text again. Changes are gathered and applied in one edit at most about 25 times a
+// its text again. Changes are gathered and applied in one edit at most ten times a
 // second: a burst of fifty lines costs one update, not fifty.
 #include <QPlainTextEdit>
 #include <QTextCharFormat>
@@ -13,7 +13,7 @@ class QAbstractItemModel;
 namespace varnak {
 
 class ClusterTextModel;
-class UpdateThrottle;
+class Throttle;
 class TalkModel;
 
 // A read-only pane of the lines of a list model: Qt::DisplayRole is the text,
@@ -41,7 +41,7 @@ class LinePaneView : public QPlainTextEdit {
   QAbstractItemModel* model_;
   bool followEnd_;
   bool empty_ = true;  // the document's one block stands for no line yet
-  UpdateThrottle* throttle_;
+  Throttle* throttle_;
   bool rebuild_ = false;
   int appended_ = 0;      // lines added at the end since the last update
   int removedFront_ = 0;  // lines taken from the start since the last update

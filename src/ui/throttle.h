@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 
 namespace varnak {
@@ -26,6 +27,14 @@ class Throttle : public QObject {
       timer_.start(static_cast<int>(intervalMs_ - age));
     }
   }
+  // As Request(), but a due run waits for the event loop's next turn, so that what the
+  // caller is in the middle of (a model's change signal) is over before the action.
+  void Schedule() {
+    if (timer_.isActive()) return;
+    const qint64 age = last_.isValid() ? last_.elapsed() : intervalMs_;
+    timer_.start(static_cast<int>(std::max<qint64>(0, intervalMs_ - age)));
+  }
+  bool Pending() const { return timer_.isActive(); }
   // Runs at once; a request waiting is taken care of by this run.
   void RunNow() {
     timer_.stop();
