@@ -157,9 +157,16 @@ void Station::LoadListsAndPanes() {
 }
 
 bool Station::SaveListsAndPanesNow(std::string* error) {
-  // A trim's save still waiting must not land after (and over) this one. Its failure is
-  // no loss once this save succeeds, so it goes to the terminal only.
-  SaveTrimmedLists();
+  // The lists are written anew below, unless they are not kept: only then is a trim's
+  // save still waiting worth writing. A save already under way must not land after (and
+  // over) this one; its failure is no loss once this save succeeds, so it goes to the
+  // terminal only.
+  if (settings_.ClearDx) {
+    SaveTrimmedLists();
+  } else {
+    trimSaveTimer_.stop();
+    trimmed_.fill(false);
+  }
   for (const std::string& failure : writer_->Finish()) std::fprintf(stderr, "varnak: %s\n", failure.c_str());
   SavedState state;
   for (int i = 0; i < kSpotListCount; ++i) state.lists[static_cast<size_t>(i)] = lists_->List(i)->Rows();
