@@ -7,6 +7,7 @@
 
 #include "app/operator_log.h"
 #include "app/packet_link.h"
+#include "app/spot_row_cache.h"
 #include "app/station_folder.h"
 #include "app/win1252.h"
 #include "core/file_writer.h"
@@ -27,6 +28,7 @@ Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> 
   WireLinks();
   WirePacketLink();
   WireOperatorLog();
+  WireSpotRows();
   OmniRigX1 = std::make_unique<RigctldClient>();
 }
 

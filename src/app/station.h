@@ -32,6 +32,8 @@ class OperatorLog;
 class PacketLink;
 class RelayServer;
 class RigControl;
+class SpotRowCache;
+class SpotRowResolver;
 }  // namespace varnak
 
 namespace varnak {
@@ -123,6 +125,14 @@ class Station : public QObject {
 
   // Lists and panes from their files (at creation) and back (at shutdown).
   void LoadListsAndPanes();
+
+  // The cells of each spot list's rows, for the columns view and the log's colours:
+  // kept up to date with the settings and the log's marks (station_rows.cpp).
+  SpotRowResolver& rowResolver() { return *rowResolver_; }
+  SpotRowCache* RowCache(int list) const { return rowCaches_[static_cast<size_t>(list)].get(); }
+  // A view shows every row's lookup (the columns view is up); rows are looked up only
+  // while one does or a log is read.
+  void SetRowLookupsWanted(bool wanted);
   bool SaveListsAndPanesNow(std::string* error = nullptr);
   // Monitored lines for the monitor window (the packet link fills it).
   std::function<void(const std::string&)> ShowMonitorLine;
@@ -195,6 +205,8 @@ class Station : public QObject {
   void WirePacketLink();
   void WireOperatorLog();
   void ReadOperatorLog();
+  void WireSpotRows();
+  void UpdateRowResolver();
   // After a freeze the spot filed last while frozen becomes the current spot.
   void CatchUpAfterFreeze();
   // Hands the lists trimmed since the last call to the writer.
@@ -224,6 +236,10 @@ class Station : public QObject {
   std::unique_ptr<PacketLink> packet_;
   std::unique_ptr<OperatorLog> log_;
   std::unique_ptr<FileWriter> writer_;  // the lists saved after a trim
+  // Last, so that the caches go before the lists and the resolver they follow.
+  std::unique_ptr<SpotRowResolver> rowResolver_;
+  std::array<std::unique_ptr<SpotRowCache>, kSpotListCount> rowCaches_;
+  bool rowLookupsWanted_ = false;
 };
 
 }  // namespace varnak

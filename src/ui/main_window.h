@@ -116,7 +116,6 @@ class TForm1 : public QMainWindow, public StationView {
   // ---- The columns view of the spot lists (main_window_columns.cpp) ----
   std::array<QStackedWidget*, 14> SpotPages{};     // each page: SpotGrids[i], then ColumnGrids[i]
   std::array<SpotColumnsView*, 14> ColumnGrids{};  // only while "Spot columns" is ticked
-  std::array<SpotRowCache*, 14> RowCaches{};
   QAction* SpotColumnsAction = nullptr;  // "Spot columns" in "Setup"
   bool SpotColumnsShown() const { return ColumnGrids[0] != nullptr; }
   void SetSpotColumns(bool on);
@@ -257,7 +256,6 @@ class TForm1 : public QMainWindow, public StationView {
   void ReportShutdownFailure(const QString& reasons);
   // main_window_columns.cpp
   void WireSpotColumns();
-  void UpdateRowResolver();
   void ColumnLayoutEdited(SpotColumnsView* from);
   void SpotRowPressed(const QByteArray& text, Qt::MouseButton button);
   void SpotRowKeyed(const QByteArray& text);
@@ -265,7 +263,6 @@ class TForm1 : public QMainWindow, public StationView {
   // Only the page in front follows new spots; the others catch up when shown.
   void PauseHiddenSpotLists(int page);
   bool IsSpotViewport(QObject* watched) const;
-  std::unique_ptr<SpotRowResolver> rowResolver_;
   QTimer ageTimer_;
   // main_window_keyboard.cpp
   void WireKeyboard();

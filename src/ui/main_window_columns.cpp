@@ -4,7 +4,7 @@
 // cache per list, looked up only while the columns view or the log's marks need them.
 #include <QHeaderView>
 
-#include "app/operator_log.h"
+#include "app/spot_row_cache.h"
 #include "app/win1252.h"
 #include "ui/main_window.h"
 
@@ -15,37 +15,16 @@ constexpr int kAgeRefreshMs = 60000;
 }  // namespace
 
 void TForm1::WireSpotColumns() {
-  rowResolver_ = std::make_unique<SpotRowResolver>(station_->parser(), station_->clock());
-  const auto now = [this] { return rowResolver_->NowMinute(); };
-  for (int i = 0; i < kSpotListCount; ++i) {
-    const auto n = static_cast<std::size_t>(i);
-    RowCaches[n] = new SpotRowCache(*station_->lists().List(i), *rowResolver_, this);
-    SpotGrids[n]->ColourRows(RowCaches[n], now);
-  }
+  const auto now = [this] { return station_->rowResolver().NowMinute(); };
+  for (int i = 0; i < kSpotListCount; ++i) SpotGrids[static_cast<std::size_t>(i)]->ColourRows(station_->RowCache(i), now);
   connect(SpotColumnsAction, &QAction::toggled, this, [this](bool on) {
     station_->settings().SpotColumns = on;
     SetSpotColumns(on);
   });
-  connect(station_.get(), &Station::configurationRead, this, [this] {
-    UpdateRowResolver();
-    SpotColumnsAction->setChecked(station_->settings().SpotColumns);
-  });
-  connect(&station_->operatorLog(), &OperatorLog::marksChanged, this, &TForm1::UpdateRowResolver);
+  connect(station_.get(), &Station::configurationRead, this,
+          [this] { SpotColumnsAction->setChecked(station_->settings().SpotColumns); });
   connect(&ageTimer_, &QTimer::timeout, this, &TForm1::RefreshSpotAges);
   ageTimer_.start(kAgeRefreshMs);
-  UpdateRowResolver();
-}
-
-void TForm1::UpdateRowResolver() {
-  SpotRowResolver& r = *rowResolver_;
-  const int before = r.Generation();
-  const OperatorLog& log = station_->operatorLog();
-  r.SetOwnCall(station_->settings().MyCall);
-  r.SetOwnPosition(station_->OwnLatitude, station_->OwnLongitude);
-  r.SetMarker(log.Marker(), log.Loaded());
-  r.SetLookups(SpotColumnsShown() || log.Loaded());
-  if (r.Generation() == before) return;
-  for (auto* cache : RowCaches) cache->Refresh();
 }
 
 void TForm1::SetSpotColumns(bool on) {
@@ -57,20 +36,21 @@ void TForm1::SetSpotColumns(bool on) {
       ColumnGrids[i]->deleteLater();
       ColumnGrids[i] = nullptr;
     }
-    UpdateRowResolver();
+    station_->SetRowLookupsWanted(false);
     return;
   }
   const Settings& s = station_->settings();
   const SpotColumnsView::Layout layout{ToQString(s.ColumnOrder), ToQString(s.ColumnWidths), ToQString(s.ColumnsHidden)};
   for (std::size_t i = 0; i < ColumnGrids.size(); ++i) {
-    auto* grid = new SpotColumnsView(SpotGrids[i], RowCaches[i], [this] { return rowResolver_->NowMinute(); },
+    SpotRowCache* cache = station_->RowCache(static_cast<int>(i));
+    auto* grid = new SpotColumnsView(SpotGrids[i], cache, [this] { return station_->rowResolver().NowMinute(); },
                                      SpotPages[i]);
     ColumnGrids[i] = grid;
     grid->setObjectName(SpotGrids[i]->objectName() + "Columns");
     grid->SetRowHeight(SpotGrids[i]->RowHeight());
     grid->ApplyLayout(layout);
     grid->viewport()->installEventFilter(this);
-    connect(RowCaches[i], &SpotRowCache::cellsChanged, grid, &SpotColumnsView::CellsChanged);
+    connect(cache, &SpotRowCache::cellsChanged, grid, &SpotColumnsView::CellsChanged);
     connect(grid, &SpotColumnsView::rowPressed, this,
             [this](int, const QByteArray& text, Qt::MouseButton button) { SpotRowPressed(text, button); });
     connect(grid, &SpotColumnsView::rowKeyed, this, [this](int, const QByteArray& text) { SpotRowKeyed(text); });
@@ -81,7 +61,7 @@ void TForm1::SetSpotColumns(bool on) {
     SpotPages[i]->addWidget(grid);
     SpotPages[i]->setCurrentWidget(grid);
   }
-  UpdateRowResolver();
+  station_->SetRowLookupsWanted(true);
 }
 
 void TForm1::ColumnLayoutEdited(SpotColumnsView* from) {
