@@ -8,7 +8,7 @@
 #include <QString>
 #include <memory>
 
-#include "app/need_mark.h"
+#include "core/need_mark.h"
 
 class QSoundEffect;
 

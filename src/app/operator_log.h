@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/need_mark.h"
+#include "core/need_mark.h"
 #include "callsign/lookup.h"
 #include "log/log_book.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "app/need_mark.h"
+#include "core/need_mark.h"
 #include "core/clock.h"
 
 namespace varnak {

@@ -18,6 +18,7 @@
 #include "app/alerts.h"
 #include "app/classifier.h"
 #include "app/pane_models.h"
+#include "app/spot.h"
 #include "app/spot_lists.h"
 #include "callsign/call_parser.h"
 #include "callsign/lookup.h"
@@ -195,6 +196,11 @@ class Station : public QObject {
   void configurationRead();
   // CurrentSpot was replaced (a new spot, a clicked or keyed row): the spot menu follows.
   void currentSpotChanged();
+  // A new spot was filed into its band list (list 1 to 13; 0 when the band has no list)
+  // and into "All". Once per spot, after the lists have it.
+  void spotFiled(const varnak::Spot& spot, int list);
+  // A new spot became the current one and was shown; the automatic map displays follow.
+  void spotPresented(const varnak::Spot& spot);
   // Files that could not be written at shutdown, one reason per line.
   void shutdownFailed(const QString& reasons);
 

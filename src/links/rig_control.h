@@ -20,11 +20,9 @@
 #include <string>
 #include <string_view>
 
-namespace varnak {
+#include "core/band_plan.h"
 
-// The modes of the "OmniRig" box's list, in its order.
-enum class RigMode { CW, CWR, USB, LSB, DIG, DIGR, AM, FM };
-inline constexpr int kRigModeCount = 8;
+namespace varnak {
 
 // The server's names of those modes: DIG is data on the upper side band, DIGR on the
 // lower one.
@@ -34,10 +32,6 @@ inline constexpr std::array<std::string_view, kRigModeCount> kRigctldModeNames =
 inline std::string_view RigctldModeName(RigMode mode) { return kRigctldModeNames[static_cast<int>(mode)]; }
 // The mode of a server name; a mode the list does not hold gives none.
 std::optional<RigMode> RigModeOfName(std::string_view name);
-
-// The mode a frequency in kHz is worked in, by band plan: the highest row of the table
-// not above kHz wins, below 160 m it is AM.
-RigMode BandPlanMode(long long kHz);
 
 // The radio's frequency as the box shows it: the Hz less the last two digits, with
 // "." before the last remaining one; 14025500 gives "14025.5".

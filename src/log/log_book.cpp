@@ -8,7 +8,7 @@
 
 #include "callsign/call_parser.h"
 #include "core/text.h"
-#include "links/rig_control.h"
+#include "core/band_plan.h"
 #include "log/adif.h"
 
 namespace varnak {

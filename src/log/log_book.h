@@ -13,7 +13,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "app/need_mark.h"
+#include "core/need_mark.h"
 
 namespace varnak {
 
