@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <fmt/format.h>
 
+#include "app/map_controller.h"
 #include "app/operator_log.h"
 #include "app/packet_link.h"
+#include "app/rig_controller.h"
 #include "app/spot_row_cache.h"
 #include "app/station_folder.h"
 #include "app/win1252.h"
@@ -14,7 +16,6 @@
 #include "core/text.h"
 #include "callsign/locator_geometry.h"
 #include "core/version.h"
-#include "links/rigctld_client.h"
 #include "telnet/connection_control.h"
 #include "telnet/relay_server.h"
 
@@ -29,7 +30,8 @@ Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> 
   WirePacketLink();
   WireOperatorLog();
   WireSpotRows();
-  OmniRigX1 = std::make_unique<RigctldClient>();
+  rig_ = std::make_unique<RigController>(settings_);
+  maps_ = std::make_unique<MapController>(*this);
 }
 
 void Station::WireLinks() {
@@ -246,7 +248,7 @@ void Station::Shutdown() {
     emit shutdownFailed(QString::fromLocal8Bit(reasons.c_str()));
   }
   wait(ShutdownWaitMs);
-  if (SaveMapSettings) SaveMapSettings();
+  maps_->SaveSettings();
 }
 
 }  // namespace varnak

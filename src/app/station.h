@@ -32,7 +32,8 @@ class FileWriter;
 class OperatorLog;
 class PacketLink;
 class RelayServer;
-class RigControl;
+class RigController;
+class MapController;
 class SpotRowCache;
 class SpotRowResolver;
 }  // namespace varnak
@@ -162,7 +163,6 @@ class Station : public QObject {
   std::function<void(int port, const std::string& callFrom, const std::string& callTo)> DisconnectStation;
   std::function<void(const std::string&)> SendLine;
   std::function<void(int port)> OpenRelay;
-  std::function<void()> SaveMapSettings;
   // Packet side of the connection control (the packet link fills these).
   std::function<void()> StartPacketLink;
   std::function<void()> StopPacketLink;
@@ -183,8 +183,9 @@ class Station : public QObject {
   // The operator's ADIF log ("Log" section): its marks for the spot views come from
   // operatorLog().Marker(), and operatorLog() signals marksChanged() after each re-read.
   OperatorLog& operatorLog() { return *log_; }
-  // The rig link (rigctld); a test may put a double in its place before the window wires it.
-  std::unique_ptr<RigControl> OmniRigX1;
+  // The radio (a test may give it another rig link) and the two maps.
+  RigController& rig() { return *rig_; }
+  MapController& maps() { return *maps_; }
   // Sends text + CR LF on the Telnet link, no echo (login and password replies).
   bool SendTelnetLine(const std::string& text);
   void RelayLine(const std::string& line);
@@ -242,6 +243,8 @@ class Station : public QObject {
   std::unique_ptr<PacketLink> packet_;
   std::unique_ptr<OperatorLog> log_;
   std::unique_ptr<FileWriter> writer_;  // the lists saved after a trim
+  std::unique_ptr<RigController> rig_;
+  std::unique_ptr<MapController> maps_;
   // Last, so that the caches go before the lists and the resolver they follow.
   std::unique_ptr<SpotRowResolver> rowResolver_;
   std::array<std::unique_ptr<SpotRowCache>, kSpotListCount> rowCaches_;

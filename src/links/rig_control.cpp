@@ -4,12 +4,6 @@
 
 namespace varnak {
 
-std::optional<RigMode> RigModeOfName(std::string_view name) {
-  for (int i = 0; i < kRigModeCount; ++i)
-    if (kRigctldModeNames[i] == name) return static_cast<RigMode>(i);
-  return std::nullopt;
-}
-
 std::string RigFrequencyText(long long hz) {
   std::string digits = std::to_string(std::max(0LL, hz));
   if (digits.size() < 4) digits = std::string(4 - digits.size(), '0') + digits;

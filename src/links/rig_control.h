@@ -3,7 +3,8 @@
 //
 // Responsibilities:
 //  - hold one connection to the server and say whether the server is usable;
-//  - read and write the radio's frequency in Hz and its mode;
+//  - read and write the radio's frequency in Hz and its mode, in the program's own
+//    modes (RigMode): a server's names for them stay inside its implementation;
 //  - notice changes the radio reports (the operator turning the dial) and raise
 //    OnParamsChange only when the frequency or the mode has changed;
 //  - never make its caller wait: every call returns at once and its outcome arrives
@@ -14,24 +15,13 @@
 // no request of its own outstanding for long.
 #include <QObject>
 #include <QString>
-#include <array>
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "core/band_plan.h"
 
 namespace varnak {
-
-// The server's names of those modes: DIG is data on the upper side band, DIGR on the
-// lower one.
-inline constexpr std::array<std::string_view, kRigModeCount> kRigctldModeNames = {
-    "CW", "CWR", "USB", "LSB", "PKTUSB", "PKTLSB", "AM", "FM"};
-
-inline std::string_view RigctldModeName(RigMode mode) { return kRigctldModeNames[static_cast<int>(mode)]; }
-// The mode of a server name; a mode the list does not hold gives none.
-std::optional<RigMode> RigModeOfName(std::string_view name);
 
 // The radio's frequency as the box shows it: the Hz less the last two digits, with
 // "." before the last remaining one; 14025500 gives "14025.5".
@@ -65,9 +55,12 @@ class RigControl : public QObject {
   // Reads frequency and mode now (Frequency() and Mode() hold them when done says so).
   virtual void Refresh(Done done) = 0;
 
-  // What the radio reported last: 0 and "" until known.
+  // What the radio reported last: 0 and none until known. A mode the program has no
+  // name for (a radio in RTTY) is none as well.
   virtual long long Frequency() const = 0;
-  virtual std::string Mode() const = 0;
+  virtual std::optional<RigMode> Mode() const = 0;
+  // The mode as the server itself names it ("PKTUSB"), for the operator; "" until known.
+  virtual std::string ModeName() const = 0;
   // The radio's model as the server names it ("Dummy"), "" until usable.
   virtual std::string ModelName() const = 0;
 

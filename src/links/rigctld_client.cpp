@@ -1,6 +1,7 @@
 #include "links/rigctld_client.h"
 
 #include <QTcpSocket>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +9,10 @@
 namespace varnak {
 
 namespace {
+// rigctld's names of the modes, in RigMode's order: data is "PKT" on a side band.
+constexpr std::array<std::string_view, kRigModeCount> kRigctldModeNames = {
+    "CW", "CWR", "USB", "LSB", "PKTUSB", "PKTLSB", "AM", "FM"};
+
 constexpr qsizetype kMaxLineBytes = 65536;
 constexpr size_t kMaxAnswerLines = 4000;  // "\dump_caps" of a big rig is a few hundred
 
@@ -44,6 +49,12 @@ std::optional<int> ParseCode(std::string_view text) {
   return code;
 }
 }  // namespace
+
+std::optional<RigMode> RigModeOfName(std::string_view name) {
+  for (int i = 0; i < kRigModeCount; ++i)
+    if (kRigctldModeNames[static_cast<size_t>(i)] == name) return static_cast<RigMode>(i);
+  return std::nullopt;
+}
 
 QString HamlibErrorText(int code) {
   static const char* const kTexts[] = {"",
@@ -144,10 +155,13 @@ void RigctldClient::SetFrequency(long long hz, Done done) {
 }
 
 void RigctldClient::SetMode(RigMode mode, Done done) {
-  QByteArray name(RigctldModeName(mode).data(), static_cast<qsizetype>(RigctldModeName(mode).size()));
+  const std::string_view server = kRigctldModeNames[static_cast<size_t>(mode)];
+  QByteArray name(server.data(), static_cast<qsizetype>(server.size()));
   // Passband 0: the radio's normal filter for the mode.
   Enqueue(Request{Kind::Set, "+M " + name + " 0", std::move(done)});
 }
+
+std::optional<RigMode> RigctldClient::Mode() const { return RigModeOfName(mode_); }
 
 void RigctldClient::Refresh(Done done) {
   auto first = std::make_shared<QString>();

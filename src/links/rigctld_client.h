@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "links/rig_control.h"
@@ -36,7 +37,8 @@ class RigctldClient : public RigControl {
   void SetMode(RigMode mode, Done done) override;
   void Refresh(Done done) override;
   long long Frequency() const override { return frequency_; }
-  std::string Mode() const override { return mode_; }
+  std::optional<RigMode> Mode() const override;
+  std::string ModeName() const override { return mode_; }
   std::string ModelName() const override { return model_; }
 
  private:
@@ -86,5 +88,7 @@ class RigctldClient : public RigControl {
 
 // Hamlib's text for the n of "RPRT -n".
 QString HamlibErrorText(int code);
+// The mode of one of rigctld's mode names; a name of no RigMode ("RTTY") gives none.
+std::optional<RigMode> RigModeOfName(std::string_view name);
 
 }  // namespace varnak

@@ -44,6 +44,16 @@ class THamCapApp {
   virtual void ProcessEvents() = 0;
 };
 
+// The window that hosts both maps, as the program's side reaches it.
+class MapHost {
+ public:
+  virtual ~MapHost() = default;
+  virtual TAtlas& Atlas1() = 0;
+  virtual THamCapApp& HamCapApp1() = 0;
+  // A map has been shown this run: the place it has is worth keeping.
+  virtual bool Started() const = 0;
+};
+
 // The band index of the propagation map for a band text; other bands keep `current`.
 int HamCapBandIndex(const std::string& band, int current);
 // "20" for index 3; empty for an index outside 0..7.

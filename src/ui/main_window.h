@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "app/station.h"
-#include "links/rig_control.h"
 #include "telnet/operator_commands.h"
 #include "ui/callsign_window.h"
 #include "ui/pane_views.h"
@@ -166,11 +165,6 @@ class TForm1 : public QMainWindow, public StationView {
   // ---- Map and propagation links (main_window_map.cpp) ----
   void WireMapLinks();
   void ShowSpotOnMaps(const dxrec& spot) override;
-  void ShowinHamcap1Click();
-  void ShowinDxAtlas1Click();
-  void DxAutoClick(bool ticked);
-  void HamcapAutoClick(bool ticked);
-  std::string AtlasSettingsFile() const;
 
   // Send notebook, user buttons, menus of the panes (main_window_commands.cpp).
   void WireOperatorCommands();
@@ -216,19 +210,12 @@ class TForm1 : public QMainWindow, public StationView {
   // ---- end of operator commands ----
 
   // ---- The radio (main_window_rig.cpp) ----
-  long long LastRigFrequency = 0;
   TRigSetupDlg* RigSetupDlg = nullptr;
   QPointer<QMessageBox> RigBox;  // the last box the rig link raised
   void WireRig();
-  // Puts another rig link (a test double) in place of the station's.
-  void UseRig(std::unique_ptr<RigControl> rig);
-  void VrCheckLed1Click(bool on);
-  void OmniRigX1ParamsChange();
   void SetQRG1Click();
   void ModeBoxChange(int index);
   void SetupOmnirig1Click();
-  // A failing rig call: switched off and told once.
-  void RigFailure(const QString& reason);
   // ---- end of the radio ----
   // The demo run with the practice node (main_window_demo.cpp): the caption and the
   // status line say so, and a node that ends is reported in the pane.
@@ -270,9 +257,7 @@ class TForm1 : public QMainWindow, public StationView {
   QPointer<QWidget> rememberedFocus_;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void FocusVisibleSendPage();
-  void AttachRig();
   void OpenRigBox(int icon, const QString& title, const QString& text);
-  bool modeHeld_ = false;
 
   std::unique_ptr<Station> station_;
   bool closing_ = false;

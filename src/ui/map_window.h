@@ -40,7 +40,7 @@ class MapCanvas : public QWidget {
   std::optional<QPointF> dragFrom_;
 };
 
-class TMapForm : public QWidget {
+class TMapForm : public QWidget, public MapHost {
   Q_OBJECT
  public:
   explicit TMapForm(QWidget* parent = nullptr);
@@ -57,11 +57,11 @@ class TMapForm : public QWidget {
   // The last "WWV de" line the cluster sent, empty when none came yet.
   std::function<std::string()> lastWwvLine;
 
-  TAtlas& Atlas1();
-  THamCapApp& HamCapApp1();
+  TAtlas& Atlas1() override;
+  THamCapApp& HamCapApp1() override;
   DxMap& Map() { return map_; }
   MapRenderer& Renderer() { return renderer_; }
-  bool Started() const { return started_; }
+  bool Started() const override { return started_; }
   std::int64_t Now() const;
 
   // Re-blends for the current minute, refreshes the path text and repaints.

@@ -4,7 +4,7 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
-#include "links/rigctld_client.h"
+#include "links/rig_factory.h"
 
 namespace varnak {
 
@@ -49,12 +49,12 @@ QString TRigSetupDlg::FoundText(const RigControl& rig) {
   QString model = QString::fromStdString(rig.ModelName());
   return QString("%1 rig, %2 MHz %3")
       .arg(model.isEmpty() ? "Unnamed" : model, QString::fromStdString(MegahertzText(rig.Frequency())),
-           QString::fromStdString(rig.Mode()));
+           QString::fromStdString(rig.ModeName()));
 }
 
 void TRigSetupDlg::Test() {
   // A link of its own, so that the test leaves the window's link as it is.
-  probe_ = std::make_unique<RigctldClient>();
+  probe_ = MakeRigControl();
   TestResult->setText(QString("Asking rigctld at %1:%2 ...").arg(Host()).arg(Port()));
   TestButton->setEnabled(false);
   RigControl* probe = probe_.get();

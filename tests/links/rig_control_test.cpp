@@ -1,4 +1,5 @@
 #include "links/rig_control.h"
+#include "links/rigctld_client.h"
 
 #include <gtest/gtest.h>
 

@@ -53,7 +53,7 @@ TEST(RigctldClient, DrivesTheDummyRigAndReportsOnlyChanges) {
   EXPECT_EQ(rigctld.Ask({"m"}).substr(0, 7), "PKTUSB\n");
   WAIT_EQ(changes.count(), 2, 3000);
   EXPECT_EQ(rig.Frequency(), 7010000);
-  EXPECT_EQ(rig.Mode(), "PKTUSB");
+  EXPECT_EQ(rig.ModeName(), "PKTUSB");
 
   // Another program tunes the radio; then nothing changes for several polls.
   EXPECT_EQ(rigctld.Ask({"F", "21074000"}), "");

@@ -3,6 +3,7 @@
 // radio doing something rigctld's dummy cannot: refuse a mode, report odd values.
 #include <QTimer>
 #include <QStringList>
+#include <array>
 
 #include "links/rig_control.h"
 
@@ -13,7 +14,7 @@ class FakeRig : public RigControl {
   QStringList calls;       // "Connect", "F 14025500", "M CW", "Refresh"
   QString modeError;       // when set, SetMode fails with it
   long long frequency = 14025500;
-  std::string mode = "CW";
+  std::optional<RigMode> mode = RigMode::CW;
 
   void Connect(const QString&, int, Done done) override {
     calls << "Connect";
@@ -26,23 +27,29 @@ class FakeRig : public RigControl {
     Later(done, {}, [this, hz] { frequency = hz; });
   }
   void SetMode(RigMode m, Done done) override {
-    calls << QString("M %1").arg(QString::fromLatin1(RigctldModeName(m).data(), RigctldModeName(m).size()));
+    calls << QString("M %1").arg(NameOf(m));
     Later(done, modeError, [this, m] {
-      if (modeError.isEmpty()) mode = std::string(RigctldModeName(m));
+      if (modeError.isEmpty()) mode = m;
     });
   }
   void Refresh(Done done) override { Later(done, {}, [] {}); }
   long long Frequency() const override { return frequency; }
-  std::string Mode() const override { return mode; }
+  std::optional<RigMode> Mode() const override { return mode; }
+  std::string ModeName() const override { return mode ? NameOf(*mode) : ""; }
   std::string ModelName() const override { return "Fake"; }
-  // The radio's own change, as a poll would find it.
-  void Report(long long hz, const std::string& m) {
+  // The radio's own change, as a poll would find it; none is a mode of no name here.
+  void Report(long long hz, std::optional<RigMode> m) {
     frequency = hz;
     mode = m;
     emit OnParamsChange();
   }
 
  private:
+  static const char* NameOf(RigMode m) {
+    static constexpr std::array<const char*, kRigModeCount> kNames = {"CW", "CWR", "USB", "LSB",
+                                                                      "DIG", "DIGR", "AM", "FM"};
+    return kNames[static_cast<size_t>(m)];
+  }
   template <class Effect>
   void Later(Done done, QString error, Effect effect) {
     QTimer::singleShot(0, this, [done, error, effect] {

@@ -3,6 +3,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "app/rig_controller.h"
 #include "core/ini_file.h"
 #include "support/fake_rig.h"
 #include "support/rigctld_harness.h"
@@ -52,7 +53,7 @@ TEST(RigWindow, FollowsAndTunesTheDummyRadioUntilRigctldGoesAway) {
   EXPECT_EQ(f.DxQrgEdit->text(), "145000.0");
   EXPECT_EQ(f.ModeBox->currentText(), "FM");
   EXPECT_EQ(f.RigStatus->text(), "Radio: 145000.0 kHz  2m");
-  EXPECT_EQ(f.LastRigFrequency, 145000000);
+  EXPECT_EQ(f.station().rig().LastFrequency(), 145000000);
 
   // "Set QRG" on several bands, the mode by band plan; a freeze is shortened.
   f.station().freeze().StartFreeze();
@@ -112,7 +113,7 @@ TEST(RigWindow, RefusedConnectBadSpotFrequencyAndRefusedMode) {
 
   auto owned = std::make_unique<test::FakeRig>();
   test::FakeRig* rig = owned.get();
-  f.UseRig(std::move(owned));
+  f.station().rig().UseRig(std::move(owned));
   for (const char* bad : {"14O25500", "", "0", "99999999999999999999"}) {
     f.station().CurrentSpot.HzText = bad;
     f.SetQRG1Click();
@@ -135,9 +136,9 @@ TEST(RigWindow, RefusedConnectBadSpotFrequencyAndRefusedMode) {
   EXPECT_TRUE(f.VrCheckLed1->isChecked());  // a refused mode leaves the link as it is
   // A radio reporting nonsense leaves the display as it was.
   f.ModeBox->setCurrentIndex(3);
-  WAIT_TRUE((rig->Report(14025500, "CW"), f.ModeBox->currentText() == "CW"), 2000);  // once the mode has settled
-  rig->Report(0, "RTTY");
-  rig->Report(1'000'000'000'000, "CW");
+  WAIT_TRUE((rig->Report(14025500, RigMode::CW), f.ModeBox->currentText() == "CW"), 2000);  // once the mode has settled
+  rig->Report(0, std::nullopt);  // a mode of no name here, as RTTY
+  rig->Report(1'000'000'000'000, RigMode::CW);
   EXPECT_EQ(f.VrStrEdit1->text(), "14025.5");
   EXPECT_EQ(f.ModeBox->currentText(), "CW");
 }
