@@ -46,8 +46,6 @@ class MapController : public QObject {
   // The operator's "Auto" switches; the same state again does nothing.
   void SetAtlasAuto(bool on);
   void SetHamcapAuto(bool on);
-  bool AtlasAuto() const { return atlasAuto_; }
-  bool HamcapAuto() const { return hamcapAuto_; }
 
   // The automatic displays of a spot that was just presented.
   void ShowSpot(const dxrec& spot);

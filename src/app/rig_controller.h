@@ -42,7 +42,6 @@ class RigController : public QObject {
 
   // Switches off and puts another link (a test double) in place of the current one.
   void UseRig(std::unique_ptr<RigControl> rig);
-  RigControl& link() { return *rig_; }
 
   bool IsOn() const { return state_ != State::Off; }
   // The operator's switch; the same state again does nothing.
