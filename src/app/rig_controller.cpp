@@ -122,7 +122,7 @@ void RigController::ChooseMode(int index) {
 void RigController::Fail(const QString& reason) {
   // Every pending call of a broken link fails: only the first one speaks.
   if (!IsOn()) return;
-  // The operator's choice is kept for the next start: rigctld may just not run yet.
+  // The operator's choice is kept for the next start: the server may just not run yet.
   const bool wanted = settings_.RigEnabled;
   SetOn(false);
   settings_.RigEnabled = wanted;
