@@ -228,9 +228,6 @@ class Station : public QObject {
   std::array<bool, kSpotListCount> trimmed_{};
   bool startupDone_ = false;
   bool monthDayDates_ = false;
-  std::unique_ptr<LinkSettings> linkSettings_;
-  std::unique_ptr<ClusterLink> telnet_;
-  std::unique_ptr<ClusterLink> packet_;
   std::unique_ptr<RelayServer> relay_;
   Alerts alerts_;
   std::unique_ptr<FreezeControl> freeze_;
@@ -242,6 +239,11 @@ class Station : public QObject {
   std::unique_ptr<TCallParser> parser_;
   std::unique_ptr<ClassifierHost> host_;
   std::unique_ptr<Classifier> classifier_;
+  // After the classifier and the models, so that the links go first: a link going
+  // down as it is destroyed still reaches them.
+  std::unique_ptr<LinkSettings> linkSettings_;
+  std::unique_ptr<ClusterLink> telnet_;
+  std::unique_ptr<ClusterLink> packet_;
   std::unique_ptr<OperatorLog> log_;
   std::unique_ptr<FileWriter> writer_;  // the lists saved after a trim
   // Last, so that the caches go before the lists and the resolver they follow.
