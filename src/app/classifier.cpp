@@ -99,6 +99,7 @@ void Classifier::Classify(std::string_view received) {
   if (loggingIn_ && host_.TelnetConnected()) {
     if (StartsWith(line, nodePrompt_)) {
       loggingIn_ = false;
+      host_.LoginThrough();
     } else if (!loginAnswered_ && EndsWith(line, "login:")) {
       loginAnswered_ = true;
       host_.SendTelnetLine(myCall_);

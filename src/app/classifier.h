@@ -42,6 +42,8 @@ class ClassifierHost {
 
   // Text + CR LF on the Telnet connection, no echo.
   virtual void SendTelnetLine(const std::string& text) = 0;
+  // The node's first prompt ended the login phase: the login is through.
+  virtual void LoginThrough() {}
   // Sends on the active link and classifies the sent line as an echo (which the
   // classifier queues while it is busy).
   virtual void SendLine(const std::string& text) = 0;

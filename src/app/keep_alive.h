@@ -25,13 +25,24 @@ class KeepAlive : public QObject {
   explicit KeepAlive(Link link, std::chrono::milliseconds interval = kInterval, QObject* parent = nullptr);
 
   // KeepAliveTimer runs from creation of the main window (Start) to shutdown (Stop).
-  void Start() { timer_.start(); }
-  void Stop() { timer_.stop(); }
+  // The window stops it while the operator sends and starts it anew after.
+  void Start() {
+    timer_.start();
+    emit started();
+  }
+  void Stop() {
+    timer_.stop();
+    emit stopped();
+  }
   bool Active() const { return timer_.isActive(); }
   void SetInterval(std::chrono::milliseconds interval) { timer_.setInterval(interval); }
 
   // One timer tick; true when the CR was sent.
   bool Tick();
+
+ signals:
+  void started();
+  void stopped();
 
  private:
   Link link_;

@@ -7,7 +7,7 @@
 
 #include "app/map_controller.h"
 #include "app/operator_log.h"
-#include "app/packet_link.h"
+#include "agw/packet_cluster_link.h"
 #include "app/rig_controller.h"
 #include "app/spot_row_cache.h"
 #include "app/station_folder.h"
@@ -16,7 +16,7 @@
 #include "core/text.h"
 #include "callsign/locator_geometry.h"
 #include "core/version.h"
-#include "telnet/connection_control.h"
+#include "telnet/telnet_cluster_link.h"
 #include "telnet/relay_server.h"
 
 namespace varnak {
@@ -27,60 +27,45 @@ Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> 
   connect(&timer1_, &QTimer::timeout, this, &Station::ConfigurationCheck);
   WireClassifier();
   WireLinks();
-  WirePacketLink();
   WireOperatorLog();
   WireSpotRows();
   rig_ = std::make_unique<RigController>(settings_);
   maps_ = std::make_unique<MapController>(*this);
 }
 
+namespace {
+
+// The links read the settings through this, at the moment they need them.
+class StationLinkSettings : public LinkSettings {
+ public:
+  explicit StationLinkSettings(const Station& s) : s_(s) {}
+  bool Telnet() const override { return settings().Telnet == 1; }
+  const std::string& MyCall() const override { return settings().MyCall; }
+  const std::string& MyLocator() const override { return settings().MyLocator; }
+  const std::string& ConnectCall() const override { return settings().ConnectCall; }
+  const std::string& ClusterHost() const override { return settings().ClusterHost; }
+  int ClusterPort() const override { return settings().ClusterPort; }
+  bool Reconnect() const override { return settings().Reconnect; }
+  bool AutoConnect() const override { return settings().AutoConnect; }
+  const std::string& AGWhost() const override { return settings().AGWhost; }
+  const std::string& AGWport() const override { return settings().AGWport; }
+  int AX25port() const override { return settings().AX25port; }
+  const std::string& ClientBanner() const override { return s_.ClientBanner; }
+  std::string TimeText() const override { return s_.LongTimeText(); }
+
+ private:
+  const Settings& settings() const { return s_.settings(); }
+  const Station& s_;
+};
+
+}  // namespace
+
 void Station::WireLinks() {
-  ConnectionControl::Hooks h;
-  h.isTelnet = [this] { return settings_.Telnet == 1; };
-  h.clusterHost = [this] { return settings_.ClusterHost; };
-  h.clusterPort = [this] { return settings_.ClusterPort; };
-  h.connectCall = [this] { return settings_.ConnectCall; };
-  h.nodeConnected = [this] { return NodeConnected; };
-  h.setStatus = [this](const std::string& t) {
-    if (view_) view_->SetStatus(ToQString(t));
-  };
-  h.setLinkUp = [this](bool up) {
-    if (view_) view_->SetLinkButtons(up);
-  };
-  h.showInformation = [this](const std::string& t) {
-    if (view_) view_->ShowInformation(ToQString(t));
-  };
-  h.showError = [this](const std::string& t) {
-    if (view_) view_->ShowError(ToQString(t));
-  };
-  h.classifyLine = [this](const std::string& line) { ClassifyLine(line); };
-  h.clearUsersRequested = [this] { classifier_->SetUsersRequested(false); };
-  h.telnetConnectedChanged = [this](bool up) {
-    TelnetConnected = up;
-    classifier_->SetLoggingIn(up);
-  };
-  h.afterSend = [this] {
-    if (freeze_->Frozen()) freeze_->ShortenForSend();
-  };
-  h.startPacketLink = [this] {
-    if (StartPacketLink) StartPacketLink();
-  };
-  h.stopPacketLink = [this] {
-    if (StopPacketLink) StopPacketLink();
-  };
-  h.sendPacketData = [this](const std::string& text) { return SendPacketData ? SendPacketData(text) : false; };
-  h.reconnectEnabled = [this] { return settings_.Reconnect; };
-  h.loggedIn = [this] { return !classifier_->LoggingIn(); };
-  h.setReconnecting = [this] {
-    if (view_) view_->ShowReconnecting();
-  };
-  h.timeText = [this] { return LongTimeText(); };
-  control_ = std::make_unique<ConnectionControl>(std::move(h), this);
+  linkSettings_ = std::make_unique<StationLinkSettings>(*this);
+  UseLinks(LinkFactory{});
 
   RelayServer::Hooks r;
-  r.sendLine = [this](const std::string& line) {
-    if (SendLine) SendLine(line);
-  };
+  r.sendLine = [this](const std::string& line) { SendLine(line); };
   r.showError = [this](const std::string& t) {
     if (view_) view_->ShowError(ToQString(t));
   };
@@ -95,21 +80,85 @@ void Station::WireLinks() {
   keepAlive_ = std::make_unique<KeepAlive>(KeepAlive::Link{
       [this] { return settings_.Telnet == 0; }, [this] { return NodeConnected; },
       [this](const std::string& text) {
-        if (SendConnectedData) SendConnectedData(text);
+        Packet().SendConnectedData(settings_.AX25port, settings_.MyCall, text, settings_.ConnectCall);
       }});
   keepAlive_->Start();
-  StopKeepAlive = [this] { keepAlive_->Stop(); };
-  StartKeepAlive = [this] { keepAlive_->Start(); };
-
-  ConnectAction = [this] { control_->ConnectAction(); };
-  DisconnectAction = [this] { control_->DisconnectAction(); };
-  DisconnectTelnet = [this] { control_->TelnetDisconnect(); };
-  SendLine = [this](const std::string& text) { control_->SendLine(text); };
-  OpenRelay = [this](int port) { relay_->Open(static_cast<quint16>(port), settings_.OutTelnetBind); };
-  CloseRelay = [this] { relay_->Close(); };
 }
 
-bool Station::SendTelnetLine(const std::string& text) { return control_->SendTelnetLine(text); }
+void Station::UseLinks(const LinkFactory& factory) {
+  telnet_ = factory.Make(LinkKind::Telnet, *linkSettings_, programDir_);
+  packet_ = factory.Make(LinkKind::Packet, *linkSettings_, programDir_);
+  WireClusterLink(*telnet_, LinkKind::Telnet);
+  WireClusterLink(*packet_, LinkKind::Packet);
+  WirePacketLink();
+}
+
+void Station::WireClusterLink(ClusterLink& link, LinkKind kind) {
+  // A packet node pauses while the lists are frozen; a Telnet node cannot be paused.
+  const auto source = kind == LinkKind::Packet ? FreezeControl::Source::PacketNode : FreezeControl::Source::Telnet;
+  connect(&link, &ClusterLink::lineReceived, this, [this, source](const std::string& line) {
+    if (!freeze_->HoldIfFrozen(source, line)) ClassifyLine(line);
+  });
+  connect(&link, &ClusterLink::noticeLine, this, [this](const std::string& line) { ClassifyLine(line); });
+  // A line sent while the lists are frozen ends the freeze soon.
+  connect(&link, &ClusterLink::lineSent, this, [this](const std::string& line) {
+    ClassifyLine(line);
+    if (freeze_->Frozen()) freeze_->ShortenForSend();
+  });
+  connect(&link, &ClusterLink::statusText, this, [this](const std::string& text) {
+    if (view_) view_->SetStatus(ToQString(text));
+  });
+  connect(&link, &ClusterLink::problem, this, [this](ClusterLink::Problem kind, const std::string& text) {
+    if (!view_) return;
+    if (kind == ClusterLink::Problem::Information)
+      view_->ShowInformation(ToQString(text));
+    else
+      view_->ShowError(ToQString(text));
+  });
+  connect(&link, &ClusterLink::stateChanged, this, [this, &link, kind] { FollowLinkState(link, kind); });
+}
+
+// "sh/users" goes once per connection: a Telnet connection is over once it is down, a
+// packet one is new from its connect request on.
+void Station::FollowLinkState(ClusterLink& link, LinkKind kind) {
+  using State = ClusterLink::State;
+  const State state = link.state();
+  if (kind == LinkKind::Telnet) {
+    if (state == State::Down && TelnetConnected) {
+      classifier_->SetUsersRequested(false);
+      TelnetConnected = false;
+      classifier_->SetLoggingIn(false);
+    } else if (state == State::LoggingIn) {
+      TelnetConnected = true;
+      classifier_->SetLoggingIn(true);
+    }
+  } else {
+    if (state == State::Connecting) classifier_->SetUsersRequested(false);
+    NodeConnected = state == State::LoggedIn;
+  }
+  if (!view_) return;
+  switch (state) {
+    case State::Down: view_->SetLinkButtons(false); break;
+    case State::Connecting: view_->SetLinkButtons(link.ConnectCanBeCalledOff()); break;
+    case State::LoggingIn:
+    case State::LoggedIn: view_->SetLinkButtons(true); break;
+    case State::WaitingToReconnect: view_->ShowReconnecting(); break;
+  }
+}
+
+ClusterLink& Station::Link() { return settings_.Telnet == 1 ? *telnet_ : *packet_; }
+
+TelnetClusterLink& Station::Control() { return static_cast<TelnetClusterLink&>(*telnet_); }
+
+void Station::ConnectAction() { Link().Connect(); }
+
+void Station::DisconnectAction() { Link().Disconnect(); }
+
+bool Station::SendLine(const std::string& text) { return Link().Send(text); }
+
+bool Station::SendTelnetLine(const std::string& text) { return telnet_->SendQuiet(text); }
+
+void Station::LoginThrough() { telnet_->LoginThrough(); }
 
 void Station::RelayLine(const std::string& line) { relay_->RelayLine(line); }
 
@@ -174,13 +223,13 @@ void Station::StartupRoutine() {
         view_->SetPacketButtonsEnabled(false);
       }
     } else {
-      if (OpenEngine) OpenEngine(s.AGWhost, s.AGWport);
+      packet_->Open();
       if (view_) {
         view_->SetPacketButtonsEnabled(true);
         view_->SetCaption(ToQString("Varnak " + ShortVersionText() + " - AGW Packet Engine"));
       }
     }
-    if (s.TelnetOut == 1 && OpenRelay) OpenRelay(s.OutTelnetPort);
+    if (s.TelnetOut == 1) relay_->Open(static_cast<quint16>(s.OutTelnetPort), s.OutTelnetBind);
   }
   if (view_) {
     if (s.Sound) view_->SetSoundSwitch(true);
@@ -188,9 +237,9 @@ void Station::StartupRoutine() {
   }
   ClassifyLine("*** Varnak started " + LongTimeText() + " " + ShortDateText());
   if (s.Telnet == 1) {
-    if (s.AutoConnect && ConnectAction) {
+    if (s.AutoConnect) {
       ConnectAction();
-    } else if (!s.AutoConnect) {
+    } else {
       ClassifyLine("*** Not yet connected, click \"Connect\"!");
     }
   }
@@ -204,6 +253,24 @@ void Station::StartupRoutine() {
   ClientBanner = "{Varnak " + ShortVersionText() + "}";
   classifier_->ResetSpotHistory();
   if (view_) view_->ClearLookupLine();
+}
+
+Station::ApplyResult Station::ApplySettings(const std::function<bool(Settings&)>& takeFields, const WorkArea& area,
+                                            std::string* error) {
+  // Close the link kind in force before this change.
+  if (settings_.Telnet == 1) {
+    telnet_->Close();
+  } else {
+    packet_->Close();
+  }
+  if (settings_.TelnetOut == 1) relay_->Close();
+  if (TelnetConnected) DisconnectAction();
+  if (EngineConnected) DisconnectAction();
+  if (!takeFields(settings_)) return ApplyResult::FieldRefused;
+  if (!WriteConfiguration(error)) return ApplyResult::WriteFailed;
+  ReadConfiguration(area);
+  StartupRoutine();
+  return ApplyResult::Applied;
 }
 
 void Station::ConfigurationCheck() {
@@ -221,20 +288,20 @@ void Station::Shutdown() {
   bool configOk = WriteConfiguration(&configError);
   wait(ShutdownWaitMs);
   if (settings_.Telnet == 1) {
-    if (DisconnectTelnet) DisconnectTelnet();
+    telnet_->Close();
     wait(0);
   }
   if (EngineConnected) {
     if (NodeConnected) {
-      if (SendLine) SendLine("b");
+      SendLine("b");
       // The disconnect request goes once the engine has sent the "b" (or after 3 s).
-      if (StopPacketLink) StopPacketLink();
-      for (int i = 0; i < 100 && view_ && PacketDisconnectPending && PacketDisconnectPending(); ++i) wait(50);
+      Packet().StopPacketLink();
+      for (int i = 0; i < 100 && view_ && Packet().DisconnectPending(); ++i) wait(50);
     }
     wait(ShutdownWaitMs);
-    if (CloseEngine) CloseEngine();
-  } else if (CloseEngine) {
-    CloseEngine();  // no more tries to reopen a lost engine
+    packet_->Close();
+  } else {
+    packet_->Close();  // no more tries to reopen a lost engine
   }
   keepAlive_->Stop();
   std::string listsError;

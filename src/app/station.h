@@ -24,13 +24,17 @@
 #include "callsign/lookup.h"
 #include "app/freeze_control.h"
 #include "app/keep_alive.h"
+#include "app/link_factory.h"
 
 namespace varnak {
 
-class ConnectionControl;
+class ClusterLink;
 class FileWriter;
+class LinkFactory;
+class LinkSettings;
 class OperatorLog;
-class PacketLink;
+class PacketClusterLink;
+class TelnetClusterLink;
 class RelayServer;
 class RigController;
 class MapController;
@@ -102,6 +106,13 @@ class Station : public QObject {
 
   // Runs at the first activation (and after setup accepts new settings).
   void StartupRoutine();
+  // The setup's "Save": closes the link kind in force and the relay, lets takeFields put
+  // the dialog's fields into the settings, writes the configuration and reads it back,
+  // and runs the start-up routine again. Stops where takeFields refuses (the dialog has
+  // said why) or the configuration cannot be written (error says why).
+  enum class ApplyResult { Applied, FieldRefused, WriteFailed };
+  ApplyResult ApplySettings(const std::function<bool(Settings&)>& takeFields, const WorkArea& area,
+                            std::string* error);
   bool StartupDone() const { return startupDone_; }
   // Shutdown steps in order; waits go through the view so the window stays alive.
   void Shutdown();
@@ -136,49 +147,34 @@ class Station : public QObject {
   // while one does or a log is read.
   void SetRowLookupsWanted(bool wanted);
   bool SaveListsAndPanesNow(std::string* error = nullptr);
-  // Monitored lines for the monitor window (the packet link fills it).
-  std::function<void(const std::string&)> ShowMonitorLine;
 
   // Time stamps as banners and rows show them.
   std::string LongTimeText() const;
   std::string ShortDateText() const;
   void SwitchDatesToMonthDay() { monthDayDates_ = true; }
 
-  // Program-wide flags.
+  // Program-wide flags; they follow the links' states.
   bool TelnetConnected = false;
   bool EngineConnected = false;
   bool NodeConnected = false;
   std::string ClientBanner;
 
-  // Links; filled in by the transports. Each is skipped while unset.
-  std::function<void()> ConnectAction;
-  std::function<void()> DisconnectAction;
-  std::function<void()> CloseRelay;
-  // Keep-alive timer stop and restart around operator sends.
-  std::function<void()> StopKeepAlive;
-  std::function<void()> StartKeepAlive;
-  std::function<void()> DisconnectTelnet;
-  std::function<void(const std::string& host, const std::string& port)> OpenEngine;
-  std::function<void()> CloseEngine;
-  std::function<void(int port, const std::string& callFrom, const std::string& callTo)> DisconnectStation;
-  std::function<void(const std::string&)> SendLine;
-  std::function<void(int port)> OpenRelay;
-  // Packet side of the connection control (the packet link fills these).
-  std::function<void()> StartPacketLink;
-  std::function<void()> StopPacketLink;
-  std::function<bool(const std::string&)> SendPacketData;
-  // The node's disconnect request is still waiting for the engine to send the "b".
-  std::function<bool()> PacketDisconnectPending;
-  // The Telnet link with the connection control, and the relay.
-  ConnectionControl& Control() { return *control_; }
+  // The cluster link in force (the Telnet link or the packet link, by the settings).
+  ClusterLink& Link();
+  // The buttons and the operator's sends, on the link in force. SendLine is false when
+  // the line was refused or failed (and reported).
+  void ConnectAction();
+  void DisconnectAction();
+  bool SendLine(const std::string& text);
+  // Makes the links anew with the given factory and wires them (tests: doubles).
+  void UseLinks(const LinkFactory& factory);
+  // The Telnet link, and the relay.
+  TelnetClusterLink& Control();
   Alerts& alerts() { return alerts_; }
   FreezeControl& freeze() { return *freeze_; }
   KeepAlive& keepAlive() { return *keepAlive_; }
-  // Connected data to the node on the packet link (the packet link fills it).
-  std::function<void(const std::string&)> SendConnectedData;
-  // The packet link with AGWInterface1, and where its monitored frames go.
-  PacketLink& Packet() { return *packet_; }
-  std::function<void(const std::string&)> OnMonitorText;
+  // The packet link with AGWInterface1; the packet windows follow its signals.
+  PacketClusterLink& Packet();
   RelayServer& Relay() { return *relay_; }
   // The operator's ADIF log ("Log" section): its marks for the spot views come from
   // operatorLog().Marker(), and operatorLog() signals marksChanged() after each re-read.
@@ -188,6 +184,8 @@ class Station : public QObject {
   MapController& maps() { return *maps_; }
   // Sends text + CR LF on the Telnet link, no echo (login and password replies).
   bool SendTelnetLine(const std::string& text);
+  // The classifier saw the node's first prompt: the Telnet login is through.
+  void LoginThrough();
   void RelayLine(const std::string& line);
 
   int ConfigCheckDelayMs = 1000;
@@ -208,6 +206,9 @@ class Station : public QObject {
  private:
   void ConfigurationCheck();
   void WireLinks();
+  // The station's side of one cluster link: its lines classified, its state followed.
+  void WireClusterLink(ClusterLink& link, LinkKind kind);
+  void FollowLinkState(ClusterLink& link, LinkKind kind);
   void WireClassifier();
   void WirePacketLink();
   void WireOperatorLog();
@@ -228,7 +229,6 @@ class Station : public QObject {
   std::array<bool, kSpotListCount> trimmed_{};
   bool startupDone_ = false;
   bool monthDayDates_ = false;
-  std::unique_ptr<ConnectionControl> control_;
   std::unique_ptr<RelayServer> relay_;
   Alerts alerts_;
   std::unique_ptr<FreezeControl> freeze_;
@@ -240,7 +240,11 @@ class Station : public QObject {
   std::unique_ptr<TCallParser> parser_;
   std::unique_ptr<ClassifierHost> host_;
   std::unique_ptr<Classifier> classifier_;
-  std::unique_ptr<PacketLink> packet_;
+  // After the classifier and the models, so that the links go first: a link going
+  // down as it is destroyed still reaches them.
+  std::unique_ptr<LinkSettings> linkSettings_;
+  std::unique_ptr<ClusterLink> telnet_;
+  std::unique_ptr<ClusterLink> packet_;
   std::unique_ptr<OperatorLog> log_;
   std::unique_ptr<FileWriter> writer_;  // the lists saved after a trim
   std::unique_ptr<RigController> rig_;

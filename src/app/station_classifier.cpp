@@ -8,7 +8,7 @@
 #include "app/operator_log.h"
 #include "app/station.h"
 #include "core/file_writer.h"
-#include "telnet/connection_control.h"
+#include "agw/packet_cluster_link.h"
 #include "telnet/relay_server.h"
 
 namespace varnak {
@@ -33,9 +33,8 @@ class StationHost : public ClassifierHost {
   const Clock& GetClock() const override { return s_.clock(); }
 
   void SendTelnetLine(const std::string& text) override { s_.SendTelnetLine(text); }
-  void SendLine(const std::string& text) override {
-    if (s_.SendLine) s_.SendLine(text);
-  }
+  void LoginThrough() override { s_.LoginThrough(); }
+  void SendLine(const std::string& text) override { s_.SendLine(text); }
   void RelayLine(const std::string& line) override { s_.RelayLine(line); }
 
   // While the lists are frozen (a Telnet node goes on sending) the spot is filed as
@@ -78,9 +77,7 @@ class StationHost : public ClassifierHost {
   void HoldMonitorLine(const std::string& line) override {
     s_.freeze().HoldIfFrozen(FreezeControl::Source::Monitor, line);
   }
-  void ShowMonitorLine(const std::string& line) override {
-    if (s_.ShowMonitorLine) s_.ShowMonitorLine(line);
-  }
+  void ShowMonitorLine(const std::string& line) override { s_.Packet().Showdata(line); }
 
   static std::string BandOf(double kHz) { return std::string(BandTextOfKhz(static_cast<long long>(kHz))); }
 

@@ -1,38 +1,20 @@
-// The station's packet side: the packet link and the hooks through which the start-up,
-// shutdown, connection control and keep-alive reach it.
-#include <memory>
-
-#include "app/packet_link.h"
-#include "app/station.h"
+// The station's packet side: what it follows of the packet link beyond what every
+// cluster link tells.
+#include "agw/packet_cluster_link.h"
 #include "app/classifier.h"
+#include "app/station.h"
 
 namespace varnak {
 
+PacketClusterLink& Station::Packet() { return static_cast<PacketClusterLink&>(*packet_); }
+
 void Station::WirePacketLink() {
-  packet_ = std::make_unique<PacketLink>(*this, this);
-  PacketLink* p = packet_.get();
-
-  OpenEngine = [p](const std::string& host, const std::string& port) { p->OpenEngine(host, port); };
-  CloseEngine = [p] { p->CloseEngine(); };
-  DisconnectStation = [p](int port, const std::string& own, const std::string& remote) {
-    p->DisconnectStation(port, own, remote);
-  };
-  StartPacketLink = [p] { p->StartPacketLink(); };
-  StopPacketLink = [p] { p->StopPacketLink(); };
-  SendPacketData = [p](const std::string& text) { return p->SendPacketData(text); };
-  SendConnectedData = [p](const std::string& text) { p->SendKeepAlive(text); };
-
-  // "Connect" with no engine is refused before it shows "Trying" and "Disconnect".
-  ConnectAction = [this, p, connect = ConnectAction] {
-    if (settings_.Telnet != 1 && !p->CanConnect()) return;
-    if (connect) connect();
-  };
-  PacketDisconnectPending = [p] { return p->DisconnectPending(); };
-
+  PacketClusterLink& p = Packet();
+  connect(&p, &PacketClusterLink::engineStateChanged, this, [this](bool up) { EngineConnected = up; });
   // Monitored frames: the classifier makes lines of them and hands them back for the
-  // monitor window.
-  OnMonitorText = [this](const std::string& text) { classifier_->AddMonitorText(text); };
-  ShowMonitorLine = [p](const std::string& line) { p->Showdata(line); };
+  // monitor window (ShowMonitorLine of its host).
+  connect(&p, &PacketClusterLink::monitoredText, this,
+          [this](const std::string& text) { classifier_->AddMonitorText(text); });
 }
 
 }  // namespace varnak

@@ -51,7 +51,7 @@ bool TelnetLink::Connect(const QString& host, quint16 port) {
   filter_.Reset();
   cutter_.Clear();
   pending_.clear();
-  if (events_.onConnect) events_.onConnect();
+  emit connecting();
   if (state_ != State::Connecting) return true;  // the handler gave up on it
 
   auto* socket = new QTcpSocket(this);
@@ -78,7 +78,7 @@ void TelnetLink::OnConnected() {
   state_ = State::Connected;
   socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
   KeepProbing(socket_->socketDescriptor());
-  if (events_.onConnected) events_.onConnected();
+  emit connected();
   // Data may have come with the connection already.
   if (state_ == State::Connected && socket_ && socket_->bytesAvailable() > 0) OnReadyRead();
 }
@@ -114,7 +114,7 @@ void TelnetLink::FailAttempt(const SocketFailure& failure) {
   attemptTimer_.stop();
   DropSocket();
   state_ = State::Idle;
-  if (events_.onConnectFailed) events_.onConnectFailed(failure);
+  emit connectFailed(failure);
 }
 
 void TelnetLink::DropSocket() {
@@ -167,7 +167,7 @@ void TelnetLink::OnQuietTime() {
 // Lines go out one at a time and in order, even when a handler sends, disconnects or
 // otherwise gets back here before it returns.
 // While the link is up a burst goes out in slices, one per event-loop turn; a link that
-// went down hands on everything at once, before its onDisconnected.
+// went down hands on everything at once, before its disconnected.
 void TelnetLink::Deliver() {
   if (delivering_) return;
   delivering_ = true;
@@ -182,13 +182,13 @@ void TelnetLink::Deliver() {
     std::string line = std::move(pending_.front());
     pending_.pop_front();
     bytes += line.size() + 2;
-    if (events_.onLine) events_.onLine(line);
+    emit lineReceived(line);
   }
   delivering_ = false;
   if (state_ == State::Connected && pending_.empty() && cutter_.HasTail()) quietTimer_.start();
   if (disconnectPending_) {
     disconnectPending_ = false;
-    if (events_.onDisconnected) events_.onDisconnected();
+    emit disconnected();
   }
 }
 

@@ -2,8 +2,8 @@
 // The Telnet transport to the cluster node: one TCP connection at a time, event driven
 // on the user-interface thread, so the window stays usable while a name is resolved or
 // a slow node answers. Received bytes go through the option filter (answers are written
-// back at once) and the line cutter; each line is handed to onLine in arrival order,
-// one at a time.
+// back at once) and the line cutter; each line is handed on in arrival order, one at
+// a time (lineReceived).
 //
 // Responsibilities: connect with time limits, option answers, line cutting with the
 // quiet-time flush of an incomplete tail, sending lines, reporting the link going up
@@ -13,7 +13,6 @@
 #include <QString>
 #include <QTimer>
 #include <deque>
-#include <functional>
 #include <string>
 
 #include "telnet/line_cutter.h"
@@ -28,17 +27,6 @@ class TelnetLink : public QObject {
   Q_OBJECT
 
  public:
-  // Every handler may be left empty; an empty one is skipped.
-  struct Events {
-    std::function<void()> onConnect;    // an attempt starts (before the name is resolved)
-    std::function<void()> onConnected;  // the TCP connection is up
-    // The attempt failed (name not resolved, refused, unreachable, timed out); no
-    // onConnected or onDisconnected follows for it.
-    std::function<void(const SocketFailure&)> onConnectFailed;
-    std::function<void(const std::string&)> onLine;  // one received line, without CR LF
-    std::function<void()> onDisconnected;             // closed, by either side
-  };
-
   static constexpr int kDefaultLookupLimitMs = 10000;
   static constexpr int kDefaultConnectLimitMs = 15000;
   static constexpr int kDefaultQuietTimeMs = 150;
@@ -47,7 +35,6 @@ class TelnetLink : public QObject {
   explicit TelnetLink(QObject* parent = nullptr);
   ~TelnetLink() override;
 
-  void SetEvents(Events events) { events_ = std::move(events); }
   // The terminal type reported to the server; empty means "dumb".
   void SetTerminal(const std::string& terminal) { filter_ = TelnetOptionFilter(terminal); }
   void SetTimeLimits(int lookupMs, int connectMs);
@@ -57,7 +44,7 @@ class TelnetLink : public QObject {
 
   // Starts an attempt; false (and nothing happens) while one runs or a link is up.
   bool Connect(const QString& host, quint16 port);
-  // Closes the link: the pending tail is handed on, then onDisconnected. A running
+  // Closes the link: the pending tail is handed on, then disconnected. A running
   // attempt is abandoned without events; with no link nothing happens.
   void Disconnect();
   // Writes text + CR LF, a byte 255 doubled. False when no link is up; the failure
@@ -68,6 +55,15 @@ class TelnetLink : public QObject {
   bool IsConnecting() const { return state_ == State::Connecting; }
   QString Host() const { return host_; }
   quint16 Port() const { return port_; }
+
+ signals:
+  void connecting();  // an attempt starts (before the name is resolved)
+  void connected();   // the TCP connection is up
+  // The attempt failed (name not resolved, refused, unreachable, timed out); no
+  // connected or disconnected follows for it.
+  void connectFailed(const varnak::SocketFailure& failure);
+  void lineReceived(const std::string& line);  // one received line, without CR LF
+  void disconnected();                         // closed, by either side
 
  private:
   enum class State { Idle, Connecting, Connected };
@@ -86,7 +82,6 @@ class TelnetLink : public QObject {
   void FinishDisconnect();
   void DropSocket();
 
-  Events events_;
   State state_ = State::Idle;
   QString host_;
   quint16 port_ = 0;

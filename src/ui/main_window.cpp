@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "app/packet_link.h"
+#include "agw/packet_cluster_link.h"
 #include "ui/batched_list_proxy.h"
 #include "ui/lookup_line.h"
 #include "ui/main_window_demo.h"
@@ -96,11 +96,16 @@ void TForm1::CreateSecondaryWindows() {
   ChatForm = new TChatForm(this);
   MoniForm = new TMoniForm(this);
   Mheard = new TMheard(this);
-  PacketLink& packet = station_->Packet();
-  packet.windows.showdata = [this](const std::string& text) { MoniForm->Showdata(text); };
-  packet.windows.clearHeard = [this] { Mheard->Clear(); };
-  packet.windows.addHeardLine = [this](const std::string& line) { Mheard->AddLine(ToQString(line)); };
-  packet.windows.setUpdateEnabled = [this](bool on) { VrDemoButton1->setEnabled(on); };
+  PacketClusterLink& packet = station_->Packet();
+  connect(&packet, &PacketClusterLink::monitorWindowText, MoniForm,
+          [this](const std::string& text) { MoniForm->Showdata(text); });
+  connect(&packet, &PacketClusterLink::heardCleared, Mheard, &TextWindow::Clear);
+  connect(&packet, &PacketClusterLink::heardLine, Mheard,
+          [this](const std::string& line) { Mheard->AddLine(ToQString(line)); });
+  // Without the engine there is no user list to update.
+  connect(&packet, &PacketClusterLink::engineStateChanged, VrDemoButton1, [this](bool up) {
+    if (!up) VrDemoButton1->setEnabled(false);
+  });
   connect(MonitorButton, &QPushButton::clicked, MoniForm, &TextWindow::ShowCentred);
   connect(MheardButton, &QPushButton::clicked, this, [this] {
     station_->Packet().MheardButtonClick();
@@ -258,9 +263,7 @@ void TForm1::BuildLayout() {
     SoundOnImg->setVisible(on);
     SoundOffimg->setVisible(!on);
   });
-  connect(VrConnect, &QPushButton::clicked, this, [this] {
-    if (station_->ConnectAction) station_->ConnectAction();
-  });
+  connect(VrConnect, &QPushButton::clicked, this, [this] { station_->ConnectAction(); });
   connect(EditCallSign, &QLineEdit::returnPressed, this, [this] {
     if (!Callsign) return;
     Callsign->Edit1->setText(EditCallSign->text().toUpper());
@@ -272,9 +275,7 @@ void TForm1::BuildLayout() {
     TalkCallEdit->setText(index.data().toString());
     FocusVisibleSendPage();
   });
-  connect(VrDisconnect, &QPushButton::clicked, this, [this] {
-    if (station_->DisconnectAction) station_->DisconnectAction();
-  });
+  connect(VrDisconnect, &QPushButton::clicked, this, [this] { station_->DisconnectAction(); });
 }
 
 QWidget* TForm1::BuildSidePanel() {

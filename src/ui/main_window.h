@@ -181,9 +181,9 @@ class TForm1 : public QMainWindow, public StationView {
   QPushButton* ClearDxButton = nullptr;  // "Clear" (Button7) on the "Send DX" page
   QMenu* RichPopup = nullptr;            // menu of the cluster text pane
   RandomInt ChallengeRandom = DefaultRandom();
-  // The link's SendLine, false when the line was refused (link down), which stops the
-  // action that sent. Set to the connection control; unset: Station::SendLine, taken
-  // as delivered (tests record lines that way).
+  // Where the operator's lines go when set (tests record them); unset, the station's
+  // SendLine. False when the line was refused (link down), which stops the action
+  // that sent.
   std::function<bool(const std::string&)> SendLineChecked;
   // Freeze state of the spot lists; a send-page change shortens a running freeze.
   std::function<bool()> IsFrozen;

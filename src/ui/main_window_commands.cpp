@@ -7,7 +7,6 @@
 #include <QTextEdit>
 
 #include "app/win1252.h"
-#include "telnet/connection_control.h"
 #include "ui/main_window.h"
 #include "ui/upper_case_edit.h"
 
@@ -74,8 +73,6 @@ QString SelectedPaneText(QWidget* pane) {
 }  // namespace
 
 void TForm1::WireOperatorCommands() {
-  // The connection control tells a refused line (link down) from a sent one.
-  SendLineChecked = [this](const std::string& text) { return station_->Control().SendLine(text); };
   ForceUpperCase(DxCallEdit);
   ForceUpperCase(TalkCallEdit);
 
@@ -159,19 +156,11 @@ void TForm1::AttachRichPopup() {
 
 bool TForm1::SendCommandLine(const std::string& text) {
   if (SendLineChecked) return SendLineChecked(text);
-  if (!station_->SendLine) return false;
-  station_->SendLine(text);
-  return true;
+  return station_->SendLine(text);
 }
-
-namespace {
-void Call(const std::function<void()>& hook) {
-  if (hook) hook();
-}
-}  // namespace
 
 void TForm1::Button4Click() {
-  Call(station_->StopKeepAlive);
+  station_->keepAlive().Stop();
   std::string text = FromQString(SendTextEdit->text());
   if (SendCommandLine(text)) {
     if (TabbedNotebook1->currentIndex() == TabbedNotebook1->count() - 1) {
@@ -183,7 +172,7 @@ void TForm1::Button4Click() {
     SendTextEdit->clear();
   }
   // Also after a refused line, or the keep-alive would stay off for good.
-  Call(station_->StartKeepAlive);
+  station_->keepAlive().Start();
 }
 
 void TForm1::Button5Click() {
@@ -212,7 +201,7 @@ void TForm1::Button8Click() {
 }
 
 void TForm1::Button1Click() {
-  Call(station_->StopKeepAlive);
+  station_->keepAlive().Stop();
   std::string call = FromQString(TalkCallEdit->text());
   std::string text = FromQString(TalkTextEdit->text());
   bool sent = true;
@@ -230,7 +219,7 @@ void TForm1::Button1Click() {
     }
     TalkTextEdit->clear();
   }
-  Call(station_->StartKeepAlive);
+  station_->keepAlive().Start();
 }
 
 void TForm1::VrDemoButton1Click() {

@@ -2,6 +2,7 @@
 
 #include "app/demo_session.h"
 #include "app/win1252.h"
+#include "telnet/telnet_cluster_link.h"
 #include "ui/main_window.h"
 #include "ui/main_window_demo.h"
 
@@ -13,7 +14,7 @@ void TForm1::AttachDemoNode(DemoNode* node) {
   SetStatus(StatLabel->text());
   connect(node, &DemoNode::Died, this, [this](const QString& why) {
     // It does not come back by itself: no tries to reconnect to it.
-    if (station_->DisconnectTelnet) station_->DisconnectTelnet();
+    station_->Control().Close();
     SetStatus("The practice node has stopped");
     station_->ClassifyLine("*** The practice node has stopped: " + FromQString(why) +
                            ". Start varnak --demo again to go on practising.");

@@ -33,10 +33,6 @@ std::string Bytes(const QLineEdit* edit) { return FromQString(edit->text()); }
 QString Text(const std::string& bytes) { return ToQString(bytes); }
 QString Number(int n) { return QString::number(n); }
 QString ConversionError(const QString& text) { return QString("'%1' is not a valid integer value").arg(text); }
-
-void Call(const std::function<void()>& hook) {
-  if (hook) hook();
-}
 }  // namespace
 
 RadioGroup::RadioGroup(const QString& title, const QStringList& items, QWidget* parent) : QGroupBox(title, parent) {
@@ -543,7 +539,6 @@ bool TSetupDlg::OKBtnClick() {
   if (QWidget* editor = TelnetGrid->indexWidget(TelnetGrid->currentIndex())) {
     QMetaObject::invokeMethod(TelnetGrid->itemDelegate(), "commitData", Q_ARG(QWidget*, editor));
   }
-  Settings& s = station_.settings();
   if (Bytes(Edit1) == "NOCALL") {
     Edit1->setFocus();
     Inform("Your callsign in the MyCall field please!");
@@ -556,52 +551,46 @@ bool TSetupDlg::OKBtnClick() {
   }
   if (!CheckFields()) return false;
 
-  // Close the link kind in force before this change.
-  if (s.Telnet == 1) {
-    Call(station_.DisconnectTelnet);
-  } else {
-    Call(station_.CloseEngine);
-  }
-  if (s.TelnetOut == 1) Call(station_.CloseRelay);
-  if (station_.TelnetConnected) Call(station_.DisconnectAction);
-  if (station_.EngineConnected) Call(station_.DisconnectAction);
+  // The links close before the fields are taken; a field refused on the way leaves
+  // them closed and the fields before it taken, as they always have.
+  auto takeFields = [this](Settings& s) {
+    s.MyCall = Bytes(Edit1);
+    s.MyLocator = Bytes(Edit7);
+    s.ConnectCall = Bytes(Edit2);
+    if (station_.View()) station_.View()->SetNodeField(Text(s.ConnectCall));
+    s.AGWport = Bytes(Edit3);
+    s.AGWhost = Bytes(Edit4);
+    if (!TakeInteger(Edit5->text(), s.AX25port)) return false;
+    if (!TakeInteger(Edit6->text(), s.OutTelnetPort)) return false;
+    s.OutTelnetBind = Bytes(EditBind);
+    s.Telnet = ConnectGroup->ItemIndex();
+    s.TelnetOut = TelnetOutGroup->ItemIndex();
+    if (!TakeInteger(EditPort->text(), s.ClusterPort)) return false;
+    s.ClusterHost = Bytes(EditHost);
+    if (!TakeInteger(Cell(TelnetGrid->currentRow(), 0), s.TelnetDbPos)) return false;
 
-  s.MyCall = Bytes(Edit1);
-  s.MyLocator = Bytes(Edit7);
-  s.ConnectCall = Bytes(Edit2);
-  if (station_.View()) station_.View()->SetNodeField(Text(s.ConnectCall));
-  s.AGWport = Bytes(Edit3);
-  s.AGWhost = Bytes(Edit4);
-  if (!TakeInteger(Edit5->text(), s.AX25port)) return false;
-  if (!TakeInteger(Edit6->text(), s.OutTelnetPort)) return false;
-  s.OutTelnetBind = Bytes(EditBind);
-  s.Telnet = ConnectGroup->ItemIndex();
-  s.TelnetOut = TelnetOutGroup->ItemIndex();
-  if (!TakeInteger(EditPort->text(), s.ClusterPort)) return false;
-  s.ClusterHost = Bytes(EditHost);
-  if (!TakeInteger(Cell(TelnetGrid->currentRow(), 0), s.TelnetDbPos)) return false;
+    std::string tableError;
+    if (!WriteTableFile(station_.ProgramPath("telnet.cfg"), GridTable(), &tableError)) {
+      ReportError(Text(tableError));
+      return false;
+    }
 
+    s.Nodecall = Bytes(Edit9);
+    via_ = Bytes(ViaEdit);
+    if (!TakeInteger(Edit11->text(), s.FontSize)) return false;
+    s.ClearDx = ClearDxGroup->ItemIndex() == 0;
+    s.Password = Bytes(Edit12);
+    s.AutoConnect = RadioGroup1->ItemIndex() == 1;
+    s.Reconnect = ReconnectGroup->ItemIndex() == 1;
+    TakeLogFields();
+    return true;
+  };
   std::string error;
-  if (!WriteTableFile(station_.ProgramPath("telnet.cfg"), GridTable(), &error)) {
-    ReportError(Text(error));
-    return false;
+  switch (station_.ApplySettings(takeFields, workArea ? workArea() : WorkArea{}, &error)) {
+    case Station::ApplyResult::FieldRefused: return false;
+    case Station::ApplyResult::WriteFailed: ReportError(Text(error)); return false;
+    case Station::ApplyResult::Applied: break;
   }
-
-  s.Nodecall = Bytes(Edit9);
-  via_ = Bytes(ViaEdit);
-  if (!TakeInteger(Edit11->text(), s.FontSize)) return false;
-  s.ClearDx = ClearDxGroup->ItemIndex() == 0;
-  s.Password = Bytes(Edit12);
-  s.AutoConnect = RadioGroup1->ItemIndex() == 1;
-  s.Reconnect = ReconnectGroup->ItemIndex() == 1;
-  TakeLogFields();
-
-  if (!station_.WriteConfiguration(&error)) {
-    ReportError(Text(error));
-    return false;
-  }
-  station_.ReadConfiguration(workArea ? workArea() : WorkArea{});
-  station_.StartupRoutine();
   hide();
   return true;
 }

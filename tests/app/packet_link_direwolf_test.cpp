@@ -102,7 +102,7 @@ class PacketLinkDirewolf : public ::testing::Test {
     fs::create_directories(dir_ / "station");
     ps_ = std::make_unique<test::PacketStation>(dir_ / "station", true);
     ps_->station.settings().AGWhost = "127.0.0.1";
-    ps_->station.OpenEngine("127.0.0.1", std::to_string(link_.a().AgwPort()));
+    ps_->station.Packet().OpenEngine("127.0.0.1", std::to_string(link_.a().AgwPort()));
     ASSERT_TRUE(WaitUntil([&] { return ps_->view.status == "Successfully registred call Q1ABC"; }, kEngineMs))
         << ps_->view.status;
   }
@@ -185,7 +185,7 @@ TEST_F(PacketLinkDirewolf, OperatorTalksToTheNodeAndStrangersAreTurnedAway) {
   EXPECT_TRUE(EndsWith(pane.back(), "To ALL de Q2XYZ: second")) << pane.back();
 
   // Direwolf keeps no heard list; the heard window says so instead of staying empty.
-  ASSERT_TRUE(WaitUntil([&] { return Has(ps_->heard, PacketLink::kNoHeardList); }, kEngineMs));
+  ASSERT_TRUE(WaitUntil([&] { return Has(ps_->heard, PacketClusterLink::kNoHeardList); }, kEngineMs));
 
   // "Disconnect": the disconnect request waits until Direwolf has sent the "b" (it drops
   // what is still queued otherwise); the node goes and "Connect" comes back.
@@ -243,7 +243,7 @@ TEST_F(PacketLinkDirewolf, LostEngineClearsTheLinkAndIsReopenedWhenBack) {
   EXPECT_FALSE(station.NodeConnected);
   EXPECT_FALSE(ps_->view.linkUp);
   EXPECT_EQ(ps_->link().NodeLineBuffer(), "");
-  EXPECT_TRUE(Has(Pane(), PacketLink::kEngineLost));
+  EXPECT_TRUE(Has(Pane(), PacketClusterLink::kEngineLost));
   // The tries go on while the engine is away, and the status says so.
   ASSERT_TRUE(WaitUntil([&] { return Contains(ps_->view.status, "Error 10061"); }, kEngineMs));
   EXPECT_TRUE(Contains(ps_->view.status, "next try in")) << ps_->view.status;

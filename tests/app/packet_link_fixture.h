@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/packet_link.h"
+#include "agw/packet_cluster_link.h"
 #include "app/pane_models.h"
 #include "app/spot_lists.h"
 #include "app/spot_model.h"
@@ -66,14 +66,22 @@ struct PacketStation {
     s.ConnectCall = "Q9NODE";
     s.AX25port = 1;
     station.ClientBanner = "{Varnak 1.0}";
+    PacketClusterLink& link = station.Packet();
     // The lines the link hands on, kept here instead of going to the classifier.
-    if (!realClassifier) station.Packet().classifyLine = [this](const std::string& line) { lines.push_back(line); };
-    PacketLink::Windows& w = station.Packet().windows;
-    w.showdata = [this](const std::string& text) { monitor.push_back(text); };
-    w.clearHeard = [this] { heard.clear(); };
-    w.addHeardLine = [this](const std::string& line) { heard.push_back(line); };
+    if (!realClassifier) {
+      QObject::disconnect(&link, &ClusterLink::lineReceived, &station, nullptr);
+      QObject::disconnect(&link, &ClusterLink::noticeLine, &station, nullptr);
+      const auto keep = [this](const std::string& line) { lines.push_back(line); };
+      QObject::connect(&link, &ClusterLink::lineReceived, &station, keep);
+      QObject::connect(&link, &ClusterLink::noticeLine, &station, keep);
+    }
+    QObject::connect(&link, &PacketClusterLink::monitorWindowText, &station,
+                     [this](const std::string& text) { monitor.push_back(text); });
+    QObject::connect(&link, &PacketClusterLink::heardCleared, &station, [this] { heard.clear(); });
+    QObject::connect(&link, &PacketClusterLink::heardLine, &station,
+                     [this](const std::string& line) { heard.push_back(line); });
   }
-  PacketLink& link() { return station.Packet(); }
+  PacketClusterLink& link() { return station.Packet(); }
   std::vector<std::string> Pane() const { return station.pane().Texts(); }
   std::vector<std::string> Spots() const { return station.lists().All()->Rows(); }
 

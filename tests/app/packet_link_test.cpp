@@ -32,14 +32,14 @@ class PacketLinkTest : public ::testing::Test {
     ps_ = std::make_unique<PacketStation>(dir_.path());
     // The connect itself asks for registration, version and ports; tests that look at
     // later requests start after those.
-    station().OpenEngine("127.0.0.1", std::to_string(engine_.port()));
+    station().Packet().OpenEngine("127.0.0.1", std::to_string(engine_.port()));
     ASSERT_TRUE(engine_.WaitForClient());
     ASSERT_TRUE(WaitUntil([&] { return station().EngineConnected; }));
     ASSERT_TRUE(WaitFor(3));
   }
 
   Station& station() { return ps_->station; }
-  PacketLink& link() { return ps_->link(); }
+  PacketClusterLink& link() { return ps_->link(); }
   test::RecordingView& view() { return ps_->view; }
   Lines& lines() { return ps_->lines; }
 
@@ -194,8 +194,8 @@ TEST_F(PacketLinkTest, LongLinesWaitAndEndlessOnesAreCutInPieces) {
   lines().clear();
   for (int i = 0; i < 7; ++i) Data(tenK);  // 70 KiB without a line end
   ASSERT_EQ(lines().size(), 2u);
-  EXPECT_EQ(lines()[0].size(), PacketLink::kMaxNodeLine);
-  EXPECT_EQ(lines()[1].size(), 70 * 1024 - PacketLink::kMaxNodeLine);
+  EXPECT_EQ(lines()[0].size(), PacketClusterLink::kMaxNodeLine);
+  EXPECT_EQ(lines()[1].size(), 70 * 1024 - PacketClusterLink::kMaxNodeLine);
   EXPECT_EQ(link().NodeLineBuffer(), "");
 }
 
@@ -268,7 +268,7 @@ TEST_F(PacketLinkTest, OversizedFrameIsReportedAndTheLostEngineIsReopened) {
   header[30] = 0x10;  // DataSize 1 MiB
   engine_.Send(header);
   ASSERT_TRUE(WaitUntil([&] { return !station().EngineConnected; }));
-  EXPECT_EQ(lines(), (Lines{"*** Packet engine Error 1002: Oversized frame received", PacketLink::kEngineLost}));
+  EXPECT_EQ(lines(), (Lines{"*** Packet engine Error 1002: Oversized frame received", PacketClusterLink::kEngineLost}));
   EXPECT_FALSE(station().NodeConnected);
   EXPECT_FALSE(view().linkUp);
   EXPECT_EQ(link().NodeLineBuffer(), "");
@@ -355,6 +355,41 @@ TEST_F(PacketLinkTest, MonitoredFramesBecomeMonitorLinesClassifiedOnlyWithoutThe
                                                  static_cast<int>(text.size()));
   EXPECT_EQ(ps_->monitor.size(), 4u);
   EXPECT_EQ(ps_->Pane().size(), before);
+}
+
+// "Connect" and "Disconnect" on the node link, read back as what they asked of the
+// engine: "start" a connect, "stop" a disconnect request, "send" data.
+TEST_F(PacketLinkTest, ConnectAndDisconnectDriveTheNodeLink) {
+  link().DisconnectWaitMs = 200;  // the stand-in never says the "b" is out
+  std::vector<bool> linkUp;
+  QObject::connect(&link(), &ClusterLink::stateChanged, [&] { linkUp.push_back(view().linkUp); });
+  auto packet = [&](std::size_t from) {
+    Lines out;
+    for (const Sent& f : Frames()) {
+      if (from > 0) {
+        --from;
+        continue;
+      }
+      if (f.kind == 'C') out.push_back("start");
+      if (f.kind == 'd') out.push_back("stop");
+      if (f.kind == 'D') out.push_back("send " + f.data.substr(0, f.data.size() - 1));
+    }
+    return out;
+  };
+  station().ConnectAction();
+  EXPECT_EQ(view().status, "Trying Q9NODE ...");
+  EXPECT_EQ(linkUp, std::vector<bool>{true});
+  // Called off before the node answered: no "b" to a link that does not exist.
+  station().DisconnectAction();
+  ASSERT_TRUE(WaitFor(5));
+  EXPECT_EQ(packet(3), (std::vector<std::string>{"start", "stop"}));
+  ConnectNode();
+  station().DisconnectAction();
+  EXPECT_EQ(view().status, "Sending disconnect request ...");
+  ASSERT_TRUE(WaitFor(7));
+  EXPECT_EQ(packet(5), (std::vector<std::string>{"send b", "stop"}));
+  const Lines pane = ps_->Pane();
+  EXPECT_NE(std::find(pane.begin(), pane.end(), "b"), pane.end());
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "support/scripted_node.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
-#include "telnet/connection_control.h"
+#include "telnet/telnet_cluster_link.h"
 
 namespace varnak {
 namespace {
@@ -118,7 +118,7 @@ TEST(TelnetReconnect, OnlyALossIsMended) {
 
   connectAndDrop("close");
   ASSERT_TRUE(t.station.Control().Reconnecting());
-  t.station.DisconnectTelnet();  // what "Save" in the setup dialog does first
+  t.station.Control().Close();  // what "Save" in the setup dialog does first
   EXPECT_FALSE(t.station.Control().Reconnecting());
   EXPECT_FALSE(t.view.linkUp);
 

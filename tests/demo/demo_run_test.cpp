@@ -14,7 +14,7 @@
 #include "demo/practice_node.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
-#include "telnet/connection_control.h"
+#include "telnet/telnet_cluster_link.h"
 #include "ui/demo_start.h"
 #include "ui/main_window.h"
 #include "ui/main_window_demo.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/packet_link.h"
+#include "agw/packet_cluster_link.h"
 #include "app/station.h"
 
 using namespace varnak;
@@ -38,10 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Station& station = TheStation();
   if (size == 0) return 0;
   const std::uint8_t mode = data[0];
-  station.NodeConnected = (mode & 1) != 0;
+  PacketClusterLink& node = station.Packet();
+  if ((mode & 1) && !node.NodeConnected())
+    node.AGWInterface1ConnectionReceived(&node.AGWInterface1, 1, "Q9NODE", "Q1ABC", "", 0);
+  if (!(mode & 1) && node.NodeConnected())
+    node.AGWInterface1DisconnectedEvent(&node.AGWInterface1, 1, "Q9NODE", "Q1ABC", "", 0);
   if ((mode & 2) && !station.freeze().Frozen()) station.freeze().StartFreeze();
   if (!(mode & 2) && station.freeze().Frozen()) station.freeze().EndFreeze();
-  PacketLink& link = station.Packet();
+  PacketClusterLink& link = station.Packet();
   const std::string from = (mode & 4) ? "Q9NODE" : "Q7XYZ";
   std::string frame;
   for (std::size_t i = 1; i <= size; ++i) {
@@ -53,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       frame += static_cast<char>(data[i]);
     }
   }
-  if (link.NodeLineBuffer().size() > PacketLink::kMaxNodeLine) std::abort();
+  if (link.NodeLineBuffer().size() > PacketClusterLink::kMaxNodeLine) std::abort();
   station.freeze().EndFreeze();
   return 0;
 }

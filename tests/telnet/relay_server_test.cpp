@@ -6,8 +6,9 @@
 #include <memory>
 
 #include "support/scripted_node.h"
-#include "telnet/connection_control.h"
+#include "telnet/telnet_cluster_link.h"
 #include "telnet/relay_server.h"
+#include "support/fixed_link_settings.h"
 #include "support/wait_until.h"
 
 namespace varnak {
@@ -72,17 +73,19 @@ TEST_F(RelayTest, ClientCommandReachesTheNodeAndTheEchoComesBack) {
   node.SetAnswer("sh/dx",
                  "  14025.0  Q3DEF        7-Dec-2026 2153Z test spot                     <Q1ABC>\r\n");
   std::unique_ptr<RelayServer> relay;
-  ConnectionControl::Hooks hooks;
-  hooks.clusterHost = [] { return std::string("127.0.0.1"); };
-  hooks.clusterPort = [&] { return int(node.port()); };
-  hooks.classifyLine = [&](const std::string& line) { relay->RelayLine(line); };
-  ConnectionControl control(hooks);
+  test::FixedLinkSettings settings;
+  settings.port = node.port();
+  TelnetClusterLink control(settings);
+  const auto relayLine = [&](const std::string& line) { relay->RelayLine(line); };
+  QObject::connect(&control, &ClusterLink::lineReceived, relayLine);
+  QObject::connect(&control, &ClusterLink::noticeLine, relayLine);
+  QObject::connect(&control, &ClusterLink::lineSent, relayLine);
   RelayServer::Hooks relayHooks;
-  relayHooks.sendLine = [&](const std::string& text) { control.SendLine(text); };
+  relayHooks.sendLine = [&](const std::string& text) { control.Send(text); };
   relay = std::make_unique<RelayServer>(relayHooks);
   ASSERT_TRUE(relay->Open(0));
 
-  control.ConnectAction();
+  control.Connect();
   WAIT_TRUE(control.TelnetConnected(), 5000);
   WAIT_TRUE(node.HasClient(), 5000);
   auto client = Client(*relay);

@@ -10,8 +10,9 @@
 #include <fmt/format.h>
 #include <thread>
 
+#include "support/fixed_link_settings.h"
 #include "support/scripted_node.h"
-#include "telnet/connection_control.h"
+#include "telnet/telnet_cluster_link.h"
 #include "telnet/relay_server.h"
 #include "support/wait_until.h"
 
@@ -23,60 +24,69 @@ using test::ScriptedNode;
 // What the window and the station would have seen.
 struct Station {
   std::vector<std::string> status, lines, info, errors;
-  std::vector<bool> linkUp;
+  std::vector<bool> linkUp;  // each time the buttons change
   int usersCleared = 0, sends = 0;
-  std::string host = "127.0.0.1";
-  int port = 0;
-  bool telnet = true;
+  test::FixedLinkSettings settings;
   bool connected = false;
+  bool buttonsUp = false;
   std::function<void(const std::string&)> onLine;
 
-  ConnectionControl::Hooks Hooks() {
-    ConnectionControl::Hooks h;
-    h.isTelnet = [this] { return telnet; };
-    h.clusterHost = [this] { return host; };
-    h.clusterPort = [this] { return port; };
-    h.connectCall = [] { return std::string("Q9NODE"); };
-    h.setStatus = [this](const std::string& s) { status.push_back(s); };
-    h.setLinkUp = [this](bool up) { linkUp.push_back(up); };
-    h.showInformation = [this](const std::string& s) { info.push_back(s); };
-    h.showError = [this](const std::string& s) { errors.push_back(s); };
-    h.classifyLine = [this](const std::string& s) {
+  void Watch(ClusterLink& link) {
+    using State = ClusterLink::State;
+    QObject::connect(&link, &ClusterLink::statusText, [this](const std::string& s) { status.push_back(s); });
+    QObject::connect(&link, &ClusterLink::problem, [this](ClusterLink::Problem kind, const std::string& s) {
+      (kind == ClusterLink::Problem::Information ? info : errors).push_back(s);
+    });
+    const auto line = [this](const std::string& s) {
       lines.push_back(s);
       if (onLine) onLine(s);
     };
-    h.clearUsersRequested = [this] { ++usersCleared; };
-    h.afterSend = [this] { ++sends; };
-    h.telnetConnectedChanged = [this](bool up) { connected = up; };
-    return h;
+    QObject::connect(&link, &ClusterLink::lineReceived, line);
+    QObject::connect(&link, &ClusterLink::noticeLine, line);
+    QObject::connect(&link, &ClusterLink::lineSent, [this, line](const std::string& s) {
+      line(s);
+      ++sends;
+    });
+    QObject::connect(&link, &ClusterLink::stateChanged, [this, &link](State state) {
+      if (state == State::Down && connected) ++usersCleared;
+      if (state == State::Down) connected = false;
+      if (state == State::LoggingIn) connected = true;
+      const bool up = state == State::LoggingIn || state == State::LoggedIn || state == State::WaitingToReconnect ||
+                      (state == State::Connecting && link.ConnectCanBeCalledOff());
+      if (up != buttonsUp) linkUp.push_back(up);
+      buttonsUp = up;
+    });
   }
   bool Saw(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
 };
 
 class TelnetLinkTest : public ::testing::Test {
  protected:
-  void SetUp() override { station.port = node.port(); }
+  void SetUp() override {
+    station.settings.port = node.port();
+    station.Watch(control);
+  }
 
   void ConnectAndWait() {
-    control.ConnectAction();
+    control.Connect();
     WAIT_TRUE(control.TelnetConnected(), 5000);
     WAIT_TRUE(node.HasClient(), 5000);
   }
 
   ScriptedNode node;
   Station station;
-  ConnectionControl control{station.Hooks()};
+  TelnetClusterLink control{station.settings};
 };
 
 TEST_F(TelnetLinkTest, LogsInWithCallAndPassword) {
   node.AddUser("Q1ABC", "secret");
   // The classifier's answers to the prompts.
   station.onLine = [this](const std::string& line) {
-    if (line.find("login:") != std::string::npos && control.TelnetConnected()) control.SendTelnetLine("Q1ABC");
-    if (line.find("password:") != std::string::npos && control.TelnetConnected()) control.SendTelnetLine("secret");
+    if (line.find("login:") != std::string::npos && control.TelnetConnected()) control.SendQuiet("Q1ABC");
+    if (line.find("password:") != std::string::npos && control.TelnetConnected()) control.SendQuiet("secret");
   };
   QSignalSpy loggedIn(&node, &ScriptedNode::LoggedInAs);
-  control.ConnectAction();
+  control.Connect();
   ASSERT_TRUE(loggedIn.wait(5000));
   const std::string prompt = "Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >";
   WAIT_TRUE(station.Saw(prompt), 5000);
@@ -204,9 +214,9 @@ TEST_F(TelnetLinkTest, SendLinePutsTextAndCrLfOnTheWireThenEchoes) {
   node.SetLoginPrompt(false);
   ConnectAndWait();
   QSignalSpy received(&node, &ScriptedNode::BytesReceived);
-  EXPECT_TRUE(control.SendLine("sh/dx"));
-  EXPECT_TRUE(control.SendLine(""));
-  EXPECT_TRUE(control.SendLine("a\xff" "b"));
+  EXPECT_TRUE(control.Send("sh/dx"));
+  EXPECT_TRUE(control.Send(""));
+  EXPECT_TRUE(control.Send("a\xff" "b"));
   const QByteArray expected("sh/dx\r\n\r\na\xff\xff" "b\r\n");
   WAIT_EQ(node.Received(), expected, 5000);
   EXPECT_TRUE(station.Saw("sh/dx"));
@@ -215,7 +225,7 @@ TEST_F(TelnetLinkTest, SendLinePutsTextAndCrLfOnTheWireThenEchoes) {
 }
 
 TEST_F(TelnetLinkTest, SendingOnAClosedLinkFailsWithoutEcho) {
-  EXPECT_FALSE(control.SendLine("sh/dx"));
+  EXPECT_FALSE(control.Send("sh/dx"));
   EXPECT_EQ(station.errors, std::vector<std::string>{"Connection Closed Gracefully."});
   EXPECT_TRUE(station.lines.empty());
   EXPECT_EQ(station.sends, 0);
@@ -224,35 +234,35 @@ TEST_F(TelnetLinkTest, SendingOnAClosedLinkFailsWithoutEcho) {
 TEST_F(TelnetLinkTest, RefusedConnectShowsTheBoxAndLeavesConnect) {
   QTcpServer closed;
   ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-  station.port = closed.serverPort();
+  station.settings.port = closed.serverPort();
   closed.close();
 
-  control.ConnectAction();
+  control.Connect();
   WAIT_EQ(station.info.size(), 1u, 5000);
   EXPECT_EQ(station.info[0], "No connection to \"127.0.0.1\"\r\nAre you online?");
   // Why it failed is in the pane, and the status does not stay on "Trying".
   EXPECT_EQ(station.lines,
-            std::vector<std::string>{"*** Connect to 127.0.0.1:" + std::to_string(station.port) +
+            std::vector<std::string>{"*** Connect to 127.0.0.1:" + std::to_string(station.settings.port) +
                                      " failed: connection refused"});
   EXPECT_EQ(station.status, (std::vector<std::string>{"Trying 127.0.0.1", "Disconnected"}));
   EXPECT_TRUE(station.linkUp.empty());
   EXPECT_FALSE(control.TelnetConnected());
 
-  control.ConnectAction();  // tries again
+  control.Connect();  // tries again
   WAIT_EQ(station.info.size(), 2u, 5000);
 
   // From the Disconnect path the failure goes to the general error report.
-  control.DisconnectAction();
+  control.Disconnect();
   WAIT_EQ(station.errors.size(), 1u, 5000);
   EXPECT_EQ(station.errors[0], "server not responding");
   EXPECT_EQ(station.info.size(), 2u);
 
   // No host at all fails the same way, without a lookup on the network.
-  station.host = "";
-  control.ConnectAction();
+  station.settings.host = "";
+  control.Connect();
   WAIT_EQ(station.info.size(), 3u, 5000);
   EXPECT_EQ(station.info[2], "No connection to \"\"\r\nAre you online?");
-  EXPECT_EQ(station.lines.back(), "*** Connect to :" + std::to_string(station.port) + " failed: host not found");
+  EXPECT_EQ(station.lines.back(), "*** Connect to :" + std::to_string(station.settings.port) + " failed: host not found");
   EXPECT_FALSE(control.TelnetConnected());
 }
 
@@ -277,19 +287,19 @@ TEST_F(TelnetLinkTest, RemoteCloseMidLineBringsConnectBack) {
 
 TEST_F(TelnetLinkTest, ByeClosesAndConnectTogglesToDisconnect) {
   ConnectAndWait();
-  control.SendTelnetLine("Q1ABC");
+  control.SendQuiet("Q1ABC");
   WAIT_TRUE(station.Saw("Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >"), 5000);
-  control.SendLine("b");
+  control.Send("b");
   WAIT_TRUE(!control.TelnetConnected(), 5000);
   EXPECT_EQ(station.linkUp.back(), false);
 
   ConnectAndWait();
   QSignalSpy gone(&node, &ScriptedNode::ClientGone);
-  control.ConnectAction();  // with the link up it disconnects
+  control.Connect();  // with the link up it disconnects
   EXPECT_FALSE(control.TelnetConnected());
   EXPECT_EQ(station.lines.back(), "*** Disconnected from 127.0.0.1");
   EXPECT_TRUE(gone.wait(5000));
-  control.DisconnectAction();  // nothing is up, so this connects again
+  control.Disconnect();  // nothing is up, so this connects again
   WAIT_TRUE(control.TelnetConnected(), 5000);
 }
 
@@ -308,33 +318,6 @@ TEST_F(TelnetLinkTest, FloodWithoutLineEndsComesInPieces) {
     joined += station.lines[i];
   }
   EXPECT_EQ(joined, std::string(flood.constData(), static_cast<std::size_t>(flood.size())));
-}
-
-TEST_F(TelnetLinkTest, PacketBranchGoesThroughHooks) {
-  std::vector<std::string> packet;
-  auto hooks = station.Hooks();
-  station.telnet = false;
-  hooks.startPacketLink = [&] { packet.push_back("start"); };
-  hooks.stopPacketLink = [&] { packet.push_back("stop"); };
-  hooks.sendPacketData = [&](const std::string& text) {
-    packet.push_back("send " + text);
-    return true;
-  };
-  bool nodeConnected = false;
-  hooks.nodeConnected = [&] { return nodeConnected; };
-  ConnectionControl packetControl(hooks);
-  packetControl.ConnectAction();
-  EXPECT_EQ(station.status.back(), "Trying Q9NODE ...");
-  EXPECT_EQ(station.linkUp, std::vector<bool>{true});
-  // Called off before the node answered: no "b" to a link that does not exist.
-  packetControl.DisconnectAction();
-  EXPECT_EQ(packet, (std::vector<std::string>{"start", "stop"}));
-  packet.clear();
-  nodeConnected = true;
-  packetControl.DisconnectAction();
-  EXPECT_EQ(station.status.back(), "Sending disconnect request ...");
-  EXPECT_EQ(packet, (std::vector<std::string>{"send b", "stop"}));
-  EXPECT_TRUE(station.Saw("b"));
 }
 
 }  // namespace

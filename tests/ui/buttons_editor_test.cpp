@@ -20,8 +20,10 @@ TEST(ButtonsEditor, EditMoveSaveRebuildsTheBarAndWritesTheFile) {
   dir.Write("buttons.cfg", "A\tcmd a\r\nB\tcmd b\textra\r\nC\tcmd c\r\n");
   TForm1 form(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45}));
   std::vector<std::string> sent;
-  form.SendLineChecked = nullptr;
-  form.station().SendLine = [&](const std::string& line) { sent.push_back(line); };
+  form.SendLineChecked = [&](const std::string& line) {
+    sent.push_back(line);
+    return true;
+  };
   auto* dlg = new TEditButtonDlg(&form);
   ASSERT_EQ(form.EditButtonDlg, dlg);
   QTableWidget* grid = dlg->SortGrid1;

@@ -12,10 +12,12 @@ namespace {
 struct Window {
   explicit Window(const std::filesystem::path& dir)
       : form(dir, std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45})) {
-    form.SendLineChecked = nullptr;
-    form.station().SendLine = [this](const std::string& line) { sent.push_back(line); };
-    form.station().StopKeepAlive = [this] { keepAlive.push_back("stop"); };
-    form.station().StartKeepAlive = [this] { keepAlive.push_back("start"); };
+    form.SendLineChecked = [this](const std::string& line) {
+      sent.push_back(line);
+      return true;
+    };
+    QObject::connect(&form.station().keepAlive(), &KeepAlive::stopped, [this] { keepAlive.push_back("stop"); });
+    QObject::connect(&form.station().keepAlive(), &KeepAlive::started, [this] { keepAlive.push_back("start"); });
     new TEditButtonDlg(&form);  // registers itself and builds the bar
   }
   void Type(QLineEdit* edit, const QString& text) {

@@ -3,7 +3,7 @@
 
 #include <QPlainTextEdit>
 
-#include "app/packet_link.h"
+#include "agw/packet_cluster_link.h"
 #include "support/temp_dir.h"
 #include "ui/edit_button_dialog.h"
 #include "ui/main_window.h"
@@ -49,7 +49,7 @@ TEST(PacketButtons, OpenTheWindowsAndTheNodeLinkDrivesConnectAndDisconnect) {
   EXPECT_TRUE(form.Mheard->isVisible());
   EXPECT_TRUE(station.Packet().HeardWindowMode());
 
-  PacketLink& link = station.Packet();
+  PacketClusterLink& link = station.Packet();
   link.AGWInterface1StationsHeard(&link.AGWInterface1, 1, "Q2AAA", "Q2AAA 21:40");
   EXPECT_EQ(form.Mheard->text()->toPlainText(), "Port 1\n    Q2AAA 21:40");
   link.Showdata("1:Fm Q2AAA To ID <UI>\rJO62QM");

@@ -15,8 +15,10 @@ namespace {
 struct HelpRig {
   HelpRig() : form(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45})) {
     dir.Write("help.txt", "Command\tWhat\tNote\r\nSH/WWV\tbulletins\t\r\nSH/DX\tspots\tlatest\r\nBYE\tlog off\r\n");
-    form.SendLineChecked = nullptr;
-    form.station().SendLine = [this](const std::string& line) { sent.push_back(line); };
+    form.SendLineChecked = [this](const std::string& line) {
+      sent.push_back(line);
+      return true;
+    };
   }
   std::unique_ptr<TForm3> Make() {
     return std::make_unique<TForm3>(dir / "help.txt", form.station().ProgramPath("Help.ini"), &form);

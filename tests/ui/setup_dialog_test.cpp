@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include "agw/packet_cluster_link.h"
 #include "core/ini_file.h"
+#include "telnet/telnet_cluster_link.h"
 #include "support/temp_dir.h"
 #include "support/wait_until.h"
 #include "ui/main_window.h"
@@ -20,6 +22,31 @@ const char* kTable =
     "117\tq9bbb\tDX Spider\tSouth\tbbb.example\t23\r\n"
     "112\tQ9CCC-2\tAR\tEast\tccc.example\t7300\r\n";
 
+// Links that only note what was asked of them.
+struct RecordingTelnet : TelnetClusterLink {
+  RecordingTelnet(const LinkSettings& s, std::vector<std::string>& calls) : TelnetClusterLink(s), calls(calls) {}
+  void Close() override { calls.push_back("DisconnectTelnet"); }
+  void Disconnect() override { calls.push_back("DisconnectAction"); }
+  std::vector<std::string>& calls;
+};
+struct RecordingPacket : PacketClusterLink {
+  RecordingPacket(const LinkSettings& s, const std::string& folder, std::vector<std::string>& calls)
+      : PacketClusterLink(s, folder), settings(s), calls(calls) {}
+  void Open() override { calls.push_back("OpenEngine " + settings.AGWhost() + ":" + settings.AGWport()); }
+  void Close() override { calls.push_back("CloseEngine"); }
+  void Disconnect() override { calls.push_back("DisconnectAction"); }
+  const LinkSettings& settings;
+  std::vector<std::string>& calls;
+};
+struct RecordingLinks : LinkFactory {
+  explicit RecordingLinks(std::vector<std::string>& calls) : calls(calls) {}
+  std::unique_ptr<ClusterLink> Make(LinkKind kind, const LinkSettings& s, const std::string& folder) const override {
+    if (kind == LinkKind::Telnet) return std::make_unique<RecordingTelnet>(s, calls);
+    return std::make_unique<RecordingPacket>(s, folder, calls);
+  }
+  std::vector<std::string>& calls;
+};
+
 // A station folder that is also the working directory, as at program start.
 struct SetupRig {
   SetupRig(const std::string& ini, const std::string& table) {
@@ -30,14 +57,7 @@ struct SetupRig {
     form = std::make_unique<TForm1>(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 7, 45}));
     SetupRig& self = *this;
     auto& st = form->station();
-    st.DisconnectTelnet = [&self] { self.calls.push_back("DisconnectTelnet"); };
-    st.CloseEngine = [&self] { self.calls.push_back("CloseEngine"); };
-    st.CloseRelay = [&self] { self.calls.push_back("CloseRelay"); };
-    st.DisconnectAction = [&self] { self.calls.push_back("DisconnectAction"); };
-    st.OpenEngine = [&self](const std::string& host, const std::string& port) {
-      self.calls.push_back("OpenEngine " + host + ":" + port);
-    };
-    st.OpenRelay = [&self](int port) { self.calls.push_back("OpenRelay " + std::to_string(port)); };
+    st.UseLinks(RecordingLinks(calls));
     dlg = new TSetupDlg(st, form.get());
     dlg->informationBox = [&self](const QString& t) { self.messages << t; };
     dlg->errorBox = [&self](const QString& t) { self.messages << t; };

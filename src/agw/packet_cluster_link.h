@@ -1,26 +1,31 @@
 #pragma once
-// The cluster node over AX.25: the session side of the packet engine. Owns the engine
-// client AGWInterface1, handles every engine event the main window listens to, cuts the
-// node's connected data into lines for the classifier, and starts, stops and feeds the
-// node connection for the connection control. The two packet windows ("Monitor",
-// "Mheard") are reached through the Windows hooks only, so this runs headless.
+// The cluster link over AX.25, through a packet engine.
+//
+// Responsibilities: the engine connection (opened at start-up and by a new setup,
+// reopened by itself when lost, later each time), every engine event: the callsign
+// registration and the station's ID beacon, the node connection (connect, a disconnect
+// that lets the engine send the "b" first, the keep-alive's CR), cutting the node's
+// connected data into lines, turning away strangers who connect instead of the node
+// with the busy text, and the monitor text and heard list for the packet windows.
+//
+// Collaborations: AGWInterface1 speaks the engine's frames; LinkSettings gives the
+// calls, the port and the engine's address at the moment of use; the station
+// classifies its lines (holding the node's while the lists are frozen) and the
+// monitor text; the "Monitor" and "Mheard" windows follow its signals.
 //
 // Texts are Windows-1252 bytes in std::string.
-#include <QObject>
 #include <QTimer>
-#include <functional>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "agw/agw_interface.h"
+#include "links/cluster_link.h"
 
 namespace varnak {
 
-class Station;
-
-class PacketLink : public QObject {
+class PacketClusterLink : public ClusterLink {
   Q_OBJECT
  public:
   // A stranger who connected instead of the node hears the busy text; this long later
@@ -41,21 +46,11 @@ class PacketLink : public QObject {
   static constexpr const char* kEngineLost = "*** Packet engine connection lost";
   static constexpr const char* kNoHeardList = "The packet engine sent no heard list";
 
-  struct Windows {
-    std::function<void(const std::string&)> showdata;     // the monitor window's Showdata
-    std::function<void()> clearHeard;                      // empty the heard window
-    std::function<void(const std::string&)> addHeardLine;  // one line at its end
-    std::function<void(bool)> setUpdateEnabled;            // the "Update" button
-  };
-
-  explicit PacketLink(Station& station, QObject* parent = nullptr);
-  ~PacketLink() override;
+  // logFolder: where the engine's frame log goes (the station folder).
+  PacketClusterLink(const LinkSettings& settings, const std::string& logFolder, QObject* parent = nullptr);
+  ~PacketClusterLink() override;
 
   TAGWInterface AGWInterface1;
-  Windows windows;
-  // Where the link's own lines go (node lines, engine notices, banners); the station's
-  // ClassifyLine unless replaced.
-  std::function<void(const std::string&)> classifyLine;
   int BusyDisconnectMs = kBusyDisconnectMs;
   int ReconnectFirstMs = kReconnectFirstMs;
   int ReconnectMaxMs = kReconnectMaxMs;
@@ -92,6 +87,25 @@ class PacketLink : public QObject {
   void AGWInterface1ConnectionOutstandingFrames(TAGWInterface* Sender, int Port, const std::string& FromCall,
                                                 const std::string& ToCall, int FrameCount);
 
+  // "Connect" with no engine is refused (and the operator told why) before it shows
+  // "Trying" and "Disconnect"; the node's connect is the login.
+  void Connect() override;
+  // "b" to a node that is there; the disconnect request always goes, so a connect the
+  // node has not answered yet can still be called off.
+  void Disconnect() override;
+  // One operator line to the node, CR added. Refused (reported, false) while no node is
+  // connected: engines misbehave on data for a link that does not exist.
+  bool Send(const std::string& text) override;
+  // text + CR to the connected node, no echo (the keep-alive).
+  bool SendQuiet(const std::string& text) override;
+  // The engine at the configured address, and CloseEngine.
+  void Open() override;
+  void Close() override { CloseEngine(); }
+  bool ConnectCanBeCalledOff() const override { return true; }
+
+  bool EngineConnected() const { return engineConnected_; }
+  bool NodeConnected() const { return nodeConnected_; }
+
   // The engine connection as the start-up, the setup dialog and shutdown open and close
   // it. Between the two, a lost connection is reopened by itself.
   void OpenEngine(const std::string& host, const std::string& port);
@@ -104,7 +118,6 @@ class PacketLink : public QObject {
   // by a timer, so the window and the frames behind this one keep flowing.
   void AcceptPacketConnection(int Port, const std::string& FromCall, const std::string& ToCall);
 
-  // What the connection control asks of the packet link.
   // False (and the operator told why) while there is no engine to make the connection.
   bool CanConnect();
   bool StartPacketLink();
@@ -112,13 +125,8 @@ class PacketLink : public QObject {
   // everything queued for it, or DisconnectWaitMs.
   void StopPacketLink();
   bool DisconnectPending() const { return disconnectDeadline_.isActive(); }
-  // One operator line to the node, CR added. Refused (reported, false) while no node is
-  // connected: engines misbehave on data for a link that does not exist.
-  bool SendPacketData(const std::string& text);
   void SendConnectedData(int Port, const std::string& FromCall, const std::string& Text, const std::string& ToCall);
   void DisconnectStation(int Port, const std::string& OwnCall, const std::string& RemoteCall);
-  // The keep-alive's CR to the node (no echo).
-  void SendKeepAlive(const std::string& text);
 
   // Monitor window text (lines at CR; the window keeps its last few thousand characters).
   void Showdata(const std::string& text);
@@ -141,9 +149,19 @@ class PacketLink : public QObject {
   // above 126, as ".".
   static std::string PrintableMonitorText(const std::string& data);
 
+ signals:
+  void engineStateChanged(bool connected);
+  // Monitored frames as they may be shown, for the classifier to cut into lines.
+  void monitoredText(const std::string& text);
+  // Text for the monitor window (Showdata).
+  void monitorWindowText(const std::string& text);
+  // The heard window: emptied, then one line at a time at its end.
+  void heardCleared();
+  void heardLine(const std::string& line);
+
  private:
-  void Status(const std::string& text);
-  void Classify(const std::string& line);
+  void Status(const std::string& text) { emit statusText(text); }
+  void Classify(const std::string& line) { emit noticeLine(line); }
   void CutNodeLines();
   void NodeLine(const std::string& line);
   void MonitorText(const std::string& data);
@@ -155,7 +173,9 @@ class PacketLink : public QObject {
   // A program line in the pane, once per kind of failure.
   void ReportFailureOnce(const std::string& kind, const std::string& line);
 
-  Station& station_;
+  const LinkSettings& settings_;
+  bool engineConnected_ = false;
+  bool nodeConnected_ = false;
   std::string nodeLineBuffer_;
   std::vector<std::string> portNames_;
   int lastHeardPort_ = -1;

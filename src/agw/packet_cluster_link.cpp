@@ -1,41 +1,39 @@
-#include "app/packet_link.h"
+#include "agw/packet_cluster_link.h"
 
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <string_view>
 
-#include "app/station.h"
-#include "app/win1252.h"
 #include "core/text.h"
 
 namespace varnak {
 
-PacketLink::PacketLink(Station& station, QObject* parent)
-    : QObject(parent), AGWInterface1(station.ProgramDir()), station_(station) {
-  classifyLine = [this](const std::string& line) { station_.ClassifyLine(line); };
+PacketClusterLink::PacketClusterLink(const LinkSettings& settings, const std::string& logFolder, QObject* parent)
+    : ClusterLink(parent), AGWInterface1(logFolder), settings_(settings) {
   using namespace std::placeholders;
   TAGWInterface& a = AGWInterface1;
   a.OnAGWConnecting = [this](TAGWInterface* s) { AGWInterface1AGWConnecting(s); };
   a.OnAGWConnect = [this](TAGWInterface* s) { AGWInterface1AGWConnect(s); };
   a.OnAGWDisconnect = [this](TAGWInterface* s) { AGWInterface1AGWDisconnect(s); };
-  a.OnError = std::bind(&PacketLink::AGWInterface1Error, this, _1, _2, _3);
-  a.OnCallsignRegistration = std::bind(&PacketLink::AGWInterface1CallsignRegistration, this, _1, _2, _3);
-  a.OnConnectedData = std::bind(&PacketLink::AGWInterface1ConnectedData, this, _1, _2, _3, _4, _5, _6, _7);
-  a.OnConnectionReceived = std::bind(&PacketLink::AGWInterface1ConnectionReceived, this, _1, _2, _3, _4, _5, _6);
-  a.OnDisconnectedEvent = std::bind(&PacketLink::AGWInterface1DisconnectedEvent, this, _1, _2, _3, _4, _5, _6);
+  a.OnError = std::bind(&PacketClusterLink::AGWInterface1Error, this, _1, _2, _3);
+  a.OnCallsignRegistration = std::bind(&PacketClusterLink::AGWInterface1CallsignRegistration, this, _1, _2, _3);
+  a.OnConnectedData = std::bind(&PacketClusterLink::AGWInterface1ConnectedData, this, _1, _2, _3, _4, _5, _6, _7);
+  a.OnConnectionReceived = std::bind(&PacketClusterLink::AGWInterface1ConnectionReceived, this, _1, _2, _3, _4, _5, _6);
+  a.OnDisconnectedEvent = std::bind(&PacketClusterLink::AGWInterface1DisconnectedEvent, this, _1, _2, _3, _4, _5, _6);
   a.OnMonitoredConnectedInformation =
-      std::bind(&PacketLink::AGWInterface1MonitoredConnectedInformation, this, _1, _2, _3, _4, _5, _6);
+      std::bind(&PacketClusterLink::AGWInterface1MonitoredConnectedInformation, this, _1, _2, _3, _4, _5, _6);
   a.OnMonitoredSupervisoryInformation =
-      std::bind(&PacketLink::AGWInterface1MonitoredSupervisoryInformation, this, _1, _2, _3, _4, _5, _6);
+      std::bind(&PacketClusterLink::AGWInterface1MonitoredSupervisoryInformation, this, _1, _2, _3, _4, _5, _6);
   a.OnMonitoredUnprotoInformation =
-      std::bind(&PacketLink::AGWInterface1MonitoredUnprotoInformation, this, _1, _2, _3, _4, _5, _6);
+      std::bind(&PacketClusterLink::AGWInterface1MonitoredUnprotoInformation, this, _1, _2, _3, _4, _5, _6);
   a.OnMonitorOwnInformationEvent =
-      std::bind(&PacketLink::AGWInterface1MonitorOwnInformationEvent, this, _1, _2, _3, _4, _5, _6, _7);
-  a.OnPortInformation = std::bind(&PacketLink::AGWInterface1PortInformation, this, _1, _2, _3);
-  a.OnStationsHeard = std::bind(&PacketLink::AGWInterface1StationsHeard, this, _1, _2, _3, _4);
-  a.OnVersionInfo = std::bind(&PacketLink::AGWInterface1VersionInfo, this, _1, _2);
+      std::bind(&PacketClusterLink::AGWInterface1MonitorOwnInformationEvent, this, _1, _2, _3, _4, _5, _6, _7);
+  a.OnPortInformation = std::bind(&PacketClusterLink::AGWInterface1PortInformation, this, _1, _2, _3);
+  a.OnStationsHeard = std::bind(&PacketClusterLink::AGWInterface1StationsHeard, this, _1, _2, _3, _4);
+  a.OnVersionInfo = std::bind(&PacketClusterLink::AGWInterface1VersionInfo, this, _1, _2);
   a.OnConnectionOutstandingFrames =
-      std::bind(&PacketLink::AGWInterface1ConnectionOutstandingFrames, this, _1, _2, _3, _4, _5);
+      std::bind(&PacketClusterLink::AGWInterface1ConnectionOutstandingFrames, this, _1, _2, _3, _4, _5);
   a.OnHandlerFailure = [this](TAGWInterface*, char kind, const std::string& what) {
     ReportFailureOnce(std::string("handler ") + kind,
                       "*** Packet engine frame \"" + std::string(1, kind) + "\" could not be handled: " + what);
@@ -48,40 +46,31 @@ PacketLink::PacketLink(Station& station, QObject* parent)
   connect(&reconnectTimer_, &QTimer::timeout, this, [this] {
     // The operator may have chosen Telnet meanwhile; a connection already on its way
     // (the setup dialog's) is not torn down.
-    if (!engineWanted_ || station_.settings().Telnet == 1 || !AGWInterface1.Closed()) return;
+    if (!engineWanted_ || settings_.Telnet() || !AGWInterface1.Closed()) return;
     AGWInterface1.OpenEngine(AGWInterface1.EngineHost(), std::to_string(AGWInterface1.EnginePort()));
   });
   disconnectDeadline_.setSingleShot(true);
-  connect(&disconnectDeadline_, &QTimer::timeout, this, &PacketLink::FinishDisconnect);
+  connect(&disconnectDeadline_, &QTimer::timeout, this, &PacketClusterLink::FinishDisconnect);
   connect(&outstandingPoll_, &QTimer::timeout, this, [this] {
-    const Settings& s = station_.settings();
-    AGWInterface1.AskConnectionOutstandingFrames(s.AX25port, s.MyCall, s.ConnectCall);
+    AGWInterface1.AskConnectionOutstandingFrames(settings_.AX25port(), settings_.MyCall(), settings_.ConnectCall());
   });
   heardTimer_.setSingleShot(true);
   connect(&heardTimer_, &QTimer::timeout, this, [this] {
-    if (!heardAnswered_ && windows.addHeardLine) windows.addHeardLine(kNoHeardList);
+    if (!heardAnswered_) emit heardLine(kNoHeardList);
   });
 }
 
-PacketLink::~PacketLink() = default;
+PacketClusterLink::~PacketClusterLink() = default;
 
-void PacketLink::Status(const std::string& text) {
-  if (station_.View()) station_.View()->SetStatus(ToQString(text));
-}
-
-void PacketLink::Classify(const std::string& line) {
-  if (classifyLine) classifyLine(line);
-}
-
-void PacketLink::ReportFailureOnce(const std::string& kind, const std::string& line) {
+void PacketClusterLink::ReportFailureOnce(const std::string& kind, const std::string& line) {
   if (failuresReported_.insert(kind).second) Classify(line);
 }
 
 // --- the engine connection -------------------------------------------------------
 
-void PacketLink::AGWInterface1AGWConnecting(TAGWInterface*) { Status("Connecting AGWpe ..."); }
+void PacketClusterLink::AGWInterface1AGWConnecting(TAGWInterface*) { Status("Connecting AGWpe ..."); }
 
-void PacketLink::OpenEngine(const std::string& host, const std::string& port) {
+void PacketClusterLink::OpenEngine(const std::string& host, const std::string& port) {
   reconnectTimer_.stop();
   reconnectMs_ = ReconnectFirstMs;
   engineLost_ = false;
@@ -91,36 +80,37 @@ void PacketLink::OpenEngine(const std::string& host, const std::string& port) {
   engineWanted_ = true;
 }
 
-void PacketLink::CloseEngine() {
+void PacketClusterLink::CloseEngine() {
   engineWanted_ = false;
   engineLost_ = false;
   reconnectTimer_.stop();
   AGWInterface1.CloseEngine();
 }
 
-void PacketLink::ScheduleReconnect(const std::string& why) {
+void PacketClusterLink::ScheduleReconnect(const std::string& why) {
   Status(why + " - next try in " + std::to_string((reconnectMs_ + 999) / 1000) + " s");
   reconnectTimer_.start(reconnectMs_);
   reconnectMs_ = std::min(reconnectMs_ * 2, ReconnectMaxMs);
 }
 
-void PacketLink::AGWInterface1AGWConnect(TAGWInterface*) {
+void PacketClusterLink::AGWInterface1AGWConnect(TAGWInterface*) {
   reconnectMs_ = ReconnectFirstMs;
   engineLost_ = false;
-  station_.EngineConnected = true;
+  engineConnected_ = true;
+  emit engineStateChanged(true);
   Status("Connected to AGWpe");
-  AGWInterface1.RegisterCallsign(station_.settings().MyCall);
+  AGWInterface1.RegisterCallsign(settings_.MyCall());
   AGWInterface1.AskVersion();
   AGWInterface1.AskPortInformation();
 }
 
 // Whatever link the engine carried is gone with it: nothing more may be sent on it (a
 // "b" on a link Direwolf no longer has keeps it from connecting anywhere again).
-void PacketLink::AGWInterface1AGWDisconnect(TAGWInterface*) {
-  const bool wasUp = station_.EngineConnected;
+void PacketClusterLink::AGWInterface1AGWDisconnect(TAGWInterface*) {
+  const bool wasUp = engineConnected_;
   Status("Disconnected");
-  station_.EngineConnected = false;
-  if (windows.setUpdateEnabled) windows.setUpdateEnabled(false);
+  engineConnected_ = false;
+  emit engineStateChanged(false);
   NodeLinkDown();
   strangers_.clear();
   heardTimer_.stop();
@@ -131,41 +121,41 @@ void PacketLink::AGWInterface1AGWDisconnect(TAGWInterface*) {
   ScheduleReconnect("Packet engine connection lost");
 }
 
-void PacketLink::AGWInterface1Error(TAGWInterface*, int ErrorCode, const std::string& ErrorText) {
+void PacketClusterLink::AGWInterface1Error(TAGWInterface*, int ErrorCode, const std::string& ErrorText) {
   const std::string error = "Error " + std::to_string(ErrorCode) + ": " + ErrorText;
   Status(error);
   if (ErrorCode == 10061) {
     if (!engineLost_) Classify("*** No connection to AGW host!");
-  } else if (ErrorCode == kAGWErrorOversizedFrame || (ErrorCode >= 10000 && station_.EngineConnected)) {
+  } else if (ErrorCode == kAGWErrorOversizedFrame || (ErrorCode >= 10000 && engineConnected_)) {
     // The connection ends because of this; the status is overwritten at once.
     Classify("*** Packet engine " + error);
   }
   // A failed try to reopen a lost connection: try again, later each time.
-  if (engineLost_ && engineWanted_ && AGWInterface1.Closed() && !station_.EngineConnected) ScheduleReconnect(error);
+  if (engineLost_ && engineWanted_ && AGWInterface1.Closed() && !engineConnected_) ScheduleReconnect(error);
 }
 
 // Engines answer a second registration of the same call with a refusal; the call is
 // ours all the same, so a refusal goes the same way as a success.
-void PacketLink::AGWInterface1CallsignRegistration(TAGWInterface*, const std::string&, bool) {
-  const Settings& s = station_.settings();
-  Status("Successfully registred call " + s.MyCall);
+void PacketClusterLink::AGWInterface1CallsignRegistration(TAGWInterface*, const std::string&, bool) {
+  const LinkSettings& s = settings_;
+  Status("Successfully registred call " + s.MyCall());
   AGWInterface1.StartMonitoring();
   // e.g. "JO62QM {Varnak 1.0}" to the destination ID
-  AGWInterface1.SendUnproto(s.AX25port, s.MyCall, "ID", s.MyLocator + " " + station_.ClientBanner);
-  if (s.AutoConnect && station_.ConnectAction) station_.ConnectAction();
+  AGWInterface1.SendUnproto(s.AX25port(), s.MyCall(), "ID", s.MyLocator() + " " + s.ClientBanner());
+  if (s.AutoConnect()) Connect();
 }
 
-void PacketLink::AGWInterface1VersionInfo(TAGWInterface*, const TAGWVersionData& Version) {
+void PacketClusterLink::AGWInterface1VersionInfo(TAGWInterface*, const TAGWVersionData& Version) {
   Classify("*** AGW Packet Engine v" + std::to_string(Version.Major) + "." + std::to_string(Version.Minor) + " on " +
-           station_.settings().AGWhost);
+           settings_.AGWhost());
 }
 
-void PacketLink::AGWInterface1PortInformation(TAGWInterface*, int Count, const std::vector<std::string>& PortInfo) {
+void PacketClusterLink::AGWInterface1PortInformation(TAGWInterface*, int Count, const std::vector<std::string>& PortInfo) {
   lastHeardPort_ = -1;
   heardAnswered_ = false;
   const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(Count, 0)), PortInfo.size());
   portNames_.assign(PortInfo.begin(), PortInfo.begin() + static_cast<std::ptrdiff_t>(n));
-  if (windows.clearHeard) windows.clearHeard();
+  emit heardCleared();
   if (!heardWindowMode_) {
     for (const std::string& name : portNames_) Classify("*** " + name);
   }
@@ -173,7 +163,7 @@ void PacketLink::AGWInterface1PortInformation(TAGWInterface*, int Count, const s
   if (!portNames_.empty()) heardTimer_.start(HeardWaitMs);
 }
 
-void PacketLink::AGWInterface1StationsHeard(TAGWInterface*, int Port, const std::string&,
+void PacketClusterLink::AGWInterface1StationsHeard(TAGWInterface*, int Port, const std::string&,
                                             const std::string& StationInfo) {
   heardAnswered_ = true;
   heardTimer_.stop();
@@ -181,31 +171,31 @@ void PacketLink::AGWInterface1StationsHeard(TAGWInterface*, int Port, const std:
     // A port the last port list did not name still gets a heading of its own.
     const bool known = Port >= 1 && static_cast<std::size_t>(Port) <= portNames_.size();
     const std::string heading = known ? portNames_[static_cast<std::size_t>(Port - 1)] : "Port " + std::to_string(Port);
-    if (windows.addHeardLine) windows.addHeardLine(heading);
+    emit heardLine(heading);
   }
-  if (windows.addHeardLine) windows.addHeardLine("    " + StationInfo);
+  emit heardLine("    " + StationInfo);
   lastHeardPort_ = Port;
 }
 
 // --- the node connection -----------------------------------------------------------
 
-std::string PacketLink::BusyText(const std::string& clientBanner, const std::string& toCall,
+std::string PacketClusterLink::BusyText(const std::string& clientBanner, const std::string& toCall,
                                  const std::string& connectCall) {
   return "*** " + clientBanner + " on " + toCall + " busy, please connect to DX-cluster " + connectCall + " !";
 }
 
-std::string PacketLink::NotConnectedText(const std::string& connectCall) {
+std::string PacketClusterLink::NotConnectedText(const std::string& connectCall) {
   return "Not connected to the cluster node " + connectCall + ": nothing was sent.";
 }
 
-std::string PacketLink::NoEngineText(const std::string& host, const std::string& port, const std::string& connectCall,
+std::string PacketClusterLink::NoEngineText(const std::string& host, const std::string& port, const std::string& connectCall,
                                      bool retrying) {
   return "No connection to the packet engine at " + (host.empty() ? std::string("localhost") : host) + ":" + port +
          ", so " + connectCall + " cannot be connected.\r\nStart the packet engine (Direwolf, AGWPE ...); " +
          (retrying ? "Varnak is trying to reach it again." : "then press \"Save\" in the setup to reach it.");
 }
 
-std::string PacketLink::PrintableMonitorText(const std::string& data) {
+std::string PacketClusterLink::PrintableMonitorText(const std::string& data) {
   std::string out = data;
   for (char& c : out) {
     const auto b = static_cast<unsigned char>(c);
@@ -218,13 +208,13 @@ std::string PacketLink::PrintableMonitorText(const std::string& data) {
   return out;
 }
 
-void PacketLink::AcceptPacketConnection(int Port, const std::string& FromCall, const std::string& ToCall) {
-  const std::string& node = station_.settings().ConnectCall;
+void PacketClusterLink::AcceptPacketConnection(int Port, const std::string& FromCall, const std::string& ToCall) {
+  const std::string& node = settings_.ConnectCall();
   if (FromCall != node) {
     auto key = std::make_tuple(Port, ToCall, FromCall);
     // Every frame of a stranger lands here until it is gone; one busy text is enough.
     if (!strangers_.insert(key).second) return;
-    SendConnectedData(Port, ToCall, BusyText(station_.ClientBanner, ToCall, node), FromCall);
+    SendConnectedData(Port, ToCall, BusyText(settings_.ClientBanner(), ToCall, node), FromCall);
     // Gone by himself, or with the engine, meanwhile: no disconnect for a link that is
     // no more.
     QTimer::singleShot(BusyDisconnectMs, this, [this, key] {
@@ -233,13 +223,13 @@ void PacketLink::AcceptPacketConnection(int Port, const std::string& FromCall, c
     });
     return;
   }
-  if (station_.NodeConnected) return;
-  if (station_.View()) station_.View()->SetLinkButtons(true);
+  if (nodeConnected_) return;
+  nodeConnected_ = true;
+  SetState(State::LoggedIn);  // the node listens from its connect on
   Status("Connected to " + FromCall);
-  station_.NodeConnected = true;
 }
 
-void PacketLink::AGWInterface1ConnectionReceived(TAGWInterface*, int Port, const std::string& FromCall,
+void PacketClusterLink::AGWInterface1ConnectionReceived(TAGWInterface*, int Port, const std::string& FromCall,
                                                  const std::string& ToCall, const std::string& Data, int) {
   // Any station but the node is turned away, also while the node is connected.
   AcceptPacketConnection(Port, FromCall, ToCall);
@@ -247,18 +237,18 @@ void PacketLink::AGWInterface1ConnectionReceived(TAGWInterface*, int Port, const
   Classify(Trim(Data));
 }
 
-void PacketLink::NodeLinkDown() {
-  station_.NodeConnected = false;
-  if (station_.View()) station_.View()->SetLinkButtons(false);  // also disables "Update"
+void PacketClusterLink::NodeLinkDown() {
+  nodeConnected_ = false;
+  SetState(State::Down);
   // Half a line of this session would be glued to the first line of the next.
   nodeLineBuffer_.clear();
   disconnectDeadline_.stop();
   outstandingPoll_.stop();
 }
 
-void PacketLink::AGWInterface1DisconnectedEvent(TAGWInterface*, int Port, const std::string& FromCall,
+void PacketClusterLink::AGWInterface1DisconnectedEvent(TAGWInterface*, int Port, const std::string& FromCall,
                                                 const std::string& ToCall, const std::string& Data, int) {
-  if (FromCall != station_.settings().ConnectCall) {
+  if (FromCall != settings_.ConnectCall()) {
     strangers_.erase(std::make_tuple(Port, ToCall, FromCall));
     return;
   }
@@ -267,11 +257,11 @@ void PacketLink::AGWInterface1DisconnectedEvent(TAGWInterface*, int Port, const 
   Status("Disconnected from " + FromCall);
 }
 
-void PacketLink::AGWInterface1ConnectedData(TAGWInterface*, int Port, int, const std::string& FromCall,
+void PacketClusterLink::AGWInterface1ConnectedData(TAGWInterface*, int Port, int, const std::string& FromCall,
                                             const std::string& ToCall, const std::string& Data, int) {
   AcceptPacketConnection(Port, FromCall, ToCall);
   // Node lines come from the node alone: a stranger's "DX de" is no spot.
-  if (FromCall != station_.settings().ConnectCall) return;
+  if (FromCall != settings_.ConnectCall()) return;
   std::string data = Data;
   std::replace(data.begin(), data.end(), '\n', '\r');
   // A login prompt comes without a line end; close it so it is classified at once.
@@ -284,7 +274,7 @@ void PacketLink::AGWInterface1ConnectedData(TAGWInterface*, int Port, int, const
     CutNodeLines();
 }
 
-void PacketLink::CutNodeLines() {
+void PacketClusterLink::CutNodeLines() {
   // The buffer goes out whole before any line is classified, so a classification that
   // leads to more node data starts from an empty buffer.
   std::string buffer;
@@ -300,128 +290,139 @@ void PacketLink::CutNodeLines() {
   }
 }
 
-void PacketLink::NodeLine(const std::string& line) {
-  if (station_.freeze().HoldIfFrozen(FreezeControl::Source::PacketNode, line)) return;
-  Classify(line);
-}
+void PacketClusterLink::NodeLine(const std::string& line) { emit lineReceived(line); }
 
 // --- monitored frames --------------------------------------------------------------
 
-void PacketLink::AGWInterface1MonitoredConnectedInformation(TAGWInterface*, int, const std::string&,
+void PacketClusterLink::AGWInterface1MonitoredConnectedInformation(TAGWInterface*, int, const std::string&,
                                                             const std::string&, const std::string& Data, int) {
   MonitorText(Data);
 }
 
-void PacketLink::AGWInterface1MonitoredSupervisoryInformation(TAGWInterface*, int, const std::string&,
+void PacketClusterLink::AGWInterface1MonitoredSupervisoryInformation(TAGWInterface*, int, const std::string&,
                                                               const std::string&, const std::string& Data, int) {
   MonitorText(Data);
 }
 
-void PacketLink::AGWInterface1MonitoredUnprotoInformation(TAGWInterface*, int, const std::string&,
+void PacketClusterLink::AGWInterface1MonitoredUnprotoInformation(TAGWInterface*, int, const std::string&,
                                                           const std::string&, const std::string& Data, int) {
   MonitorText(Data);
 }
 
-void PacketLink::AGWInterface1MonitorOwnInformationEvent(TAGWInterface*, int, int, const std::string&,
+void PacketClusterLink::AGWInterface1MonitorOwnInformationEvent(TAGWInterface*, int, int, const std::string&,
                                                          const std::string&, const std::string& Data, int) {
   MonitorText(Data);
 }
 
-void PacketLink::MonitorText(const std::string& data) {
-  if (station_.OnMonitorText) station_.OnMonitorText(PrintableMonitorText(data));
+void PacketClusterLink::MonitorText(const std::string& data) {
+  emit monitoredText(PrintableMonitorText(data));
 }
 
-void PacketLink::Showdata(const std::string& text) {
-  if (windows.showdata) windows.showdata(text);
+void PacketClusterLink::Showdata(const std::string& text) {
+  emit monitorWindowText(text);
 }
 
-void PacketLink::MheardButtonClick() {
+void PacketClusterLink::MheardButtonClick() {
   heardWindowMode_ = true;
   AGWInterface1.AskPortInformation();
 }
 
-// --- operations for the connection control -----------------------------------------
+// --- the node connection as the buttons and the operator's sends drive it --------
 
-bool PacketLink::CanConnect() {
-  if (station_.EngineConnected && AGWInterface1.Connected()) return true;
-  const Settings& s = station_.settings();
+void PacketClusterLink::Connect() {
+  if (!CanConnect()) return;
+  Status("Trying " + settings_.ConnectCall() + " ...");
+  StartPacketLink();
+  SetState(State::Connecting);
+}
+
+void PacketClusterLink::Disconnect() {
+  Status("Sending disconnect request ...");
+  if (nodeConnected_) Send("b");
+  StopPacketLink();
+}
+
+void PacketClusterLink::Open() { OpenEngine(settings_.AGWhost(), settings_.AGWport()); }
+
+bool PacketClusterLink::CanConnect() {
+  if (engineConnected_ && AGWInterface1.Connected()) return true;
+  const LinkSettings& s = settings_;
   Status("No connection to the packet engine");
-  if (station_.View()) {
-    station_.View()->SetLinkButtons(false);
-    station_.View()->ShowInformation(ToQString(NoEngineText(s.AGWhost, s.AGWport, s.ConnectCall, engineLost_)));
-  }
+  SetState(State::Down);
+  emit problem(Problem::Information, NoEngineText(s.AGWhost(), s.AGWport(), s.ConnectCall(), engineLost_));
   return false;
 }
 
-bool PacketLink::StartPacketLink() {
+bool PacketClusterLink::StartPacketLink() {
   if (!CanConnect()) return false;
-  const Settings& s = station_.settings();
-  AGWInterface1.ConnectStation(s.AX25port, s.MyCall, s.ConnectCall);
+  AGWInterface1.ConnectStation(settings_.AX25port(), settings_.MyCall(), settings_.ConnectCall());
   return true;
 }
 
-void PacketLink::StopPacketLink() {
-  const Settings& s = station_.settings();
+void PacketClusterLink::StopPacketLink() {
+  const LinkSettings& s = settings_;
   if (!AGWInterface1.Connected()) {
     NodeLinkDown();
     Status("Disconnected");
     return;
   }
-  if (!station_.NodeConnected) {
+  if (!nodeConnected_) {
     // A connect the node has not answered yet is called off at once.
-    AGWInterface1.DisconnectStation(s.AX25port, s.MyCall, s.ConnectCall);
+    AGWInterface1.DisconnectStation(s.AX25port(), s.MyCall(), s.ConnectCall());
     return;
   }
   if (DisconnectPending()) return;
   // Direwolf drops the frames still queued for a link it is told to end: the "b" first.
   disconnectDeadline_.start(DisconnectWaitMs);
   outstandingPoll_.start(OutstandingPollMs);
-  AGWInterface1.AskConnectionOutstandingFrames(s.AX25port, s.MyCall, s.ConnectCall);
+  AGWInterface1.AskConnectionOutstandingFrames(s.AX25port(), s.MyCall(), s.ConnectCall());
 }
 
-bool PacketLink::IsNodeLink(const std::string& a, const std::string& b) const {
-  const Settings& s = station_.settings();
-  return (a == s.MyCall && b == s.ConnectCall) || (a == s.ConnectCall && b == s.MyCall);
+bool PacketClusterLink::IsNodeLink(const std::string& a, const std::string& b) const {
+  const std::string& me = settings_.MyCall();
+  const std::string& node = settings_.ConnectCall();
+  return (a == me && b == node) || (a == node && b == me);
 }
 
-void PacketLink::AGWInterface1ConnectionOutstandingFrames(TAGWInterface*, int, const std::string& FromCall,
-                                                          const std::string& ToCall, int FrameCount) {
+void PacketClusterLink::AGWInterface1ConnectionOutstandingFrames(TAGWInterface*, int, const std::string& FromCall,
+                                                                 const std::string& ToCall, int FrameCount) {
   if (DisconnectPending() && FrameCount == 0 && IsNodeLink(FromCall, ToCall)) FinishDisconnect();
 }
 
-void PacketLink::FinishDisconnect() {
+void PacketClusterLink::FinishDisconnect() {
   disconnectDeadline_.stop();
   outstandingPoll_.stop();
-  if (!station_.NodeConnected) return;
-  const Settings& s = station_.settings();
-  AGWInterface1.DisconnectStation(s.AX25port, s.MyCall, s.ConnectCall);
+  if (!nodeConnected_) return;
+  AGWInterface1.DisconnectStation(settings_.AX25port(), settings_.MyCall(), settings_.ConnectCall());
 }
 
-bool PacketLink::SendPacketData(const std::string& text) {
-  const Settings& s = station_.settings();
-  if (!station_.NodeConnected) {
-    if (station_.View()) station_.View()->ShowError(ToQString(NotConnectedText(s.ConnectCall)));
+bool PacketClusterLink::Send(const std::string& text) {
+  if (!nodeConnected_) {
+    emit problem(Problem::Error, NotConnectedText(settings_.ConnectCall()));
     return false;
   }
-  if (!AGWInterface1.SendConnectedData(s.AX25port, s.MyCall, s.ConnectCall, text + '\r')) {
-    if (station_.View()) station_.View()->ShowError(ToQString("No connection to AGW host!"));
+  if (!AGWInterface1.SendConnectedData(settings_.AX25port(), settings_.MyCall(), settings_.ConnectCall(),
+                                       text + '\r')) {
+    emit problem(Problem::Error, "No connection to AGW host!");
     return false;
   }
+  emit lineSent(text);
   return true;
 }
 
-void PacketLink::SendConnectedData(int Port, const std::string& FromCall, const std::string& Text,
-                                   const std::string& ToCall) {
+bool PacketClusterLink::SendQuiet(const std::string& text) {
+  if (!nodeConnected_) return false;
+  return AGWInterface1.SendConnectedData(settings_.AX25port(), settings_.MyCall(), settings_.ConnectCall(),
+                                         text + '\r');
+}
+
+void PacketClusterLink::SendConnectedData(int Port, const std::string& FromCall, const std::string& Text,
+                                          const std::string& ToCall) {
   AGWInterface1.SendConnectedData(Port, FromCall, ToCall, Text);
 }
 
-void PacketLink::DisconnectStation(int Port, const std::string& OwnCall, const std::string& RemoteCall) {
+void PacketClusterLink::DisconnectStation(int Port, const std::string& OwnCall, const std::string& RemoteCall) {
   AGWInterface1.DisconnectStation(Port, OwnCall, RemoteCall);
-}
-
-void PacketLink::SendKeepAlive(const std::string& text) {
-  const Settings& s = station_.settings();
-  SendConnectedData(s.AX25port, s.MyCall, text, s.ConnectCall);
 }
 
 }  // namespace varnak
