@@ -10,7 +10,7 @@ using varnak::test::RecordingHost;
 
 namespace {
 
-std::string Spot(const std::string& call, const std::string& freq = "14025.0") {
+std::string SpotLine(const std::string& call, const std::string& freq = "14025.0") {
   return "DX de Q2ABC:     " + freq + "  " + call + "        up 2                       2215Z";
 }
 
@@ -44,15 +44,15 @@ TEST(Classifier, SpotsFiledOnceIntoBandAndAll) {
   RecordingHost h;
   h.sound = true;
   h.page = 5;  // 20m
-  h.classifier.ClassifyLine(Spot("Q3DEF") + "\a\a");  // DX Spider's BELs are trimmed
+  h.classifier.ClassifyLine(SpotLine("Q3DEF") + "\a\a");  // DX Spider's BELs are trimmed
   h.classifier.ClassifyLine("something else");
-  h.classifier.ClassifyLine(Spot("Q3DEF"));  // within 50 spots: a plain black pane line
-  h.classifier.ClassifyLine(Spot("Q3NOB", "14025"));  // no decimal point: "All" only
+  h.classifier.ClassifyLine(SpotLine("Q3DEF"));  // within 50 spots: a plain black pane line
+  h.classifier.ClassifyLine(SpotLine("Q3NOB", "14025"));  // no decimal point: "All" only
   ASSERT_EQ(h.lists.List(5)->rowCount(), 2);
-  EXPECT_EQ(h.lists.List(5)->Row(1), Spot("Q3DEF") + " | 12-06");
+  EXPECT_EQ(h.lists.List(5)->Row(1), SpotLine("Q3DEF") + " | 12-06");
   EXPECT_EQ(h.lists.All()->Rows(),
-            (std::vector<std::string>{"", Spot("Q3DEF") + " | 12-06", Spot("Q3NOB", "14025") + " | 12-06"}));
-  EXPECT_EQ(h.PaneTexts(), (std::vector<std::string>{"something else", Spot("Q3DEF")}));
+            (std::vector<std::string>{"", SpotLine("Q3DEF") + " | 12-06", SpotLine("Q3NOB", "14025") + " | 12-06"}));
+  EXPECT_EQ(h.PaneTexts(), (std::vector<std::string>{"something else", SpotLine("Q3DEF")}));
   EXPECT_EQ(h.spotSounds, 2);
   EXPECT_EQ(h.presented, 1);  // the band-less spot is not on the 20m page
   EXPECT_EQ(h.lists.All()->SelectedRow(), 2);
@@ -61,28 +61,28 @@ TEST(Classifier, SpotsFiledOnceIntoBandAndAll) {
 TEST(Classifier, SpotsFromMonitoredTrafficAlsoGoToThePane) {
   RecordingHost h;
   h.telnet = 0;
-  h.classifier.ClassifyLine(Spot("Q3DEF", "7010.0"));
-  EXPECT_EQ(h.PaneTexts(), std::vector<std::string>{Spot("Q3DEF", "7010.0")});
+  h.classifier.ClassifyLine(SpotLine("Q3DEF", "7010.0"));
+  EXPECT_EQ(h.PaneTexts(), std::vector<std::string>{SpotLine("Q3DEF", "7010.0")});
   EXPECT_EQ(h.lists.List(3)->rowCount(), 2);
 }
 
 TEST(Classifier, TrimsBandListAt1001AndAllAt2001AndSavesThem) {
   RecordingHost h;
-  for (int i = 1; i <= 1000; ++i) h.classifier.ClassifyLine(Spot(fmt::format("Q{}", i), "7010.0"));
+  for (int i = 1; i <= 1000; ++i) h.classifier.ClassifyLine(SpotLine(fmt::format("Q{}", i), "7010.0"));
   EXPECT_EQ(h.lists.List(3)->rowCount(), 1001);
   EXPECT_TRUE(h.saved.empty());
-  h.classifier.ClassifyLine(Spot("Q1001", "7010.0"));
+  h.classifier.ClassifyLine(SpotLine("Q1001", "7010.0"));
   ASSERT_EQ(h.saved.size(), 1u);
   EXPECT_EQ(h.saved[0].first, "40.dxc");
   EXPECT_EQ(h.saved[0].second.size(), 902u);
-  EXPECT_EQ(h.saved[0].second.front(), Spot("Q100", "7010.0") + " | 12-06");
-  EXPECT_EQ(h.saved[0].second.back(), Spot("Q1001", "7010.0") + " | 12-06");
+  EXPECT_EQ(h.saved[0].second.front(), SpotLine("Q100", "7010.0") + " | 12-06");
+  EXPECT_EQ(h.saved[0].second.back(), SpotLine("Q1001", "7010.0") + " | 12-06");
   EXPECT_EQ(h.lists.List(3)->SelectedRow(), 901);
 
-  for (int i = 1; i <= 999; ++i) h.classifier.ClassifyLine(Spot(fmt::format("R{}", i), "1000.0"));
+  for (int i = 1; i <= 999; ++i) h.classifier.ClassifyLine(SpotLine(fmt::format("R{}", i), "1000.0"));
   EXPECT_EQ(h.lists.All()->rowCount(), 2001);
   EXPECT_EQ(h.saved.size(), 1u);
-  h.classifier.ClassifyLine(Spot("R1000", "1000.0"));
+  h.classifier.ClassifyLine(SpotLine("R1000", "1000.0"));
   ASSERT_EQ(h.saved.size(), 2u);
   EXPECT_EQ(h.saved[1].first, "dx.dxc");
   EXPECT_EQ(h.saved[1].second.size(), 1902u);
@@ -252,22 +252,22 @@ TEST(Classifier, NotHereUsersListedByTheirCall) {
 TEST(Classifier, RelayOnlyWithTelnetOut) {
   RecordingHost h;
   h.classifier.ClassifyLine("*** Varnak started");
-  h.classifier.ClassifyLine(Spot("Q3DEF"));
+  h.classifier.ClassifyLine(SpotLine("Q3DEF"));
   EXPECT_TRUE(h.relayed.empty());
   h.telnetOut = 1;
-  h.classifier.ClassifyLine(Spot("Q3XYZ") + "\a\a");
+  h.classifier.ClassifyLine(SpotLine("Q3XYZ") + "\a\a");
   h.classifier.ClassifyLine("*** Connected to node");
-  EXPECT_EQ(h.relayed, (std::vector<std::string>{Spot("Q3XYZ"), "*** Connected to node"}));
+  EXPECT_EQ(h.relayed, (std::vector<std::string>{SpotLine("Q3XYZ"), "*** Connected to node"}));
 }
 
 TEST(Classifier, MonitoredFramesAssembledIntoLines) {
   RecordingHost h;
   h.telnet = 0;
   // Each frame text carries one byte more at its end than the line text.
-  h.classifier.AddMonitorText("1:Fm Q3X To Q4Y <UI>:\r" + Spot("Q3DEF", "14025.0").substr(0, 20) + '\0');
+  h.classifier.AddMonitorText("1:Fm Q3X To Q4Y <UI>:\r" + SpotLine("Q3DEF", "14025.0").substr(0, 20) + '\0');
   EXPECT_TRUE(h.monitor.empty());
-  h.classifier.AddMonitorText(Spot("Q3DEF", "14025.0").substr(20) + "\r" + '\0');
-  EXPECT_EQ(h.monitor, (std::vector<std::string>{"1:Fm Q3X To Q4Y <UI>:", Spot("Q3DEF")}));
+  h.classifier.AddMonitorText(SpotLine("Q3DEF", "14025.0").substr(20) + "\r" + '\0');
+  EXPECT_EQ(h.monitor, (std::vector<std::string>{"1:Fm Q3X To Q4Y <UI>:", SpotLine("Q3DEF")}));
   EXPECT_EQ(h.lists.List(5)->rowCount(), 2);
   h.frozen = true;
   h.classifier.AddMonitorText(std::string(" a \rb\r\r", 7) + "x");
@@ -282,7 +282,7 @@ TEST(Classifier, MonitoredFramesAssembledIntoLines) {
 
 TEST(Classifier, SearchFindsRowsAndPaneLines) {
   RecordingHost h;
-  h.classifier.ClassifyLine(Spot("Q3DEF"));
+  h.classifier.ClassifyLine(SpotLine("Q3DEF"));
   h.classifier.ClassifyLine("To ALL de Q2ABC: QSL via Q3DEF");
   SearchResultsModel results;
   SearchSpots(SearchMode::Dx, "q3def", *h.lists.All(), h.pane, results);

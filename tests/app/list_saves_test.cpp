@@ -12,7 +12,7 @@
 using namespace varnak;
 
 namespace {
-std::string Spot(int serial) {
+std::string SpotLine(int serial) {
   char line[120];
   std::snprintf(line, sizeof line, "DX de Q2ABC:     14025.0  Q3ABC        serial #%06d                 2215Z\a\a",
                 serial);
@@ -34,14 +34,14 @@ TEST(ListSaves, TrimmedListsReachTheirFilesWholeAndInOrderAlsoAtTheEnd) {
   SpotListModel* all = station->lists().All();
   SpotListModel* band20 = station->lists().List(5);
   int serial = 0;
-  for (int i = 0; i < 2500; ++i) station->ClassifyLine(Spot(++serial));  // "All" and 20 m trimmed
+  for (int i = 0; i < 2500; ++i) station->ClassifyLine(SpotLine(++serial));  // "All" and 20 m trimmed
   ASSERT_LT(all->Rows().size(), 2100u);
   WAIT_TRUE(FileRows(dir / "dx.dxc") == all->Rows(), 10000);
   WAIT_TRUE(FileRows(dir / "20.dxc") == band20->Rows(), 10000);
-  EXPECT_NE(band20->Rows().back().find(Spot(serial).substr(0, 70)), std::string::npos);
+  EXPECT_NE(band20->Rows().back().find(SpotLine(serial).substr(0, 70)), std::string::npos);
 
   // Trimmed again and the program ends at once: nothing of it is lost.
-  for (int i = 0; i < 450; ++i) station->ClassifyLine(Spot(++serial));
+  for (int i = 0; i < 450; ++i) station->ClassifyLine(SpotLine(++serial));
   const ListRows allRows = all->Rows(), band20Rows = band20->Rows();
   station.reset();
   EXPECT_EQ(FileRows(dir / "dx.dxc"), allRows);
