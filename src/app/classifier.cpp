@@ -22,8 +22,8 @@ std::string_view SecondWord(std::string_view line) {
 }  // namespace
 
 Classifier::Classifier(ClassifierHost& host, SpotLists& lists, ClusterTextModel& pane, TalkModel& talk,
-                       UserListModel& users)
-    : host_(host), lists_(lists), pane_(pane), talk_(talk), users_(users) {}
+                       UserListModel& users, QObject* parent)
+    : QObject(parent), host_(host), lists_(lists), pane_(pane), talk_(talk), users_(users) {}
 
 void Classifier::ClassifyLine(std::string_view line) {
   if (running_) {
@@ -54,7 +54,7 @@ void Classifier::RefreshCallTexts() {
 }
 
 void Classifier::Classify(std::string_view received) {
-  host_.RememberFocus();
+  emit lineStarted();
 
   // Frames the engine monitors while a node is connected are not cluster text.
   if (host_.NodeConnected() && HasMonitorMark(received, 1)) return;
@@ -72,11 +72,7 @@ void Classifier::Classify(std::string_view received) {
   const auto stamped = [this](const std::string& text) { return LongTimeText(host_.GetClock().LocalNow()) + ": " + text; };
 
   if (StartsWith(line, "DX de ") && history_.Test(line)) {
-    const std::string band = host_.LookupSpot(line);
-    lists_.FileSpot(line, band);
-    if (host_.Sound()) host_.PlaySpotSound();
-    const int page = host_.VisibleSpotPage();
-    if (page == kAllList || page == ListIndexOfBand(band)) host_.PresentCurrentSpot();
+    lists_.FileSpot(host_.MakeSpot(line));
     // Spots heard in monitored traffic have no other place to be seen as text.
     if (host_.Telnet() == 0 && !host_.NodeConnected()) pane_.AddPaneLine(pane_colour::kBlack, line);
   } else if (HasMonitorMark(line, 1) || HasMonitorMark(line, 2)) {  // ports 1-9 and 10 on
@@ -143,7 +139,7 @@ void Classifier::Classify(std::string_view received) {
 
   if (host_.TelnetOut() == 1) host_.RelayLine(line);
 
-  host_.RestoreFocus();
+  emit lineFinished();
 }
 
 // "Q1ABC     Q2DEF     Q3GHI-2" - names separated by two blanks or more, possibly

@@ -7,9 +7,15 @@
 // Responsibilities: the classifier keeps its own state (the previous line, the user
 // listing capture, whether "sh/users" was sent on this connection, the duplicate spot
 // history) and fills the session's models. Everything that belongs to the station - its
-// settings, its links, the callsign lookup, sounds, focus, the clock - it reaches
+// settings, its links, the callsign lookup, the talk sound, the clock - it reaches
 // through ClassifierHost.
+//
+// Collaborations: a spot goes to SpotLists::FileSpot, whose spotFiled signal is what the
+// station, the window and the alerts act on; the window keeps the keyboard focus where
+// it was across each line through lineStarted and lineFinished.
+#include <QObject>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -50,18 +56,12 @@ class ClassifierHost {
   // The line + CR LF to the oldest relay client.
   virtual void RelayLine(const std::string& line) = 0;
 
-  // Looks the spot line up, keeps the result as the current spot and returns its band
-  // text. Without a callsign lookup the band comes from the band table alone.
-  virtual std::string LookupSpot(const std::string& line) { return std::string(BandOfSpotLine(line)); }
-  // Shows the current spot: its lookup line and the automatic map displays.
-  virtual void PresentCurrentSpot() {}
-  virtual void PlaySpotSound() {}
+  // The spot of a "DX de" line, parsed and looked up. Without a callsign lookup it is
+  // only parsed (its band from the band table alone).
+  virtual std::shared_ptr<Spot> MakeSpot(const std::string& line) {
+    return std::make_shared<Spot>(ParseSpotLine(line));
+  }
   virtual void PlayTalkSound() {}
-  // Page of the spot notebook in view: 0 "All", 1 to 13 the bands, 14 the search.
-  virtual int VisibleSpotPage() const { return kAllList; }
-  // The control that had the keyboard focus before a line was classified gets it back.
-  virtual void RememberFocus() {}
-  virtual void RestoreFocus() {}
 
   // Monitored packet lines: held while frozen (the host appends line + CR to its held
   // lines), otherwise shown in the monitor window.
@@ -69,9 +69,11 @@ class ClassifierHost {
   virtual void ShowMonitorLine(const std::string& /*line*/) {}
 };
 
-class Classifier {
+class Classifier : public QObject {
+  Q_OBJECT
  public:
-  Classifier(ClassifierHost& host, SpotLists& lists, ClusterTextModel& pane, TalkModel& talk, UserListModel& users);
+  Classifier(ClassifierHost& host, SpotLists& lists, ClusterTextModel& pane, TalkModel& talk, UserListModel& users,
+             QObject* parent = nullptr);
 
   // Never throws. A line that arrives while a line is being classified (the echo of
   // "sh/users", a line read meanwhile) is queued and classified right after it.
@@ -103,6 +105,12 @@ class Classifier {
   bool Busy() const { return running_; }
   // The latest solar report, for the propagation view; empty until one came.
   const std::string& LastWwvLine() const { return lastWwvLine_; }
+
+ signals:
+  // Around each line that is classified: the control that had the keyboard focus
+  // before it gets it back after it. A dropped repeat is not finished.
+  void lineStarted();
+  void lineFinished();
 
  private:
   void Classify(std::string_view line);

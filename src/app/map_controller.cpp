@@ -13,7 +13,9 @@ namespace {
 GeoPoint PositionOf(const dxrec& spot) { return {spot.Lat, spot.Lon}; }
 }  // namespace
 
-MapController::MapController(Station& station, QObject* parent) : QObject(parent), station_(station) {}
+MapController::MapController(Station& station, QObject* parent) : QObject(parent), station_(station) {
+  connect(&station, &Station::spotPresented, this, [this](const Spot& spot) { ShowSpot(spot.rec); });
+}
 
 std::string MapController::SettingsFile() const { return station_.ProgramPath("Atlas.ini").string(); }
 
@@ -88,8 +90,6 @@ void MapController::SetHamcapAuto(bool on) {
     ReportNotFound(kHamCapNotFound, e);
   }
 }
-
-void MapController::SpotPresented(const Spot& spot) { ShowSpot(spot.rec); }
 
 void MapController::ShowSpot(const dxrec& spot) {
   if (!host_) return;

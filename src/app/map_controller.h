@@ -24,7 +24,6 @@ namespace varnak {
 
 class MapHost;
 class Station;
-struct Spot;
 struct dxrec;
 
 class MapController : public QObject {
@@ -47,9 +46,9 @@ class MapController : public QObject {
   void SetAtlasAuto(bool on);
   void SetHamcapAuto(bool on);
 
-  // The automatic displays of a spot that was just presented.
+  // The automatic displays of a spot that was just presented (the station's
+  // spotPresented brings every one).
   void ShowSpot(const dxrec& spot);
-  void SpotPresented(const Spot& spot);
   // At shutdown: the world map keeps its view and place for the next run.
   void SaveSettings();
 

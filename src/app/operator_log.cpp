@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
-#include <charconv>
 
 #include "callsign/call_parser.h"
 #include "core/text.h"
@@ -17,18 +16,6 @@ struct ReadJob {
   std::unique_ptr<TCallParser> parser;
   LogReadResult result;
 };
-
-// "DX de K1ABC:     14025.5  DL1ABC       cq cq                  1234Z": what follows
-// the spotted call.
-std::string_view SpotComment(std::string_view line) {
-  const std::size_t colon = line.find(':');
-  std::string_view rest = TrimView(colon == std::string_view::npos ? line : line.substr(colon + 1));
-  for (int token = 0; token < 2; ++token) {
-    const std::size_t blank = rest.find(' ');
-    rest = blank == std::string_view::npos ? std::string_view() : TrimView(rest.substr(blank));
-  }
-  return rest;
-}
 
 }  // namespace
 
@@ -134,17 +121,6 @@ NeedMarker OperatorLog::Marker() const {
   return [state = state_](std::string_view entityNumber, double kHz, std::string_view comment) {
     return state->book ? state->book->MarkSpot(entityNumber, kHz, comment) : NeedMark::None;
   };
-}
-
-NeedMark MarkLookedUpSpot(const OperatorLog& log, const TCallParser& parser, dxrec& spot, std::string_view spotLine) {
-  if (!log.Loaded() || spot.LookupText.empty() || parser.HitList().empty()) return NeedMark::None;
-  double kHz = 0;
-  const std::string& f = spot.FrequencyText;
-  if (std::from_chars(f.data(), f.data() + f.size(), kHz).ec != std::errc()) return NeedMark::None;
-  const NeedMark mark = log.Mark(parser.HitList().front().EntityNumber, kHz, SpotComment(spotLine));
-  const std::string_view tag = NeedMarkTag(mark);
-  if (!tag.empty()) spot.LookupText += " [" + std::string(tag) + "]";
-  return mark;
 }
 
 }  // namespace varnak

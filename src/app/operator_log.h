@@ -13,7 +13,6 @@
 #include <string_view>
 
 #include "core/need_mark.h"
-#include "callsign/lookup.h"
 #include "log/log_book.h"
 
 class QThread;
@@ -77,9 +76,5 @@ class OperatorLog : public QObject {
   Stamp lastStamp_;
   QString lastLine_;
 };
-
-// After a spot was looked up with parser (its hit list still that of the spot): the
-// spot's mark, with its tag appended to the lookup line (" [NEW]") while a log is read.
-NeedMark MarkLookedUpSpot(const OperatorLog& log, const TCallParser& parser, dxrec& spot, std::string_view spotLine);
 
 }  // namespace varnak

@@ -39,6 +39,9 @@ std::string_view FrequencyTokenOfSpot(std::string_view line);
 std::string_view BandOfSpotLine(std::string_view line);
 // List (and page) index of a band text: 1 to 13, or 0 ("All" only) for any other text.
 int ListIndexOfBand(std::string_view band);
+// Whether a spot filed into a band list (0 when its band has none) shows on a page of
+// the spot notebook: "All" shows every spot.
+inline bool SpotShownOnPage(int list, int page) { return page == kAllList || page == list; }
 
 // Turns one line of a DX listing into a spot line; any other line comes back trimmed.
 //   14025.0  Q3DEF        6-Dec-2026 2215Z  up 2                          <Q2ABC>

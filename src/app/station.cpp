@@ -9,7 +9,7 @@
 #include "app/operator_log.h"
 #include "agw/packet_cluster_link.h"
 #include "app/rig_controller.h"
-#include "app/spot_row_cache.h"
+#include "app/spot_resolver.h"
 #include "app/station_folder.h"
 #include "app/win1252.h"
 #include "core/file_writer.h"

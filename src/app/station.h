@@ -38,8 +38,7 @@ class TelnetClusterLink;
 class RelayServer;
 class RigController;
 class MapController;
-class SpotRowCache;
-class SpotRowResolver;
+class SpotResolver;
 }  // namespace varnak
 
 namespace varnak {
@@ -74,12 +73,6 @@ class StationView {
   virtual void ShowFreezePanel(bool shown) = 0;
   // The lookup line and the spot menu's captions for the current spot.
   virtual void PresentSpot(const dxrec& spot) = 0;
-  // The automatic map displays of a new spot, after PresentSpot.
-  virtual void ShowSpotOnMaps(const dxrec& /*spot*/) {}
-  // Page of the spot notebook in view: 0 "All", 1 to 13 the bands, 14 the search.
-  virtual int VisibleSpotPage() const = 0;
-  virtual void RememberFocus() = 0;
-  virtual void RestoreFocus() = 0;
 };
 
 class Station : public QObject {
@@ -128,23 +121,29 @@ class Station : public QObject {
   Classifier& classifier() { return *classifier_; }
   TCallParser& parser() { return *parser_; }
 
-  // The spot last filed or clicked; the spot menu's commands read it.
+  // The spot last filed or picked, and its lookup record, which the spot menu's
+  // commands read. The record is a copy: a test may change it.
+  const Spot& currentSpot() const;
   dxrec CurrentSpot;
-  // Looks a spot line (or a list row) up and makes it the current spot.
-  void LookupCurrentSpot(std::string_view line);
   // What the operator's log says of CurrentSpot (None without a log).
   NeedMark CurrentSpotMark = NeedMark::None;
+  // The operator picked a row of a list (a click, a key): its spot becomes the current
+  // one, looked up now if it never was.
+  void PickSpot(int list, int row);
+  // The spot filed last is on the page in view: it is presented now, or when the freeze
+  // that holds it ends.
+  void PresentFiledSpot();
   double OwnLatitude = 0, OwnLongitude = 0;
 
   // Lists and panes from their files (at creation) and back (at shutdown).
   void LoadListsAndPanes();
 
-  // The cells of each spot list's rows, for the columns view and the log's colours:
-  // kept up to date with the settings and the log's marks (station_rows.cpp).
-  SpotRowResolver& rowResolver() { return *rowResolver_; }
-  SpotRowCache* RowCache(int list) const { return rowCaches_[static_cast<size_t>(list)].get(); }
-  // A view shows every row's lookup (the columns view is up); rows are looked up only
-  // while one does or a log is read.
+  // The lists' spots are kept up to date with the settings and the log's marks
+  // (station_rows.cpp). The clock's minute, as spots count their age.
+  std::int64_t NowMinute() const { return MinuteOf(clock_->LocalNow()); }
+  SpotResolver& spotResolver() { return *spotResolver_; }
+  // A view shows every row's lookup (the columns view is up); rows from the files are
+  // looked up only while one does or a log is read.
   void SetRowLookupsWanted(bool wanted);
   bool SaveListsAndPanesNow(std::string* error = nullptr);
 
@@ -214,7 +213,9 @@ class Station : public QObject {
   void WireOperatorLog();
   void ReadOperatorLog();
   void WireSpotRows();
-  void UpdateRowResolver();
+  void UpdateSpotResolver();
+  void SpotFiled(const std::shared_ptr<Spot>& spot, int list);
+  void MakeCurrent(std::shared_ptr<Spot> spot);
   // After a freeze the spot filed last while frozen becomes the current spot.
   void CatchUpAfterFreeze();
   // Hands the lists trimmed since the last call to the writer.
@@ -233,6 +234,7 @@ class Station : public QObject {
   Alerts alerts_;
   std::unique_ptr<FreezeControl> freeze_;
   std::unique_ptr<KeepAlive> keepAlive_;
+  std::unique_ptr<SpotResolver> spotResolver_;
   std::unique_ptr<SpotLists> lists_;
   std::unique_ptr<ClusterTextModel> pane_;
   std::unique_ptr<TalkModel> talk_;
@@ -249,10 +251,10 @@ class Station : public QObject {
   std::unique_ptr<FileWriter> writer_;  // the lists saved after a trim
   std::unique_ptr<RigController> rig_;
   std::unique_ptr<MapController> maps_;
-  // Last, so that the caches go before the lists and the resolver they follow.
-  std::unique_ptr<SpotRowResolver> rowResolver_;
-  std::array<std::unique_ptr<SpotRowCache>, kSpotListCount> rowCaches_;
   bool rowLookupsWanted_ = false;
+  std::shared_ptr<Spot> current_;  // never null
+  std::shared_ptr<Spot> held_;     // the newest spot filed while frozen
+  bool heldShown_ = false;         // ... and it was for the page in view
 };
 
 }  // namespace varnak

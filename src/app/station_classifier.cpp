@@ -1,11 +1,12 @@
 // The station's side of the line classifier: the models it fills, the settings and
-// links it reads, the spot lookup, and the files the lists and panes live in.
+// links it reads, the spot lookup, the current spot, and the files the lists and panes
+// live in.
 #include <cstdio>
-#include <optional>
 #include <utility>
 
 #include "app/list_files.h"
 #include "app/operator_log.h"
+#include "app/spot_resolver.h"
 #include "app/station.h"
 #include "core/file_writer.h"
 #include "agw/packet_cluster_link.h"
@@ -37,53 +38,12 @@ class StationHost : public ClassifierHost {
   void SendLine(const std::string& text) override { s_.SendLine(text); }
   void RelayLine(const std::string& line) override { s_.RelayLine(line); }
 
-  // While the lists are frozen (a Telnet node goes on sending) the spot is filed as
-  // usual, but the clicked spot stays the current one until the freeze ends.
-  std::string LookupSpot(const std::string& line) override {
-    if (!s_.freeze().Frozen()) {
-      s_.LookupCurrentSpot(line);
-      spotMark = s_.CurrentSpotMark;
-      return s_.CurrentSpot.BandText;
-    }
-    heldSpot = LookupSpotLine(line, s_.parser(), s_.OwnLatitude, s_.OwnLongitude, BandOf);
-    spotMark = MarkLookedUpSpot(s_.operatorLog(), s_.parser(), *heldSpot, line);
-    heldSpotShown = false;
-    return heldSpot->BandText;
-  }
-  void PresentCurrentSpot() override {
-    if (heldSpot) {
-      heldSpotShown = true;
-    } else if (s_.View()) {
-      s_.View()->PresentSpot(s_.CurrentSpot);
-      s_.View()->ShowSpotOnMaps(s_.CurrentSpot);
-    }
-  }
-  // Without a log read, every spot may be a needed one.
-  void PlaySpotSound() override {
-    if (s_.operatorLog().Loaded()) {
-      s_.alerts().PlaySpotSound(spotMark);
-    } else {
-      s_.alerts().PlaySpotSound();
-    }
-  }
+  std::shared_ptr<Spot> MakeSpot(const std::string& line) override { return s_.spotResolver().NewSpot(line); }
   void PlayTalkSound() override { s_.alerts().PlayTalkSound(); }
-  int VisibleSpotPage() const override { return s_.View() ? s_.View()->VisibleSpotPage() : kAllList; }
-  void RememberFocus() override {
-    if (s_.View()) s_.View()->RememberFocus();
-  }
-  void RestoreFocus() override {
-    if (s_.View()) s_.View()->RestoreFocus();
-  }
   void HoldMonitorLine(const std::string& line) override {
     s_.freeze().HoldIfFrozen(FreezeControl::Source::Monitor, line);
   }
   void ShowMonitorLine(const std::string& line) override { s_.Packet().Showdata(line); }
-
-  static std::string BandOf(double kHz) { return std::string(BandTextOfKhz(static_cast<long long>(kHz))); }
-
-  std::optional<dxrec> heldSpot;  // the newest spot filed while frozen
-  bool heldSpotShown = false;     // ... and it was for the page in view
-  NeedMark spotMark = NeedMark::None;  // of the spot filed last
 
  private:
   Station& s_;
@@ -92,15 +52,27 @@ class StationHost : public ClassifierHost {
 }  // namespace
 
 void Station::WireClassifier() {
-  lists_ = std::make_unique<SpotLists>(*clock_, this);
-  pane_ = std::make_unique<ClusterTextModel>(this);
-  talk_ = std::make_unique<TalkModel>(this);
-  users_ = std::make_unique<UserListModel>(this);
   parser_ = std::make_unique<TCallParser>();
   parser_->SetProgramDir(programDir_);
   parser_->SetPrefixFile("prefix.lst");
+  spotResolver_ = std::make_unique<SpotResolver>(*parser_);
+  current_ = std::make_shared<Spot>();
+  lists_ = std::make_unique<SpotLists>(*clock_, this, spotResolver_.get());
+  pane_ = std::make_unique<ClusterTextModel>(this);
+  talk_ = std::make_unique<TalkModel>(this);
+  users_ = std::make_unique<UserListModel>(this);
   host_ = std::make_unique<StationHost>(*this);
   classifier_ = std::make_unique<Classifier>(*host_, *lists_, *pane_, *talk_, *users_);
+  connect(lists_.get(), &SpotLists::spotFiled, this, &Station::SpotFiled);
+  // Without a log read, every spot may be a needed one.
+  connect(this, &Station::spotFiled, &alerts_, [this](const Spot& spot) {
+    if (!settings_.Sound) return;
+    if (log_->Loaded()) {
+      alerts_.PlaySpotSound(spot.need);
+    } else {
+      alerts_.PlaySpotSound();
+    }
+  });
 
   // A list trimmed while spots come in is saved soon, so a crash loses little: within a
   // second, so that a flood trimming it ten times a second costs one save, and by the
@@ -109,10 +81,8 @@ void Station::WireClassifier() {
   trimSaveTimer_.setSingleShot(true);
   trimSaveTimer_.setInterval(kTrimSaveDelayMs);
   connect(&trimSaveTimer_, &QTimer::timeout, this, &Station::SaveTrimmedLists);
-  lists_->SetSaveHook([this](std::string_view fileName, const std::vector<std::string>&) {
-    const auto& names = ListFileNames();
-    for (size_t i = 0; i < names.size(); ++i)
-      if (fileName == names[i]) trimmed_[i] = true;
+  connect(lists_.get(), &SpotLists::listTrimmed, this, [this](int list) {
+    trimmed_[static_cast<size_t>(list)] = true;
     if (!trimSaveTimer_.isActive()) trimSaveTimer_.start();
   });
 }
@@ -126,20 +96,49 @@ void Station::SaveTrimmedLists() {
   }
 }
 
-void Station::LookupCurrentSpot(std::string_view line) {
-  CurrentSpot = LookupSpotLine(line, *parser_, OwnLatitude, OwnLongitude, StationHost::BandOf);
-  CurrentSpotMark = MarkLookedUpSpot(*log_, *parser_, CurrentSpot, line);
+const Spot& Station::currentSpot() const { return *current_; }
+
+void Station::MakeCurrent(std::shared_ptr<Spot> spot) {
+  current_ = std::move(spot);
+  CurrentSpot = current_->rec;
+  CurrentSpotMark = current_->need;
   emit currentSpotChanged();
 }
 
+// While the lists are frozen (a Telnet node goes on sending) the spot is filed as usual,
+// but the clicked spot stays the current one until the freeze ends.
+void Station::SpotFiled(const std::shared_ptr<Spot>& spot, int list) {
+  if (freeze_->Frozen()) {
+    held_ = spot;
+    heldShown_ = false;
+  } else {
+    MakeCurrent(spot);
+  }
+  emit spotFiled(*spot, list);
+}
+
+void Station::PresentFiledSpot() {
+  if (held_) {
+    heldShown_ = true;
+    return;
+  }
+  if (view_) view_->PresentSpot(CurrentSpot);
+  emit spotPresented(*current_);
+}
+
+void Station::PickSpot(int list, int row) {
+  std::shared_ptr<Spot> spot = lists_->List(list)->SharedSpot(row);
+  if (!spot) return;
+  spotResolver_->Update(*spot, true);
+  MakeCurrent(std::move(spot));
+}
+
 void Station::CatchUpAfterFreeze() {
-  auto& host = static_cast<StationHost&>(*host_);
-  if (!host.heldSpot) return;
-  CurrentSpot = std::move(*host.heldSpot);
-  CurrentSpotMark = host.spotMark;
-  host.heldSpot.reset();
-  emit currentSpotChanged();
-  if (host.heldSpotShown && view_) view_->PresentSpot(CurrentSpot);
+  if (!held_) return;
+  std::shared_ptr<Spot> spot = std::move(held_);
+  held_.reset();
+  MakeCurrent(std::move(spot));
+  if (heldShown_ && view_) view_->PresentSpot(CurrentSpot);
 }
 
 void Station::LoadListsAndPanes() {

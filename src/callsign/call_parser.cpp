@@ -117,6 +117,7 @@ void TCallParser::SetCallFile(const std::string& name) {
 }
 
 void TCallParser::ParseCall(const std::string& text) {
+  ++queries_;
   call_ = text;
   hitList_.clear();
   hits_.clear();

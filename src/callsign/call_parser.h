@@ -44,6 +44,8 @@ class TCallParser {
   // entity number is not a number.
   void ParseCall(const std::string& text);
   const std::string& Call() const { return call_; }
+  // How many texts ParseCall has looked up: each costs a walk of the table.
+  std::uint64_t QueryCount() const { return queries_; }
   void SetCall(const std::string& call) { call_ = call; }
   const THitList& HitList() const { return hitList_; }
   const TPrefixList& PrefixList() const { return *table_; }
@@ -93,6 +95,7 @@ class TCallParser {
   std::vector<Hit> hits_;
   THitList hitList_;
   std::vector<std::int32_t> candidates_;
+  std::uint64_t queries_ = 0;
 };
 
 }  // namespace varnak

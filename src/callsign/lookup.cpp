@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <iostream>
 
-#include "callsign/locator_geometry.h"
 #include "core/text.h"
 
 namespace varnak {
@@ -34,18 +33,21 @@ std::string HzTextOf(std::string_view frequencyText) {
   return Trim(s) + "00";
 }
 
-std::string WholeNumberText(long double x) {
-  if (!std::isfinite(x)) return "0";
+long double WholeNumber(long double x) {
+  if (!std::isfinite(x)) return 0;
   long double whole = std::floor(x);
   const long double frac = x - whole;
   if (frac > 0.5L || (frac == 0.5L && std::fmod(whole, 2.0L) != 0)) whole += 1;
+  return whole;
+}
+
+std::string WholeNumberText(long double x) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.0Lf", whole);
+  std::snprintf(buf, sizeof buf, "%.0Lf", WholeNumber(x));
   return buf;
 }
 
-dxrec LookupSpotLine(std::string_view spotLine, TCallParser& parser, double ownLat, double ownLon,
-                     const BandOfKhz& bandOf) {
+dxrec SpotLineTexts(std::string_view spotLine, const BandOfKhz& bandOf) {
   dxrec r;
   const std::size_t colon = spotLine.find(':');
   std::string s = Trim(colon == std::string_view::npos ? spotLine : spotLine.substr(colon + 1));
@@ -64,7 +66,31 @@ dxrec LookupSpotLine(std::string_view spotLine, TCallParser& parser, double ownL
   int kHz = 0;
   if (bandOf && dot != std::string::npos && ParseInt(std::string_view(r.FrequencyText).substr(0, dot), kHz))
     r.BandText = Cut(bandOf(kHz), dxrec::TextCapacity);
+  return r;
+}
 
+void SetHitTexts(dxrec& r, const TPrefixData& row) {
+  r.Lon = row.Longitude / 180.0;
+  r.Lat = row.Latitude / 180.0;
+  r.PrefixText = Cut(row.Prefix, dxrec::TextCapacity);
+  r.EntityName = Cut(row.Name, dxrec::TextCapacity);
+  r.RegionsText = Cut(row.Regions, dxrec::TextCapacity);
+  r.SubAreaText = Cut(row.SubArea, dxrec::TextCapacity);
+}
+
+void SetPathTexts(dxrec& r, const DistanceAndBearing& path, std::string_view prefix, std::string_view entity) {
+  r.DistanceText = Cut(WholeNumberText(path.DistanceKm) + " km", dxrec::DirectionCapacity);
+  r.BearingText = Cut(WholeNumberText(path.BearingDeg) + " deg", dxrec::DirectionCapacity);
+  r.LookupText.clear();
+  r.LookupText.reserve(r.SpotCall.size() + prefix.size() + entity.size() + r.BearingText.size() +
+                       r.DistanceText.size() + 16);
+  r.LookupText.append(r.SpotCall).append(" = ").append(prefix).append(": ").append(entity);
+  r.LookupText.append(" [").append(r.BearingText).append("] [").append(r.DistanceText).append("]");
+}
+
+dxrec LookupSpotLine(std::string_view spotLine, TCallParser& parser, double ownLat, double ownLon,
+                     const BandOfKhz& bandOf) {
+  dxrec r = SpotLineTexts(spotLine, bandOf);
   try {
     parser.ParseCall(r.SpotCall);
   } catch (const ConvertError&) {
@@ -72,17 +98,8 @@ dxrec LookupSpotLine(std::string_view spotLine, TCallParser& parser, double ownL
   }
   if (parser.HitList().empty()) return r;
   const TPrefixData& row = parser.HitList().front();
-  r.Lon = row.Longitude / 180.0;
-  r.Lat = row.Latitude / 180.0;
-  r.PrefixText = Cut(row.Prefix, dxrec::TextCapacity);
-  r.EntityName = Cut(row.Name, dxrec::TextCapacity);
-  r.RegionsText = Cut(row.Regions, dxrec::TextCapacity);
-  r.SubAreaText = Cut(row.SubArea, dxrec::TextCapacity);
-  const DistanceAndBearing db = DistanceBearing(ownLat, ownLon, r.Lat, r.Lon);
-  r.DistanceText = Cut(WholeNumberText(db.DistanceKm) + " km", dxrec::DirectionCapacity);
-  r.BearingText = Cut(WholeNumberText(db.BearingDeg) + " deg", dxrec::DirectionCapacity);
-  r.LookupText = r.SpotCall + " = " + row.Prefix + ": " + row.Name + " [" + r.BearingText + "] [" +
-                 r.DistanceText + "]";
+  SetHitTexts(r, row);
+  SetPathTexts(r, DistanceBearing(ownLat, ownLon, r.Lat, r.Lon), row.Prefix, row.Name);
   return r;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "callsign/call_parser.h"
+#include "callsign/locator_geometry.h"
 
 namespace varnak {
 
@@ -41,6 +42,15 @@ struct dxrec {
 // Band text for a frequency in kHz (the band table of the spot lists).
 using BandOfKhz = std::function<std::string(double kHz)>;
 
+// The texts of a spot line that need no lookup: frequency, Hz, spot call, home call and
+// band. bandOf may be empty (no band).
+dxrec SpotLineTexts(std::string_view spotLine, const BandOfKhz& bandOf);
+// Position, prefix, entity and areas of the parser's first result row.
+void SetHitTexts(dxrec& spot, const TPrefixData& row);
+// Distance, bearing and the lookup line for the row's prefix and entity name, as seen
+// from the own position along path.
+void SetPathTexts(dxrec& spot, const DistanceAndBearing& path, std::string_view prefix, std::string_view entity);
+
 // Looks up one spot line such as
 //   DX de K1ABC:     14025.5  DL1ABC       cq cq                  1234Z
 // with the parser, from the own position (degrees). bandOf may be empty (no band).
@@ -55,7 +65,9 @@ std::string HomeCallOf(std::string_view call);
 // "14025.5" -> "14025500": the first "." removed, trimmed, "00" appended.
 std::string HzTextOf(std::string_view frequencyText);
 
-// The whole number nearest to x, an exact half going to the even neighbour, as text.
+// The whole number nearest to x, an exact half going to the even neighbour (0 for what is
+// no finite number), and the same as text.
+long double WholeNumber(long double x);
 std::string WholeNumberText(long double x);
 
 // The thirteen spot-menu items, in menu order.

@@ -550,12 +550,19 @@ void TForm1::WireSpotLists() {
   SpotMenuItems[ShowinHamcap1]->setEnabled(false);
   SpotMenuItems[ShowinDxAtlas1]->setEnabled(false);
 
-  for (auto* grid : SpotGrids) {
+  for (int list = 0; list < kSpotListCount; ++list) {
+    SpotListView* grid = SpotGrids[static_cast<size_t>(list)];
     // The press itself has frozen the lists already (eventFilter).
     connect(grid, &SpotListView::rowPressed, this,
-            [this](int, const QByteArray& text, Qt::MouseButton button) { SpotRowPressed(text, button); });
-    connect(grid, &SpotListView::rowEntered, this, [this](int, const QByteArray& text) { SpotRowEntered(text); });
+            [this, list](int row, const QByteArray&, Qt::MouseButton button) { SpotRowPressed(list, row, button); });
+    connect(grid, &SpotListView::rowEntered, this, [this, list](int row) { SpotRowEntered(list, row); });
   }
+  // A new spot is shown when the page in view lists it.
+  connect(station_.get(), &Station::spotFiled, this, [this](const Spot&, int list) {
+    if (SpotShownOnPage(list, VisibleSpotPage())) station_->PresentFiledSpot();
+  });
+  connect(&station_->classifier(), &Classifier::lineStarted, this, &TForm1::RememberFocus);
+  connect(&station_->classifier(), &Classifier::lineFinished, this, &TForm1::RestoreFocus);
   connect(TabbedNotebook1, &QTabWidget::currentChanged, this, [this](int page) {
     PauseHiddenSpotLists(page);
     LookupSlot->Clear();
@@ -589,8 +596,8 @@ void TForm1::PauseHiddenSpotLists(int page) {
     if (i != page) SpotGrids[static_cast<size_t>(i)]->shownModel()->SetPaused(true);
 }
 
-void TForm1::SpotRowPressed(const QByteArray& text, Qt::MouseButton button) {
-  station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+void TForm1::SpotRowPressed(int list, int row, Qt::MouseButton button) {
+  station_->PickSpot(list, row);
   PresentSpotNow(station_->CurrentSpot);
   if (button == Qt::RightButton) {
     station_->freeze().LengthenForSpotMenu();

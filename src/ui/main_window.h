@@ -28,7 +28,6 @@
 #include "telnet/operator_commands.h"
 #include "ui/callsign_window.h"
 #include "ui/pane_views.h"
-#include "app/spot_row_cache.h"
 #include "ui/spot_columns_view.h"
 #include "ui/spot_list_views.h"
 #include "ui/edit_button_dialog.h"
@@ -82,9 +81,11 @@ class TForm1 : public QMainWindow, public StationView {
   void ShowFreezePanel(bool shown) override;
   void PresentSpot(const dxrec& spot) override;
   void PresentSpotNow(const dxrec& spot);  // main_window_freeze.cpp
-  int VisibleSpotPage() const override;
-  void RememberFocus() override;
-  void RestoreFocus() override;
+  // Page of the spot notebook in view: 0 "All", 1 to 13 the bands, 14 the search.
+  int VisibleSpotPage() const;
+  // The control that had the keyboard focus before a line was classified gets it back.
+  void RememberFocus();
+  void RestoreFocus();
 
   // Named parts other features reach.
   QLabel* StatLabel = nullptr;
@@ -164,7 +165,6 @@ class TForm1 : public QMainWindow, public StationView {
 
   // ---- Map and propagation links (main_window_map.cpp) ----
   void WireMapLinks();
-  void ShowSpotOnMaps(const dxrec& spot) override;
 
   // Send notebook, user buttons, menus of the panes (main_window_commands.cpp).
   void WireOperatorCommands();
@@ -244,9 +244,10 @@ class TForm1 : public QMainWindow, public StationView {
   // main_window_columns.cpp
   void WireSpotColumns();
   void ColumnLayoutEdited(SpotColumnsView* from);
-  void SpotRowPressed(const QByteArray& text, Qt::MouseButton button);
-  void SpotRowKeyed(const QByteArray& text);
-  void SpotRowEntered(const QByteArray& text);
+  // A row of a list picked with the mouse, the arrow keys or Enter.
+  void SpotRowPressed(int list, int row, Qt::MouseButton button);
+  void SpotRowKeyed(int list, int row);
+  void SpotRowEntered(int list, int row);
   // Only the page in front follows new spots; the others catch up when shown.
   void PauseHiddenSpotLists(int page);
   bool IsSpotViewport(QObject* watched) const;

@@ -1,10 +1,9 @@
 // The spot lists as columns ("Setup" > "Spot columns"), the colours of both views and
 // the keys they share. The columns views exist only while ticked, so an operator who
-// keeps the one-column lists pays nothing for them; the rows' cells are kept by one
-// cache per list, looked up only while the columns view or the log's marks need them.
+// keeps the one-column lists pays nothing for them; the cells are the lists' spots, whose
+// rows from the files are looked up only while the columns view or the log's marks need them.
 #include <QHeaderView>
 
-#include "app/spot_row_cache.h"
 #include "app/win1252.h"
 #include "ui/main_window.h"
 
@@ -15,8 +14,8 @@ constexpr int kAgeRefreshMs = 60000;
 }  // namespace
 
 void TForm1::WireSpotColumns() {
-  const auto now = [this] { return station_->rowResolver().NowMinute(); };
-  for (int i = 0; i < kSpotListCount; ++i) SpotGrids[static_cast<std::size_t>(i)]->ColourRows(station_->RowCache(i), now);
+  const auto now = [this] { return station_->NowMinute(); };
+  for (auto* grid : SpotGrids) grid->ColourRows(now);
   connect(SpotColumnsAction, &QAction::toggled, this, [this](bool on) {
     station_->settings().SpotColumns = on;
     SetSpotColumns(on);
@@ -42,19 +41,17 @@ void TForm1::SetSpotColumns(bool on) {
   const Settings& s = station_->settings();
   const SpotColumnsView::Layout layout{ToQString(s.ColumnOrder), ToQString(s.ColumnWidths), ToQString(s.ColumnsHidden)};
   for (std::size_t i = 0; i < ColumnGrids.size(); ++i) {
-    SpotRowCache* cache = station_->RowCache(static_cast<int>(i));
-    auto* grid = new SpotColumnsView(SpotGrids[i], cache, [this] { return station_->rowResolver().NowMinute(); },
-                                     SpotPages[i]);
+    const int list = static_cast<int>(i);
+    auto* grid = new SpotColumnsView(SpotGrids[i], [this] { return station_->NowMinute(); }, SpotPages[i]);
     ColumnGrids[i] = grid;
     grid->setObjectName(SpotGrids[i]->objectName() + "Columns");
     grid->SetRowHeight(SpotGrids[i]->RowHeight());
     grid->ApplyLayout(layout);
     grid->viewport()->installEventFilter(this);
-    connect(cache, &SpotRowCache::cellsChanged, grid, &SpotColumnsView::CellsChanged);
     connect(grid, &SpotColumnsView::rowPressed, this,
-            [this](int, const QByteArray& text, Qt::MouseButton button) { SpotRowPressed(text, button); });
-    connect(grid, &SpotColumnsView::rowKeyed, this, [this](int, const QByteArray& text) { SpotRowKeyed(text); });
-    connect(grid, &SpotColumnsView::rowEntered, this, [this](int, const QByteArray& text) { SpotRowEntered(text); });
+            [this, list](int row, Qt::MouseButton button) { SpotRowPressed(list, row, button); });
+    connect(grid, &SpotColumnsView::rowKeyed, this, [this, list](int row) { SpotRowKeyed(list, row); });
+    connect(grid, &SpotColumnsView::rowEntered, this, [this, list](int row) { SpotRowEntered(list, row); });
     connect(grid, &SpotColumnsView::rowDoubleClicked, this, &TForm1::SetQRG1Click);
     connect(grid, &SpotColumnsView::layoutEdited, this, [this, grid] { ColumnLayoutEdited(grid); });
     grid->HoldSelection(station_->freeze().Frozen());
@@ -89,9 +86,9 @@ bool TForm1::IsSpotViewport(QObject* watched) const {
   return false;
 }
 
-void TForm1::SpotRowEntered(const QByteArray& text) {
+void TForm1::SpotRowEntered(int list, int row) {
   // The first look-up of the spot menu, for the row the operator is on.
-  SpotRowKeyed(text);
+  SpotRowKeyed(list, row);
   SpotMenuItems[Showqrz1]->trigger();
 }
 

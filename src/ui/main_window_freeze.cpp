@@ -24,9 +24,10 @@ void TForm1::WireFreezeView() {
   auto* captions = new Throttle(LookupLine::kMinIntervalMs, [this] { UpdateSpotMenuCaptions(); }, this);
   connect(station_.get(), &Station::currentSpotChanged, captions, &Throttle::Request);
   connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::UpdateSpotMenuCaptions);
-  for (auto* grid : SpotGrids) {
+  for (int list = 0; list < kSpotListCount; ++list) {
     // The arrow keys present a row as a click does, without freezing the lists.
-    connect(grid, &SpotListView::rowKeyed, this, [this](int, const QByteArray& text) { SpotRowKeyed(text); });
+    connect(SpotGrids[static_cast<size_t>(list)], &SpotListView::rowKeyed, this,
+            [this, list](int row) { SpotRowKeyed(list, row); });
   }
   // A click on the send notebook's tab already in front changes no page, yet it is a
   // click on the notebook all the same.
@@ -51,8 +52,8 @@ void TForm1::ShowFreezePanel(bool shown) {
   FreezePanel->setVisible(shown);
 }
 
-void TForm1::SpotRowKeyed(const QByteArray& text) {
-  station_->LookupCurrentSpot(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+void TForm1::SpotRowKeyed(int list, int row) {
+  station_->PickSpot(list, row);
   PresentSpotNow(station_->CurrentSpot);
 }
 

@@ -48,6 +48,4 @@ void TForm1::WireMapLinks() {
           [openBox](const QString& text) { openBox(QMessageBox::Critical, "Error", text, {}); });
 }
 
-void TForm1::ShowSpotOnMaps(const dxrec& spot) { station_->maps().ShowSpot(spot); }
-
 }  // namespace varnak

@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 
 #include "app/spot_lists.h"
-#include "app/spot_row_cache.h"
 #include "app/win1252.h"
 #include "ui/batched_list_proxy.h"
 #include "ui/spot_list_views.h"
@@ -34,9 +33,9 @@ int MarkRank(NeedMark mark) {
   return -1;
 }
 
-std::int64_t AgeOf(const SpotRowInfo& info, std::int64_t now) {
-  if (info.addedMinute == kUnknownMinute || now == kUnknownMinute) return -1;
-  return std::max<std::int64_t>(0, now - info.addedMinute);
+std::int64_t AgeOf(const Spot& info, std::int64_t now) {
+  if (info.filedMinute == kUnknownMinute || now == kUnknownMinute) return -1;
+  return std::max<std::int64_t>(0, now - info.filedMinute);
 }
 
 int ColumnOfName(const QString& name) {
@@ -47,13 +46,13 @@ int ColumnOfName(const QString& name) {
 
 }  // namespace
 
-QString SpotCellText(const SpotRowInfo& info, int column, std::int64_t nowMinute) {
+QString SpotCellText(const Spot& info, int column, std::int64_t nowMinute) {
   if (!info.valid) return column == ColComment ? Text(info.comment) : QString();
   switch (column) {
     case ColUtc: return Text(info.utc);
     case ColKhz: return Text(info.khzText);
     case ColDx: return Text(info.dx);
-    case ColNeed: return Text(std::string(NeedMarkTag(info.mark)));
+    case ColNeed: return Text(std::string(NeedMarkTag(info.need)));
     case ColEntity: return Text(info.entity);
     case ColCont: return Text(info.continent);
     case ColKm: return info.km >= 0 ? QString::number(info.km) : QString();
@@ -68,8 +67,9 @@ QString SpotCellText(const SpotRowInfo& info, int column, std::int64_t nowMinute
   }
 }
 
-SpotColumnsModel::SpotColumnsModel(BatchedListProxy* rows, SpotRowCache* cache, NowMinuteFn now, QObject* parent)
-    : QAbstractTableModel(parent), rows_(rows), cache_(cache), now_(std::move(now)) {
+SpotColumnsModel::SpotColumnsModel(BatchedListProxy* rows, const SpotListModel* list, NowMinuteFn now,
+                                   QObject* parent)
+    : QAbstractTableModel(parent), rows_(rows), list_(list), now_(std::move(now)) {
   // The rows are exactly the proxy's: its batches become ours.
   connect(rows, &QAbstractItemModel::rowsAboutToBeInserted, this,
           [this](const QModelIndex&, int first, int last) { beginInsertRows({}, first, last); });
@@ -84,7 +84,7 @@ SpotColumnsModel::SpotColumnsModel(BatchedListProxy* rows, SpotRowCache* cache, 
 int SpotColumnsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_->rowCount(); }
 int SpotColumnsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColCount; }
 
-const SpotRowInfo* SpotColumnsModel::Info(int row) const { return cache_->Info(rows_->DataRow(row)); }
+const Spot* SpotColumnsModel::Info(int row) const { return list_->SpotAt(rows_->DataRow(row)); }
 int SpotColumnsModel::ListRow(int row) const { return rows_->SourceRow(row); }
 
 QVariant SpotColumnsModel::data(const QModelIndex& index, int role) const {
@@ -97,7 +97,7 @@ QVariant SpotColumnsModel::data(const QModelIndex& index, int role) const {
     }
   }
   if (role != Qt::DisplayRole) return {};
-  const SpotRowInfo* info = Info(index.row());
+  const Spot* info = Info(index.row());
   return info ? SpotCellText(*info, index.column(), NowMinute()) : QString();
 }
 
@@ -118,22 +118,22 @@ QVariant SpotColumnsModel::headerData(int section, Qt::Orientation orientation, 
 
 bool SpotSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
   const auto* model = static_cast<const SpotColumnsModel*>(sourceModel());
-  const SpotRowInfo* a = model->Info(left.row());
-  const SpotRowInfo* b = model->Info(right.row());
+  const Spot* a = model->Info(left.row());
+  const Spot* b = model->Info(right.row());
   const int column = left.column();
   const std::int64_t now = model->NowMinute();
   const bool numeric = column == ColKhz || column == ColKm || column == ColDeg || column == ColAge || column == ColNeed;
   bool aMissing = true, bMissing = true, less = false;
   if (numeric) {
     // -1: the row has nothing to sort by in this column.
-    const auto number = [&](const SpotRowInfo* i) -> double {
+    const auto number = [&](const Spot* i) -> double {
       if (!i || !i->valid) return -1;
       switch (column) {
         case ColKhz: return i->khz;
         case ColKm: return i->km;
         case ColDeg: return i->deg;
         case ColAge: return static_cast<double>(AgeOf(*i, now));
-        default: return MarkRank(i->mark);
+        default: return MarkRank(i->need);
       }
     };
     const double na = number(a), nb = number(b);
@@ -141,7 +141,7 @@ bool SpotSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) 
     bMissing = nb < 0;
     less = na < nb;
   } else {
-    const auto text = [&](const SpotRowInfo* i) -> const std::string* {
+    const auto text = [&](const Spot* i) -> const std::string* {
       if (!i || !i->valid) return nullptr;
       switch (column) {
         case ColUtc: return &i->utc;
@@ -163,9 +163,9 @@ bool SpotSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) 
   return !aMissing && less;
 }
 
-SpotColumnsView::SpotColumnsView(SpotListView* plain, SpotRowCache* cache, NowMinuteFn now, QWidget* parent)
+SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* parent)
     : QTableView(parent), plain_(plain) {
-  columns_ = new SpotColumnsModel(plain->shownModel(), cache, now, this);
+  columns_ = new SpotColumnsModel(plain->shownModel(), plain->spotModel(), now, this);
   sorter_ = new SpotSortProxy(this);
   sorter_->setSourceModel(columns_);
   sorter_->setDynamicSortFilter(true);
@@ -197,6 +197,7 @@ SpotColumnsView::SpotColumnsView(SpotListView* plain, SpotRowCache* cache, NowMi
   connect(header, &QHeaderView::sectionResized, this, edited);
   connect(header, &QHeaderView::sectionMoved, this, edited);
   connect(plain->shownModel(), &BatchedListProxy::synced, this, &SpotColumnsView::FollowSelection);
+  connect(plain->spotModel(), &SpotListModel::cellsChanged, this, &SpotColumnsView::CellsChanged);
   FollowSelection();
 }
 
@@ -208,11 +209,6 @@ int SpotColumnsView::ListRowAt(int viewRow) const {
 int SpotColumnsView::ViewRowOf(int listRow) const {
   const QModelIndex source = columns_->index(plain_->shownModel()->ShownRow(listRow), 0);
   return sorter_->mapFromSource(source).row();
-}
-
-QByteArray SpotColumnsView::RowText(int listRow) const {
-  const std::string& text = plain_->spotModel()->Row(listRow);
-  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 void SpotColumnsView::SortBy(int column, Qt::SortOrder order) {
@@ -353,7 +349,7 @@ void SpotColumnsView::mousePressEvent(QMouseEvent* event) {
   if (!index.isValid()) return;
   const int row = ListRowAt(index.row());
   if (row < 0) return;
-  emit rowPressed(row, RowText(row), event->button());
+  emit rowPressed(row, event->button());
 }
 
 void SpotColumnsView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -369,14 +365,14 @@ void SpotColumnsView::keyPressEvent(QKeyEvent* event) {
     return event->accept();
   }
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    if (listRow >= 0) emit rowEntered(listRow, RowText(listRow));
+    if (listRow >= 0) emit rowEntered(listRow);
     return event->accept();
   }
   QTableView::keyPressEvent(event);
   const QModelIndex now = currentIndex();
   if (!now.isValid() || (before.isValid() && now.row() == before.row())) return;
   const int row = ListRowAt(now.row());
-  if (row >= 0) emit rowKeyed(row, RowText(row));
+  if (row >= 0) emit rowKeyed(row);
 }
 
 }  // namespace varnak

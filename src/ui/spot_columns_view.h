@@ -8,13 +8,13 @@
 #include <array>
 #include <functional>
 
-#include "app/spot_row.h"
+#include "app/spot.h"
 
 namespace varnak {
 
 class BatchedListProxy;
 class SpotListView;
-class SpotRowCache;
+class SpotListModel;
 class SpotRowDelegate;
 
 enum SpotColumn { ColUtc, ColKhz, ColDx, ColNeed, ColEntity, ColCont, ColKm, ColDeg, ColComment, ColSpotter, ColAge, ColCount };
@@ -24,24 +24,24 @@ inline constexpr std::array<const char*, ColCount> kSpotColumnNames = {
 using NowMinuteFn = std::function<std::int64_t()>;
 
 // Text of one cell; bad rows show their whole text under "Comment" only.
-QString SpotCellText(const SpotRowInfo& info, int column, std::int64_t nowMinute);
+QString SpotCellText(const Spot& spot, int column, std::int64_t nowMinute);
 
 class SpotColumnsModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  SpotColumnsModel(BatchedListProxy* rows, SpotRowCache* cache, NowMinuteFn now, QObject* parent = nullptr);
+  SpotColumnsModel(BatchedListProxy* rows, const SpotListModel* list, NowMinuteFn now, QObject* parent = nullptr);
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-  const SpotRowInfo* Info(int row) const;
+  const Spot* Info(int row) const;
   // Row of the spot list a row here stands for; -1 when it is gone.
   int ListRow(int row) const;
   std::int64_t NowMinute() const { return now_ ? now_() : kUnknownMinute; }
 
  private:
   BatchedListProxy* rows_;
-  SpotRowCache* cache_;
+  const SpotListModel* list_;
   NowMinuteFn now_;
 };
 
@@ -58,7 +58,7 @@ class SpotSortProxy : public QSortFilterProxyModel {
 class SpotColumnsView : public QTableView {
   Q_OBJECT
  public:
-  SpotColumnsView(SpotListView* plain, SpotRowCache* cache, NowMinuteFn now, QWidget* parent = nullptr);
+  SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* parent = nullptr);
 
   SpotColumnsModel* columnsModel() const { return columns_; }
   SpotSortProxy* sorter() const { return sorter_; }
@@ -80,9 +80,10 @@ class SpotColumnsView : public QTableView {
   void SetRowHeight(int pixels);
 
  signals:
-  void rowPressed(int row, const QByteArray& text, Qt::MouseButton button);
-  void rowKeyed(int row, const QByteArray& text);
-  void rowEntered(int row, const QByteArray& text);
+  // Rows of the spot list, as the one-column view reports them.
+  void rowPressed(int row, Qt::MouseButton button);
+  void rowKeyed(int row);
+  void rowEntered(int row);
   void rowDoubleClicked();
   // The operator changed widths, order or visibility of the columns.
   void layoutEdited();
@@ -103,7 +104,6 @@ class SpotColumnsView : public QTableView {
   void HeaderClicked(int column);
   void ShowHeaderMenu(const QPoint& at);
   void UpdateStripeColumn();
-  QByteArray RowText(int listRow) const;
 
   SpotListView* plain_;
   SpotColumnsModel* columns_;

@@ -9,7 +9,6 @@
 
 #include "app/pane_models.h"
 #include "app/spot_lists.h"
-#include "app/spot_row_cache.h"
 #include "app/win1252.h"
 #include "ui/batched_list_proxy.h"
 #include "ui/pane_views.h"
@@ -77,7 +76,7 @@ SpotRowDelegate* SpotListView::Delegate() {
   auto* delegate = dynamic_cast<SpotRowDelegate*>(itemDelegate());
   if (!delegate) {
     delegate = new SpotRowDelegate(
-        [this](const QModelIndex& index) { return cache_ ? cache_->Info(proxy_->DataRow(index.row())) : nullptr; },
+        [this](const QModelIndex& index) { return coloured_ ? model_->SpotAt(proxy_->DataRow(index.row())) : nullptr; },
         [this] { return nowMinute_ ? nowMinute_() : kUnknownMinute; }, this);
     setItemDelegate(delegate);
   }
@@ -94,11 +93,11 @@ int SpotListView::RowHeight() const {
   return delegate ? delegate->height : 0;
 }
 
-void SpotListView::ColourRows(SpotRowCache* cache, std::function<std::int64_t()> nowMinute) {
-  cache_ = cache;
+void SpotListView::ColourRows(std::function<std::int64_t()> nowMinute) {
   nowMinute_ = std::move(nowMinute);
+  coloured_ = true;
   Delegate();
-  connect(cache, &SpotRowCache::cellsChanged, viewport(), qOverload<>(&QWidget::update));
+  connect(model_, &SpotListModel::cellsChanged, viewport(), qOverload<>(&QWidget::update));
 }
 
 void SpotListView::keyPressEvent(QKeyEvent* event) {
@@ -109,8 +108,7 @@ void SpotListView::keyPressEvent(QKeyEvent* event) {
     return event->accept();
   }
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    const std::string& text = model_->Row(current);
-    if (current >= 0) emit rowEntered(current, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+    if (current >= 0) emit rowEntered(current);
     return event->accept();
   }
   QListView::keyPressEvent(event);
@@ -118,8 +116,7 @@ void SpotListView::keyPressEvent(QKeyEvent* event) {
   if (!now.isValid() || now == before) return;
   const int row = proxy_->SourceRow(now.row());
   if (row < 0) return;
-  const std::string& text = model_->Row(row);
-  emit rowKeyed(row, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  emit rowKeyed(row);
 }
 
 void SpotListView::mousePressEvent(QMouseEvent* event) {

@@ -10,14 +10,13 @@ namespace varnak {
 
 class BatchedListProxy;
 class SpotListModel;
-class SpotRowCache;
 class SpotRowDelegate;
 class SearchResultsModel;
 class UserListModel;
 
 // One spot list on its notebook page. It selects and shows the row the program selects
-// (the newest spot), and reports mouse presses so the window can freeze the lists and
-// look the row up. New rows reach the view in batches (BatchedListProxy), so a burst of
+// (the newest spot), and reports presses and keys by row, so the window can freeze the
+// lists and make the row's spot the current one. New rows reach the view in batches (BatchedListProxy), so a burst of
 // spots lays the list out and paints it once.
 class SpotListView : public QListView {
   Q_OBJECT
@@ -27,13 +26,13 @@ class SpotListView : public QListView {
   BatchedListProxy* shownModel() const { return proxy_; }
 
  signals:
-  // Any mouse button pressed on a row; text is the row as stored (Windows-1252 bytes
-  // in a QByteArray, ready for the lookup).
+  // Any mouse button pressed on a row of the list; text is the row as shown
+  // (Windows-1252 bytes), for whoever copies it.
   void rowPressed(int row, const QByteArray& text, Qt::MouseButton button);
   // The operator moved the current row with the keyboard.
-  void rowKeyed(int row, const QByteArray& text);
+  void rowKeyed(int row);
   // Enter on the current row.
-  void rowEntered(int row, const QByteArray& text);
+  void rowEntered(int row);
 
  public slots:
   // Shows the rows added so far and selects the row the program selected last.
@@ -44,8 +43,8 @@ class SpotListView : public QListView {
   // A fixed row height in pixels (small desktops); 0 = from the font.
   void SetRowHeight(int pixels);
   int RowHeight() const;
-  // Colours the rows by the cells of the cache (band, age, own call, the log's mark).
-  void ColourRows(SpotRowCache* cache, std::function<std::int64_t()> nowMinute);
+  // Colours the rows by their spots (band, age, own call, the log's mark).
+  void ColourRows(std::function<std::int64_t()> nowMinute);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -57,8 +56,8 @@ class SpotListView : public QListView {
   SpotRowDelegate* Delegate();
   SpotListModel* model_;
   BatchedListProxy* proxy_;
-  SpotRowCache* cache_ = nullptr;
   std::function<std::int64_t()> nowMinute_;
+  bool coloured_ = false;
   bool scrollPending_ = false;
   bool held_ = false;
   bool followPending_ = false;

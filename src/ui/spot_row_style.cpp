@@ -109,17 +109,17 @@ QSize SpotRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModel
 
 void SpotRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
   QStyledItemDelegate::initStyleOption(option, index);
-  const SpotRowInfo* info = info_ ? info_(index) : nullptr;
+  const Spot* info = info_ ? info_(index) : nullptr;
   if (!info || !info->valid) return;
   const bool selected = option->state & QStyle::State_Selected;
   const std::int64_t now = now_ ? now_() : kUnknownMinute;
   // A loaded row whose day cannot be told is an old one.
   const std::int64_t age =
-      (info->addedMinute == kUnknownMinute || now == kUnknownMinute) ? kFadeMinutes : now - info->addedMinute;
+      (info->filedMinute == kUnknownMinute || now == kUnknownMinute) ? kFadeMinutes : now - info->filedMinute;
   // Backgrounds are made readable for the full text colour; the fade comes after.
   if (index.column() == khzColumn && khzColumn >= 0) {
     option->backgroundBrush = BandCellBackground(info->band, option->palette);
-  } else if (const QColor mark = MarkBackground(info->mark, option->palette); mark.isValid()) {
+  } else if (const QColor mark = MarkBackground(info->need, option->palette); mark.isValid()) {
     option->backgroundBrush = mark;
   }
   option->palette.setColor(QPalette::Text, AgedText(option->palette, age, selected));
@@ -128,7 +128,7 @@ void SpotRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
 
 void SpotRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   const bool striped = khzColumn >= 0 ? index.column() == stripeColumn : index.column() == 0;
-  const SpotRowInfo* info = striped && info_ ? info_(index) : nullptr;
+  const Spot* info = striped && info_ ? info_(index) : nullptr;
   if (!info || !info->valid) return QStyledItemDelegate::paint(painter, option, index);
   // The stripe goes beside the text, never over its first letter.
   QRect stripe = option.rect;

@@ -9,7 +9,7 @@
 #include <QStyledItemDelegate>
 #include <functional>
 
-#include "app/spot_row.h"
+#include "app/spot.h"
 
 namespace varnak {
 
@@ -29,11 +29,11 @@ QColor MarkBackground(NeedMark mark, const QPalette& palette);
 // Text colour of a row of this age (unknown age: full strength).
 QColor AgedText(const QPalette& palette, std::int64_t ageMinutes, bool selected);
 
-// Paints the rows of both views. The view tells it, per index, the row's info (or
+// Paints the rows of both views. The view tells it, per index, the row's spot (or
 // nullptr) and whether the cell is the kHz cell of the columns view.
 class SpotRowDelegate : public QStyledItemDelegate {
  public:
-  using InfoOf = std::function<const SpotRowInfo*(const QModelIndex&)>;
+  using InfoOf = std::function<const Spot*(const QModelIndex&)>;
   using NowMinute = std::function<std::int64_t()>;
   SpotRowDelegate(InfoOf info, NowMinute now, QObject* parent);
 

@@ -45,7 +45,7 @@ class OperatorLogTest : public ::testing::Test {
     QDir::setCurrent(oldDir);
   }
   std::string Lookup(const std::string& kHz, const std::string& call, const std::string& comment = "") {
-    station->LookupCurrentSpot("DX de Q1ABC:     " + kHz + "  " + call + "  " + comment + "  0600Z");
+    station->ClassifyLine("DX de Q1ABC:     " + kHz + "  " + call + "  " + comment + "  0600Z");
     return station->CurrentSpot.LookupText;
   }
   std::vector<std::string> Pane() const { return station->pane().Texts(); }
@@ -106,4 +106,23 @@ TEST_F(OperatorLogTest, NeededOnlySoundsForNewEntityBandOrMode) {
 
   station->alerts().SetNeededOnly(false);
   EXPECT_EQ(spot("DX de Q1ABC:     14027.0  DL5QQ        cq                     0605Z"), 1);
+}
+
+// With the columns view up and a log read every row is looked up, yet a spot costs one
+// parser query: when it is filed, and none when its row is picked later.
+TEST_F(OperatorLogTest, EachSpotIsLookedUpOnce) {
+  station->SetRowLookupsWanted(true);
+  const TCallParser& parser = station->parser();
+  const std::uint64_t before = parser.QueryCount();
+  for (const char* line : {"DX de Q1ABC:     14025.0  JA1ABC       cq                     0601Z",
+                           "DX de Q1ABC:      7150.0  DL5QQ        cq                     0602Z",
+                           "DX de Q1ABC:     21025.0  W1AW         cq                     0603Z"})
+    station->ClassifyLine(line);
+  for (int i = 0; i < kSpotListCount; ++i) station->lists().List(i)->FinishNow();
+  EXPECT_EQ(parser.QueryCount() - before, 3u);
+
+  station->PickSpot(kAllList, station->lists().All()->Size() - 3);
+  EXPECT_EQ(station->CurrentSpot.SpotCall, "JA1ABC");
+  EXPECT_EQ(station->currentSpot().need, NeedMark::NewEntity);
+  EXPECT_EQ(parser.QueryCount() - before, 3u);
 }

@@ -44,9 +44,6 @@ class RecordingView : public StationView {
   void StorePlacement(Settings&) override {}
   void ShowFreezePanel(bool) override {}
   void PresentSpot(const dxrec&) override {}
-  int VisibleSpotPage() const override { return 0; }
-  void RememberFocus() override {}
-  void RestoreFocus() override {}
 
   std::vector<std::string> infos, errors;
   std::string status;

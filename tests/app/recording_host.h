@@ -12,9 +12,16 @@ class RecordingHost : public ClassifierHost {
  public:
   RecordingHost()
       : clock(DateTime{2026, 12, 6, 21, 7, 45}), lists(clock), classifier(*this, lists, pane, talk, users) {
-    lists.SetSaveHook([this](std::string_view file, const std::vector<std::string>& rows) {
-      saved.emplace_back(std::string(file), rows);
+    QObject::connect(&lists, &SpotLists::listTrimmed, [this](int list) {
+      saved.emplace_back(std::string(kSpotListFiles[static_cast<size_t>(list)]), lists.List(list)->Rows());
     });
+    // What the station and the window do with a filed spot.
+    QObject::connect(&lists, &SpotLists::spotFiled, [this](const std::shared_ptr<Spot>&, int list) {
+      if (sound) ++spotSounds;
+      if (SpotShownOnPage(list, page)) ++presented;
+    });
+    QObject::connect(&classifier, &Classifier::lineStarted, [this] { ++focusTaken; });
+    QObject::connect(&classifier, &Classifier::lineFinished, [this] { ++focusGiven; });
   }
 
   const std::string& MyCall() const override { return myCall; }
@@ -34,16 +41,11 @@ class RecordingHost : public ClassifierHost {
     classifier.ClassifyLine(text);  // the echo, while the classifier is still busy
   }
   void RelayLine(const std::string& line) override { relayed.push_back(line); }
-  std::string LookupSpot(const std::string& line) override {
+  std::shared_ptr<Spot> MakeSpot(const std::string& line) override {
     lookedUp.push_back(line);
-    return ClassifierHost::LookupSpot(line);
+    return ClassifierHost::MakeSpot(line);
   }
-  void PresentCurrentSpot() override { ++presented; }
-  void PlaySpotSound() override { ++spotSounds; }
   void PlayTalkSound() override { ++talkSounds; }
-  int VisibleSpotPage() const override { return page; }
-  void RememberFocus() override { ++focusTaken; }
-  void RestoreFocus() override { ++focusGiven; }
   void HoldMonitorLine(const std::string& line) override { held += line + "\r"; }
   void ShowMonitorLine(const std::string& line) override { monitor.push_back(line); }
 

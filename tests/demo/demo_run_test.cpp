@@ -115,8 +115,10 @@ TEST(DemoRun, VarnakLogsInFilesSpotsWithLookupsAndEchoesItsOwnSpot) {
   WAIT_TRUE(f.station().users().Names().size() > 3, 10000);
   WAIT_TRUE(SpotRows(f, 0).size() >= 20, 20000);
   int placed = 0;
-  for (const auto& row : SpotRows(f, 0)) {
-    f.station().LookupCurrentSpot(row);
+  const SpotListModel& all = *f.station().lists().All();
+  for (int row = 0; row < all.Size(); ++row) {
+    if (all.Row(row).rfind("DX de ", 0) != 0) continue;
+    f.station().PickSpot(kAllList, row);
     const dxrec& r = f.station().CurrentSpot;
     placed += !r.EntityName.empty() && !r.DistanceText.empty() && !r.BearingText.empty() && !r.BandText.empty();
   }

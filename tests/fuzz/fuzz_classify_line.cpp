@@ -28,9 +28,8 @@ class FuzzHost : public ClassifierHost {
   void SendTelnetLine(const std::string&) override {}
   void SendLine(const std::string& text) override { classifier_->ClassifyLine(text); }
   void RelayLine(const std::string&) override {}
-  int VisibleSpotPage() const override { return page; }
 
-  int telnet = 1, page = 0;
+  int telnet = 1;
   bool nodeConnected = false, frozen = false;
 
  private:
@@ -49,7 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   host.telnet = data[0] & 1;
   host.nodeConnected = data[0] & 2;
   host.frozen = data[0] & 4;
-  host.page = data[0] >> 4;
   FixedClock clock(DateTime{2026, 12, 6, 21, 7, 45});
   SpotLists lists(clock);
   ClusterTextModel pane;

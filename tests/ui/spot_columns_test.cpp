@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/operator_log.h"
-#include "app/spot_row.h"
+#include "app/spot.h"
 #include "core/ini_file.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
@@ -45,7 +45,7 @@ struct Window {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return v->model()->rowCount() == static_cast<int>(form.station().lists().All()->Rows().size()); },
         2000));
-    form.station().RowCache(0)->FinishNow();
+    form.station().lists().All()->FinishNow();
     QStringList cells;
     for (int r = 0; r < v->model()->rowCount(); ++r) cells << v->model()->index(r, column).data().toString();
     return cells;
@@ -64,7 +64,7 @@ void SetUpStation(const test::TempDir& dir, const std::string& extra = "") {
 }  // namespace
 
 TEST(SpotColumns, CellsOfRealRowsAndOfRowsThatAreNoSpots) {
-  SpotRowInfo r = ParseSpotRow(std::string(kSpot2) + " | 12-07");
+  Spot r = ParseSpotRow(std::string(kSpot2) + " | 12-07");
   EXPECT_TRUE(r.valid);
   EXPECT_EQ(r.spotter, "Q3ABC-#");
   EXPECT_EQ(r.khzText, "7025.0");
@@ -129,8 +129,8 @@ TEST(SpotColumns, RowsShowEntityAndPathSortWithoutTouchingTheList) {
     const QImage shot = w.All()->viewport()->grab().toImage();
     EXPECT_EQ(QColor(shot.pixel(cell.left() + 2, cell.center().y())), BandCellBackground("20", w.All()->palette()));
     // Spotted by the operator (Q1ABC): the row is bold in both views.
-    EXPECT_TRUE(w.form.station().RowCache(0)->Info(last)->ownCall);
-    EXPECT_FALSE(w.form.station().RowCache(0)->Info(last - 1)->ownCall);
+    EXPECT_TRUE(w.form.station().lists().All()->SpotAt(last)->ownCall);
+    EXPECT_FALSE(w.form.station().lists().All()->SpotAt(last - 1)->ownCall);
 
     const auto order = [&] { return w.Column(ColDx).mid(0, 3); };
     w.All()->horizontalHeader()->sectionClicked(ColKhz);

@@ -1,0 +1,136 @@
+#include "app/spot.h"
+
+#include <QDate>
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "app/spot_model.h"
+#include "core/text.h"
+
+namespace varnak {
+
+namespace {
+
+constexpr std::size_t kMaxCall = 15;
+constexpr std::size_t kDayTailSize = 8;  // " | MM-DD", appended when filed
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsCallText(std::string_view s) {
+  if (s.empty() || s.size() > kMaxCall) return false;
+  for (char c : s)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '/' && c != '-' && c != '#') return false;
+  return true;
+}
+
+// "2215Z" standing as a word: a blank (or the start) before, the end, a blank or the
+// "|" of a converted listing row after.
+bool IsTimeAt(std::string_view s, std::size_t i) {
+  if (i + 5 > s.size()) return false;
+  if (i > 0 && s[i - 1] != ' ') return false;
+  for (std::size_t k = 0; k < 4; ++k)
+    if (!IsDigit(s[i + k])) return false;
+  if (s[i + 4] != 'Z') return false;
+  return i + 5 == s.size() || s[i + 5] == ' ' || s[i + 5] == '|';
+}
+
+int IntOf(std::string_view text) {
+  int value = -1;
+  const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() ? value : -1;
+}
+
+Spot BadRow(std::string_view text) {
+  Spot spot;
+  spot.comment = std::string(text);
+  return spot;
+}
+
+// The spot layout of line; a text that does not follow it is kept whole as the comment.
+Spot ParseLayout(std::string_view line, std::string_view text) {
+  if (line.substr(0, 6) != "DX de ") return BadRow(text);
+  const std::size_t colon = line.find(':', 6);
+  if (colon == std::string_view::npos) return BadRow(text);
+  Spot info;
+  info.spotter = std::string(TrimView(line.substr(6, colon - 6)));
+  if (!IsCallText(info.spotter)) return BadRow(text);
+
+  std::string_view rest = TrimView(line.substr(colon + 1));
+  const std::string_view freq = rest.substr(0, rest.find(' '));
+  const auto [end, ec] = std::from_chars(freq.data(), freq.data() + freq.size(), info.khz);
+  if (ec != std::errc() || end != freq.data() + freq.size() || !(info.khz > 0)) return BadRow(text);
+  info.khzText = std::string(freq);
+  rest = TrimView(rest.substr(freq.size()));
+  const std::string_view call = rest.substr(0, rest.find(' '));
+  if (!IsCallText(call)) return BadRow(text);
+  info.dx = std::string(call);
+  rest = rest.substr(call.size());
+
+  std::size_t time = std::string_view::npos;
+  for (std::size_t i = rest.size(); i-- > 0;) {
+    if (IsTimeAt(rest, i)) {
+      time = i;
+      break;
+    }
+  }
+  if (time == std::string_view::npos) return BadRow(text);
+  info.utc = std::string(rest.substr(time, 5));
+  info.comment = std::string(TrimView(rest.substr(0, time)));
+  info.skimmer = EndsWith(info.spotter, "-#");
+  info.mode = SpotModeGroup(info.khz, info.comment);
+  info.valid = true;
+  return info;
+}
+
+}  // namespace
+
+Spot ParseSpotRow(std::string_view row) {
+  const std::size_t tail = row.rfind(" | ");
+  Spot spot = ParseLayout(row.substr(0, tail), row);
+  spot.band = std::string(BandOfSpotLine(row));
+  spot.row = std::string(row);
+  spot.lineSize = tail == std::string_view::npos ? row.size() : tail;
+  return spot;
+}
+
+Spot ParseSpotLine(std::string_view line) {
+  Spot spot = ParseLayout(line, line);
+  spot.band = std::string(BandOfSpotLine(line));
+  spot.row.reserve(line.size() + kDayTailSize);
+  spot.row = line;
+  spot.lineSize = line.size();
+  return spot;
+}
+
+std::int64_t MinuteOf(const DateTime& t) {
+  const QDate date(t.year, t.month, t.day);
+  if (!date.isValid()) return kUnknownMinute;
+  return date.toJulianDay() * 1440 + t.hour * 60 + t.minute;
+}
+
+std::int64_t EstimatedAddedMinute(const Spot& info, std::string_view row, std::int64_t nowMinute,
+                                  int utcOffsetMinutes, int year) {
+  if (!info.valid || nowMinute == kUnknownMinute) return kUnknownMinute;
+  const std::size_t tail = row.rfind(" | ");
+  if (tail == std::string_view::npos) return kUnknownMinute;
+  const std::string_view day = row.substr(tail + 3);
+  if (day.size() != 5 || day[2] != '-') return kUnknownMinute;
+  const int month = IntOf(day.substr(0, 2)), dayOfMonth = IntOf(day.substr(3, 2));
+  const int hour = IntOf(std::string_view(info.utc).substr(0, 2)), minute = IntOf(std::string_view(info.utc).substr(2, 2));
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return kUnknownMinute;
+  std::int64_t best = kUnknownMinute;
+  for (int y : {year, year - 1}) {
+    const std::int64_t base = MinuteOf(DateTime{y, month, dayOfMonth, 0, 0});
+    if (base == kUnknownMinute) continue;
+    // The row's date is the local one, the spot's time UTC: the day may be one off.
+    for (int shift : {-1, 0, 1}) {
+      const std::int64_t at = base + shift * 1440 + hour * 60 + minute + utcOffsetMinutes;
+      if (at <= nowMinute && (best == kUnknownMinute || at > best)) best = at;
+    }
+    if (best != kUnknownMinute) break;
+  }
+  return best;
+}
+
+}  // namespace varnak
