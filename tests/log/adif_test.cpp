@@ -8,16 +8,13 @@
 
 #include "log/log_book.h"
 
+#include "support/sample_log.h"
+
 using namespace varnak;
 
 namespace {
 
-// Germany (230) from the calls alone; the USA (291) from DXCC.
-const std::string kLog =
-    "Written by a logger\n<ADIF_VER:5>3.1.4 <PROGRAMID:4>Test\n<eoh>\n"
-    "<CALL:6>DL1ABC <BAND:3>20m <MODE:2>CW <LOTW_QSL_RCVD:1>Y <EOR>\n"
-    "<call:6>dk2xyz <freq:5:N>7.150 <mode:3>SSB <submode:3>LSB <eor>\n"
-    "<CALL:4>W1AW <DXCC:3>291 <BAND:3>20M <MODE:3>FT8 <QSL_RCVD:1>Y <EOR>\n";
+const std::string& kLog = test::kSampleLog;
 
 std::vector<AdifRecord> ReadAll(const std::string& text, AdifCounts* counts) {
   std::vector<AdifRecord> records;
