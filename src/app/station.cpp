@@ -255,8 +255,7 @@ void Station::StartupRoutine() {
   if (view_) view_->ClearLookupLine();
 }
 
-Station::ApplyResult Station::ApplySettings(const std::function<bool(Settings&)>& takeFields, const WorkArea& area,
-                                            std::string* error) {
+void Station::CloseLinksForSetup() {
   // Close the link kind in force before this change.
   if (settings_.Telnet == 1) {
     telnet_->Close();
@@ -266,11 +265,13 @@ Station::ApplyResult Station::ApplySettings(const std::function<bool(Settings&)>
   if (settings_.TelnetOut == 1) relay_->Close();
   if (TelnetConnected) DisconnectAction();
   if (EngineConnected) DisconnectAction();
-  if (!takeFields(settings_)) return ApplyResult::FieldRefused;
-  if (!WriteConfiguration(error)) return ApplyResult::WriteFailed;
+}
+
+bool Station::RestartWithSettings(const WorkArea& area, std::string* error) {
+  if (!WriteConfiguration(error)) return false;
   ReadConfiguration(area);
   StartupRoutine();
-  return ApplyResult::Applied;
+  return true;
 }
 
 void Station::ConfigurationCheck() {

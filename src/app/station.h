@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <array>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -99,13 +98,12 @@ class Station : public QObject {
 
   // Runs at the first activation (and after setup accepts new settings).
   void StartupRoutine();
-  // The setup's "Save": closes the link kind in force and the relay, lets takeFields put
-  // the dialog's fields into the settings, writes the configuration and reads it back,
-  // and runs the start-up routine again. Stops where takeFields refuses (the dialog has
-  // said why) or the configuration cannot be written (error says why).
-  enum class ApplyResult { Applied, FieldRefused, WriteFailed };
-  ApplyResult ApplySettings(const std::function<bool(Settings&)>& takeFields, const WorkArea& area,
-                            std::string* error);
+  // The setup's "Save", in two steps around the dialog taking its fields: first the
+  // link kind in force and the relay close; then the configuration is written and read
+  // back and the start-up routine runs again. False when the configuration cannot be
+  // written (error says why).
+  void CloseLinksForSetup();
+  bool RestartWithSettings(const WorkArea& area, std::string* error);
   bool StartupDone() const { return startupDone_; }
   // Shutdown steps in order; waits go through the view so the window stays alive.
   void Shutdown();

@@ -553,45 +553,49 @@ bool TSetupDlg::OKBtnClick() {
 
   // The links close before the fields are taken; a field refused on the way leaves
   // them closed and the fields before it taken, as they always have.
-  auto takeFields = [this](Settings& s) {
-    s.MyCall = Bytes(Edit1);
-    s.MyLocator = Bytes(Edit7);
-    s.ConnectCall = Bytes(Edit2);
-    if (station_.View()) station_.View()->SetNodeField(Text(s.ConnectCall));
-    s.AGWport = Bytes(Edit3);
-    s.AGWhost = Bytes(Edit4);
-    if (!TakeInteger(Edit5->text(), s.AX25port)) return false;
-    if (!TakeInteger(Edit6->text(), s.OutTelnetPort)) return false;
-    s.OutTelnetBind = Bytes(EditBind);
-    s.Telnet = ConnectGroup->ItemIndex();
-    s.TelnetOut = TelnetOutGroup->ItemIndex();
-    if (!TakeInteger(EditPort->text(), s.ClusterPort)) return false;
-    s.ClusterHost = Bytes(EditHost);
-    if (!TakeInteger(Cell(TelnetGrid->currentRow(), 0), s.TelnetDbPos)) return false;
-
-    std::string tableError;
-    if (!WriteTableFile(station_.ProgramPath("telnet.cfg"), GridTable(), &tableError)) {
-      ReportError(Text(tableError));
-      return false;
-    }
-
-    s.Nodecall = Bytes(Edit9);
-    via_ = Bytes(ViaEdit);
-    if (!TakeInteger(Edit11->text(), s.FontSize)) return false;
-    s.ClearDx = ClearDxGroup->ItemIndex() == 0;
-    s.Password = Bytes(Edit12);
-    s.AutoConnect = RadioGroup1->ItemIndex() == 1;
-    s.Reconnect = ReconnectGroup->ItemIndex() == 1;
-    TakeLogFields();
-    return true;
-  };
+  station_.CloseLinksForSetup();
+  if (!TakeFields(station_.settings())) return false;
   std::string error;
-  switch (station_.ApplySettings(takeFields, workArea ? workArea() : WorkArea{}, &error)) {
-    case Station::ApplyResult::FieldRefused: return false;
-    case Station::ApplyResult::WriteFailed: ReportError(Text(error)); return false;
-    case Station::ApplyResult::Applied: break;
+  if (!station_.RestartWithSettings(workArea ? workArea() : WorkArea{}, &error)) {
+    ReportError(Text(error));
+    return false;
   }
   hide();
+  return true;
+}
+
+// The dialog's fields into the settings; false at the first one refused (the dialog has
+// said why).
+bool TSetupDlg::TakeFields(Settings& s) {
+  s.MyCall = Bytes(Edit1);
+  s.MyLocator = Bytes(Edit7);
+  s.ConnectCall = Bytes(Edit2);
+  if (station_.View()) station_.View()->SetNodeField(Text(s.ConnectCall));
+  s.AGWport = Bytes(Edit3);
+  s.AGWhost = Bytes(Edit4);
+  if (!TakeInteger(Edit5->text(), s.AX25port)) return false;
+  if (!TakeInteger(Edit6->text(), s.OutTelnetPort)) return false;
+  s.OutTelnetBind = Bytes(EditBind);
+  s.Telnet = ConnectGroup->ItemIndex();
+  s.TelnetOut = TelnetOutGroup->ItemIndex();
+  if (!TakeInteger(EditPort->text(), s.ClusterPort)) return false;
+  s.ClusterHost = Bytes(EditHost);
+  if (!TakeInteger(Cell(TelnetGrid->currentRow(), 0), s.TelnetDbPos)) return false;
+
+  std::string tableError;
+  if (!WriteTableFile(station_.ProgramPath("telnet.cfg"), GridTable(), &tableError)) {
+    ReportError(Text(tableError));
+    return false;
+  }
+
+  s.Nodecall = Bytes(Edit9);
+  via_ = Bytes(ViaEdit);
+  if (!TakeInteger(Edit11->text(), s.FontSize)) return false;
+  s.ClearDx = ClearDxGroup->ItemIndex() == 0;
+  s.Password = Bytes(Edit12);
+  s.AutoConnect = RadioGroup1->ItemIndex() == 1;
+  s.Reconnect = ReconnectGroup->ItemIndex() == 1;
+  TakeLogFields();
   return true;
 }
 

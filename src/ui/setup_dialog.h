@@ -116,6 +116,7 @@ class TSetupDlg : public QDialog {
   QString Cell(int row, int column) const;
   bool TakeInteger(const QString& text, int& target);
   bool CheckFields();
+  bool TakeFields(Settings& s);
   void Inform(const QString& text);
   void ReportError(const QString& text);
   bool Confirm(const QString& text);
