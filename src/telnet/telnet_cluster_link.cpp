@@ -105,6 +105,8 @@ void TelnetClusterLink::StopReconnect() {
   nextDelayS_ = kReconnectFirstS;
   if (link_.IsConnecting()) link_.Disconnect();  // a running try is dropped without events
   attempt_ = Attempt::ConnectButton;
+  // The pane's last line still promises the next try.
+  emit noticeLine("*** Reconnect to " + host_ + " cancelled");
   emit statusText("Disconnected from " + host_);
   SetState(State::Down);
 }
@@ -115,6 +117,7 @@ void TelnetClusterLink::StopReconnect() {
 void TelnetClusterLink::StartTelnet(Attempt attempt) {
   if (link_.IsConnecting()) return;
   attempt_ = attempt;
+  if (attempt != Attempt::Automatic) loginCloses_ = 0;  // the operator tries afresh
   host_ = settings_.ClusterHost();
   const int port = settings_.ClusterPort();
   port_ = port;
@@ -137,12 +140,14 @@ void TelnetClusterLink::OnConnected() {
   telnetConnected_ = true;
   attempt_ = Attempt::ConnectButton;
   leaving_ = false;
+  unanswered_ = promptsBeforeLeave_ = 0;
   SetState(State::LoggingIn);
 }
 
 void TelnetClusterLink::LoginThrough() {
   if (state() != State::LoggingIn) return;
   nextDelayS_ = kReconnectFirstS;
+  loginCloses_ = 0;
   SetState(State::LoggedIn);
 }
 
@@ -170,34 +175,67 @@ void TelnetClusterLink::OnConnectFailed(const std::string& reason) {
   }
 }
 
-void TelnetClusterLink::OnLine(const std::string& line) { emit lineReceived(line); }
+// "Q1ABC de Q9NODE  8-Dec-2026 2150Z dxspider >": the node answers every command it
+// carried out with its prompt, in order, and a leave it acts on with the close instead.
+// Prompts still owed to commands sent before the leave (the "sh/users" after the login)
+// say nothing about it.
+void TelnetClusterLink::OnLine(const std::string& line) {
+  if (StartsWith(line, settings_.MyCall() + " de " + settings_.ConnectCall())) {
+    if (leaving_ && promptsBeforeLeave_ == 0) leaving_ = false;
+    promptsBeforeLeave_ = std::max(promptsBeforeLeave_ - 1, 0);
+    unanswered_ = std::max(unanswered_ - 1, 0);
+  }
+  emit lineReceived(line);
+}
+
+bool TelnetClusterLink::LeaveInForce() const { return leaving_ && leaveSent_.isValid() && leaveSent_.elapsed() < kLeaveHoldMs; }
 
 void TelnetClusterLink::OnDisconnected() {
-  const bool lost = !closingByUs_ && !leaving_;
+  const bool lost = !closingByUs_ && !LeaveInForce();
+  const bool duringLogin = state() == State::LoggingIn;
   closingByUs_ = leaving_ = false;
   emit statusText("Disconnected from " + host_);
   emit noticeLine("*** Disconnected from " + host_);
   telnetConnected_ = false;
   SetState(State::Down);
-  if (lost && ReconnectWanted()) ScheduleReconnect("*** Link to " + host_ + " lost at " + settings_.TimeText());
+  if (!lost || !ReconnectWanted()) return;
+  if (duringLogin && ++loginCloses_ >= kLoginClosesToStop) {
+    loginCloses_ = 0;
+    const std::string why =
+        host_ + " closed the connection while logging in: check the node call and the password in Setup";
+    emit noticeLine("*** " + why);
+    emit statusText(why);
+    return;
+  }
+  ScheduleReconnect("*** Link to " + host_ + " lost at " + settings_.TimeText());
 }
 
-namespace {
-// The node's own commands for leaving; the close that follows is what was asked for.
-bool IsLeaveCommand(const std::string& text) {
-  const std::string word = ToLowerAscii(Trim(text));
-  return word == "b" || word == "bye" || word == "q" || word == "quit";
+// DX Spider takes the first word of a line as the command, its case not regarded:
+// "b" and the short forms of "bye" ("by"), "ex", "exi", "exit" (its alias pattern
+// ex(i)(t), which "ext" matches too), and every word that starts with "q" ("q", "qu",
+// "quit") all mean "bye"; what follows the word is ignored.
+bool TelnetClusterLink::IsLeaveCommand(const std::string& text) {
+  const std::string line = ToLowerAscii(Trim(text));
+  const std::string word = line.substr(0, line.find_first_of(" \t"));
+  if (word.empty()) return false;
+  if (word[0] == 'q') return true;
+  return word == "b" || word == "by" || word == "bye" || word == "ex" || word == "exi" || word == "exit" ||
+         word == "ext";
 }
-}  // namespace
 
 bool TelnetClusterLink::SendQuiet(const std::string& text) { return link_.SendTelnetLine(text); }
 
 bool TelnetClusterLink::Send(const std::string& text) {
-  if (IsLeaveCommand(text)) leaving_ = true;
   if (!link_.SendTelnetLine(text)) {
     emit problem(Problem::Error, TelnetLink::kClosedGracefully);
     return false;
   }
+  if (IsLeaveCommand(text)) {
+    leaving_ = true;
+    leaveSent_.start();
+    promptsBeforeLeave_ = unanswered_;
+  }
+  ++unanswered_;
   emit lineSent(text);
   return true;
 }

@@ -7,12 +7,14 @@
 // Responsibilities: the attempts and who started them (the box after a failure depends
 // on it), the pane lines and status texts of connecting, losing and closing, the
 // reconnect back-off with its countdown, the login phase from the connection to the
-// node's first prompt, and telling a "bye" of the operator from a loss.
+// node's first prompt, telling a "bye" of the operator from a loss, and giving up on a
+// node that keeps closing during the login (a refused password).
 //
 // Collaborations: TelnetLink carries the bytes; LinkSettings gives the host, the port
 // and whether to reconnect at the moment of use; a SecondTicker beats the countdown
 // (tests step it); the station classifies its lines and tells it when the classifier
 // has seen the node's first prompt (LoginThrough).
+#include <QElapsedTimer>
 #include <memory>
 #include <string>
 
@@ -30,6 +32,11 @@ class TelnetClusterLink : public ClusterLink {
   // at most 300 s between tries, until a login goes through.
   static constexpr int kReconnectFirstS = 5;
   static constexpr int kReconnectMaxS = 300;
+  // A node that closes this many connections in a row before its first prompt refuses
+  // the login; trying the same password again only gets the address blocked.
+  static constexpr int kLoginClosesToStop = 2;
+  // A close this long after a leave command is a loss all the same.
+  static constexpr int kLeaveHoldMs = 30000;
 
   explicit TelnetClusterLink(const LinkSettings& settings, QObject* parent = nullptr);
 
@@ -38,7 +45,8 @@ class TelnetClusterLink : public ClusterLink {
   void Connect() override;
   // "Disconnect" stops the tries or closes the link; with nothing up it connects.
   void Disconnect() override;
-  // The leave commands ("b", "bye", "q", "quit") make the node's close no loss.
+  // A leave command of the node ("bye", "exit", "quit" and their short forms) makes
+  // the node's close no loss, until the node answers it with its prompt (or 30 s pass).
   bool Send(const std::string& text) override;
   // text + CR LF, no echo. False, and nothing reported, when the link is down: a node
   // that closes right after its prompt gets no reply and the operator no box.
@@ -56,6 +64,8 @@ class TelnetClusterLink : public ClusterLink {
   TelnetLink& Telnet() { return link_; }
 
   static std::string NoConnectionText(const std::string& host);  // the information box
+  // DX Spider's own forms of "bye", by the first word of the line.
+  static bool IsLeaveCommand(const std::string& text);
   static constexpr const char* kServerNotResponding = "server not responding";
 
  private:
@@ -73,6 +83,7 @@ class TelnetClusterLink : public ClusterLink {
   static std::string FailureReason(const SocketFailure& failure);
   void OnLine(const std::string& line);
   void OnDisconnected();
+  bool LeaveInForce() const;
 
   const LinkSettings& settings_;
   TelnetLink link_;
@@ -83,6 +94,10 @@ class TelnetClusterLink : public ClusterLink {
   int countdown_ = 0;
   bool closingByUs_ = false;  // the coming disconnection is the operator's doing
   bool leaving_ = false;      // "bye" was sent: the node closing is no loss
+  QElapsedTimer leaveSent_;
+  int unanswered_ = 0;          // commands sent that no prompt has answered yet
+  int promptsBeforeLeave_ = 0;  // ... of them, those sent before the leave
+  int loginCloses_ = 0;  // connections in a row the node closed before its first prompt
   std::string host_;          // the host of the running attempt or link
   int port_ = 0;
 };

@@ -150,6 +150,13 @@ void ScriptedNode::Welcome() {
   emit LoggedInAs(call_);
 }
 
+// DX Spider's aliases and abbreviations of "bye", by the first word.
+bool ScriptedNode::IsLeave(const QString& line) {
+  const QString word = line.section(' ', 0, 0).toLower();
+  static const QStringList forms = {"b", "by", "bye", "ex", "exi", "exit"};
+  return word.startsWith('q') || forms.contains(word);
+}
+
 void ScriptedNode::OnLine(const QByteArray& raw) {
   const QString line = QString::fromLatin1(raw).trimmed();
   switch (stage_) {
@@ -179,14 +186,13 @@ void ScriptedNode::OnLine(const QByteArray& raw) {
   }
   commands_ << line;
   emit CommandReceived(line);
-  if (line == "b" || line == "bye" || line == "q") {
-    client_->disconnectFromHost();
-    return;
-  }
   QByteArray out;
   auto answer = answers_.find(line);
   if (answer != answers_.end()) {
     out = answer->second;
+  } else if (IsLeave(line)) {
+    client_->disconnectFromHost();
+    return;
   } else if (line == "sh/users") {
     out = ("Callsigns connected to " + nodeCall_).toLatin1() + "\r\n";
     const QStringList calls = {call_, "(Q2XYZ)", "Q3DEF", "Q4GHI", "Q5JKL", "Q6MNO", "Q7PQR"};

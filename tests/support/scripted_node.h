@@ -3,8 +3,8 @@
 // 1.57 node as seen from a Telnet client: "login: " without a line end, "password: "
 // for registered calls, the welcome on the line of the echoed prompt, the node prompt
 // "Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >", "sh/users" (a user not here in
-// parentheses), and "b" closing without
-// a goodbye. It sends no Telnet negotiation unless told to, and records every byte it
+// parentheses), and "bye" in all DX Spider's forms ("b", "exit", "q" ...) closing
+// without a goodbye. It sends no Telnet negotiation unless told to, and records every byte it
 // receives.
 #include <QByteArray>
 #include <QObject>
@@ -32,7 +32,8 @@ class ScriptedNode : public QObject {
   void AddUser(const QString& call, const QString& password) { passwords_[call] = password; }
   // Bytes sent right after accepting, before "login: " (option negotiation).
   void SetGreetingBytes(const QByteArray& bytes) { greeting_ = bytes; }
-  // Answer to a command (without CR LF) sent before the prompt, lines ending CR LF.
+  // Answer to a command (without CR LF) sent before the prompt, lines ending CR LF;
+  // a leave command with an answer is answered instead of acted on.
   void SetAnswer(const QString& command, const QByteArray& bytes) { answers_[command] = bytes; }
   // Off: no "login: ", the client counts as logged in as Q1ABC from the start.
   void SetLoginPrompt(bool on) { loginPrompt_ = on; }
@@ -75,6 +76,7 @@ class ScriptedNode : public QObject {
   void OnLine(const QByteArray& line);
   void Welcome();
   QByteArray Prompt() const;
+  static bool IsLeave(const QString& line);
 
   QTcpServer* server_;
   QPointer<QTcpSocket> client_;
