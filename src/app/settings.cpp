@@ -21,7 +21,22 @@ void ApplyPositionDefaults(Settings& s, const WorkArea& area) {
   s.Width = std::min(area.Width(), 850);
 }
 
-Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& area) {
+namespace {
+
+// A hand-edited port of 70000 would listen on 4464, and 0 on a port nobody knows.
+bool IsPort(int port) { return port >= 1 && port <= 65535; }
+
+void RefusePort(const char* key, const std::string& given, const std::string& used,
+                std::vector<std::string>* notices) {
+  if (!notices) return;
+  notices->push_back(std::string(key) + "=" + given + " in Varnak.ini is no port (1 to 65535): " + used + " is used");
+}
+
+}  // namespace
+
+Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& area,
+                          std::vector<std::string>* notices) {
+  const Settings defaults;
   Settings s;
   ApplyPositionDefaults(s, area);
   IniFile ini;
@@ -36,6 +51,14 @@ Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& 
   s.AGWhost = ini.ReadString(kAgw, "AGWhost", s.AGWhost);
   s.Nodecall = ini.ReadString(kAgw, "Nodecall", s.Nodecall);
   s.OutTelnetPort = ini.ReadInteger(kAgw, "OutTelnetPort", s.OutTelnetPort);
+  if (!IsPort(s.OutTelnetPort)) {
+    RefusePort("OutTelnetPort", std::to_string(s.OutTelnetPort), std::to_string(defaults.OutTelnetPort), notices);
+    s.OutTelnetPort = defaults.OutTelnetPort;
+  }
+  if (int agw = 0; !ParseInt(Trim(s.AGWport), agw) || !IsPort(agw)) {
+    RefusePort("AGWport", s.AGWport, defaults.AGWport, notices);
+    s.AGWport = defaults.AGWport;
+  }
   s.Sound = ini.ReadBool(kAgw, "Sound", s.Sound);
   s.Telnet = ini.ReadInteger(kTelnet, "Telnet", s.Telnet);
   s.TelnetOut = ini.ReadInteger(kTelnet, "TelnetOut", s.TelnetOut);
@@ -65,6 +88,10 @@ Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& 
   s.Reconnect = ini.ReadBool("Misc", "Reconnect", s.Reconnect);
   s.RigHost = ini.ReadString("OmniRig", "Host", s.RigHost);
   s.RigPort = ini.ReadInteger("OmniRig", "Port", s.RigPort);
+  if (!IsPort(s.RigPort)) {
+    RefusePort("[OmniRig] Port", std::to_string(s.RigPort), std::to_string(defaults.RigPort), notices);
+    s.RigPort = defaults.RigPort;
+  }
   s.RigEnabled = ini.ReadBool("OmniRig", "Enabled", s.RigEnabled);
   s.LogAdif = ini.ReadString("Log", "Adif", s.LogAdif);
   s.SoundNeeded = ini.ReadBool("Log", "SoundNeeded", s.SoundNeeded);

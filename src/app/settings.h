@@ -3,6 +3,7 @@
 // the cluster table "telnet.cfg". Plain C++; the window applies the placement values.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/ini_file.h"
 #include "core/table_file.h"
@@ -75,7 +76,10 @@ void ApplyPositionDefaults(Settings& s, const WorkArea& area);
 
 // Reads the settings file in its fixed order. Obsolete keys ("TelnetPort", "TelnetHost"
 // in [TelnetLink]) are removed from the file on disk at once; nothing else is written.
-Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& area);
+// A port outside 1..65535 (OutTelnetPort, AGWport, [OmniRig] Port) is replaced by its
+// default, and a line naming the key goes to notices.
+Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& area,
+                          std::vector<std::string>* notices = nullptr);
 // Writes every key in its fixed order, keeping keys we do not know. Window bounds are
 // written only when the window is not maximized, so the last normal bounds survive.
 bool WriteSettingsFile(const std::filesystem::path& iniPath, const Settings& s, const std::string& shortVersion,

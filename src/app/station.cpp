@@ -65,7 +65,7 @@ void Station::WireLinks() {
   UseLinks(LinkFactory{});
 
   RelayServer::Hooks r;
-  r.sendLine = [this](const std::string& line) { SendLine(line); };
+  r.sendLine = [this](const std::string& line) { RelayClientLine(line); };
   r.showError = [this](const std::string& t) {
     if (view_) view_->ShowError(ToQString(t));
   };
@@ -109,6 +109,10 @@ void Station::WireClusterLink(ClusterLink& link, LinkKind kind) {
     if (view_) view_->SetStatus(ToQString(text));
   });
   connect(&link, &ClusterLink::problem, this, [this](ClusterLink::Problem kind, const std::string& text) {
+    if (relaySending_) {  // nobody at the window asked for it
+      ClassifyLine("*** Line from the relay client not sent: " + text);
+      return;
+    }
     if (!view_) return;
     if (kind == ClusterLink::Problem::Information)
       view_->ShowInformation(ToQString(text));
@@ -125,6 +129,7 @@ void Station::FollowLinkState(ClusterLink& link, LinkKind kind) {
   const State state = link.state();
   if (kind == LinkKind::Telnet) {
     if (state == State::Down && TelnetConnected) {
+      users_->Clear();  // filled again after the next login
       classifier_->SetUsersRequested(false);
       TelnetConnected = false;
       classifier_->SetLoggingIn(false);
@@ -134,15 +139,21 @@ void Station::FollowLinkState(ClusterLink& link, LinkKind kind) {
     }
   } else {
     if (state == State::Connecting) classifier_->SetUsersRequested(false);
+    if (NodeConnected && state != State::LoggedIn) users_->Clear();
     NodeConnected = state == State::LoggedIn;
   }
   if (!view_) return;
   switch (state) {
     case State::Down: view_->SetLinkButtons(false); break;
-    case State::Connecting: view_->SetLinkButtons(link.ConnectCanBeCalledOff()); break;
+    case State::Connecting:
+      if (link.ConnectCanBeCalledOff())
+        view_->ShowLinkPending();
+      else
+        view_->SetLinkButtons(false);
+      break;
     case State::LoggingIn:
     case State::LoggedIn: view_->SetLinkButtons(true); break;
-    case State::WaitingToReconnect: view_->ShowReconnecting(); break;
+    case State::WaitingToReconnect: view_->ShowLinkPending(); break;
   }
 }
 
@@ -162,13 +173,20 @@ void Station::LoginThrough() { telnet_->LoginThrough(); }
 
 void Station::RelayLine(const std::string& line) { relay_->RelayLine(line); }
 
+void Station::RelayClientLine(const std::string& line) {
+  relaySending_ = true;
+  SendLine(line);
+  relaySending_ = false;
+}
+
 // Lists trimmed in the last second are still written (the writer finishes them).
 Station::~Station() { SaveTrimmedLists(); }
 
 void Station::ReadConfiguration(const WorkArea& area) {
   std::string host = settings_.ClusterHost;
   int port = settings_.ClusterPort;
-  settings_ = ReadSettingsFile(ProgramPath("Varnak.ini"), area);
+  settingsNotices_.clear();
+  settings_ = ReadSettingsFile(ProgramPath("Varnak.ini"), area, &settingsNotices_);
   settings_.ClusterHost = host;
   settings_.ClusterPort = port;
   alerts_.SetSoundOn(settings_.Sound);
@@ -236,6 +254,8 @@ void Station::StartupRoutine() {
     view_->AdaptToScreen();
   }
   ClassifyLine("*** Varnak started " + LongTimeText() + " " + ShortDateText());
+  for (const std::string& notice : settingsNotices_) ClassifyLine("*** " + notice);
+  settingsNotices_.clear();
   if (s.Telnet == 1) {
     if (s.AutoConnect) {
       ConnectAction();

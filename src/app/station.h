@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/settings.h"
 #include "core/clock.h"
@@ -52,9 +53,9 @@ class StationView {
   virtual void SetCaption(const QString& caption) = 0;
   virtual void SetStatus(const QString& text) = 0;
   virtual void SetLinkButtons(bool connected) = 0;      // "Disconnect" shown instead of "Connect"
-  // A lost link waits for its next try: "Disconnect" (which stops the tries) shown, and
-  // nothing to update.
-  virtual void ShowReconnecting() { SetLinkButtons(true); }
+  // A connect is under way, or a lost link waits for its next try: "Disconnect" (which
+  // calls it off) shown, and nothing to update until the node is connected.
+  virtual void ShowLinkPending() { SetLinkButtons(true); }
   virtual void SetPacketButtonsEnabled(bool enabled) = 0;  // "Monitor", "Mheard"
   virtual void SetSoundSwitch(bool on) = 0;
   virtual void SetNodeField(const QString& connectCall) = 0;  // Edit3
@@ -184,6 +185,9 @@ class Station : public QObject {
   // The classifier saw the node's first prompt: the Telnet login is through.
   void LoginThrough();
   void RelayLine(const std::string& line);
+  // A line from the relay client: sent like the operator's, but a failure is a pane
+  // line, never a box.
+  void RelayClientLine(const std::string& line);
 
   int ConfigCheckDelayMs = 1000;
   int ShutdownWaitMs = 500;
@@ -250,6 +254,8 @@ class Station : public QObject {
   std::unique_ptr<RigController> rig_;
   std::unique_ptr<MapController> maps_;
   bool rowLookupsWanted_ = false;
+  bool relaySending_ = false;
+  std::vector<std::string> settingsNotices_;  // for the pane at the next start-up routine
   std::shared_ptr<Spot> current_;  // never null
   std::shared_ptr<Spot> held_;     // the newest spot filed while frozen
   bool heldShown_ = false;         // ... and it was for the page in view

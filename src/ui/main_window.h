@@ -66,7 +66,7 @@ class TForm1 : public QMainWindow, public StationView {
   void SetCaption(const QString& caption) override;
   void SetStatus(const QString& text) override;
   void SetLinkButtons(bool connected) override;
-  void ShowReconnecting() override;  // main_window_reconnect.cpp
+  void ShowLinkPending() override;  // main_window_reconnect.cpp
   void SetPacketButtonsEnabled(bool enabled) override;
   void SetSoundSwitch(bool on) override;
   void SetNodeField(const QString& connectCall) override;

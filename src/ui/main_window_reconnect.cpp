@@ -4,7 +4,8 @@
 
 namespace varnak {
 
-void TForm1::ShowReconnecting() {
+// "Update" asks the node for its users: only once the node is connected.
+void TForm1::ShowLinkPending() {
   VrConnect->hide();
   VrDisconnect->show();
   VrDemoButton1->setEnabled(false);

@@ -25,7 +25,11 @@ class RecordingView : public StationView {
   void ShowSetupDialog() override {}
   void SetCaption(const QString&) override {}
   void SetStatus(const QString& t) override { status = FromQString(t); }
-  void SetLinkButtons(bool connected) override { linkUp = connected; }
+  void SetLinkButtons(bool connected) override { linkUp = updateEnabled = connected; }
+  void ShowLinkPending() override {
+    linkUp = true;
+    updateEnabled = false;
+  }
   void SetPacketButtonsEnabled(bool) override {}
   void SetSoundSwitch(bool) override {}
   void SetNodeField(const QString&) override {}
@@ -48,6 +52,7 @@ class RecordingView : public StationView {
   std::vector<std::string> infos, errors;
   std::string status;
   bool linkUp = false;
+  bool updateEnabled = false;  // "Update"
 };
 
 // Q1ABC at JO62QM on port 1, node Q9NODE.

@@ -379,11 +379,13 @@ TEST_F(PacketLinkTest, ConnectAndDisconnectDriveTheNodeLink) {
   station().ConnectAction();
   EXPECT_EQ(view().status, "Trying Q9NODE ...");
   EXPECT_EQ(linkUp, std::vector<bool>{true});
+  EXPECT_FALSE(view().updateEnabled);  // the node has not answered yet
   // Called off before the node answered: no "b" to a link that does not exist.
   station().DisconnectAction();
   ASSERT_TRUE(WaitFor(5));
   EXPECT_EQ(packet(3), (std::vector<std::string>{"start", "stop"}));
   ConnectNode();
+  EXPECT_TRUE(view().updateEnabled);
   station().DisconnectAction();
   EXPECT_EQ(view().status, "Sending disconnect request ...");
   ASSERT_TRUE(WaitFor(7));

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "app/station.h"
 #include "core/ini_file.h"
 #include "support/temp_dir.h"
 
@@ -45,6 +48,25 @@ TEST(Settings, StoredValuesPortZeroAndObsoleteKeys) {
   EXPECT_EQ(after.find("TelnetHost"), std::string::npos);
   EXPECT_EQ(after.find("TelnetPort"), std::string::npos);
   EXPECT_NE(after.find("Mine=kept"), std::string::npos);
+}
+
+// A hand-edited port nothing can listen on or reach is not used; the pane says which.
+TEST(Settings, PortsOutOfRangeGiveWayToTheDefaultsWithAPaneLine) {
+  test::TempDir dir;
+  dir.Write("Varnak.ini",
+            "[AGWlink]\r\nOutTelnetPort=70000\r\nAGWport=0\r\n[OmniRig]\r\nPort=-1\r\n"
+            "[TelnetLink]\r\nTelnetOut=0\r\n");
+  Station station(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 7, 21, 50, 0}));
+  station.ReadConfiguration(Area(1024));
+  EXPECT_EQ(station.settings().OutTelnetPort, 2373);
+  EXPECT_EQ(station.settings().AGWport, "8000");
+  EXPECT_EQ(station.settings().RigPort, 4532);
+  station.StartupRoutine();
+  const auto pane = station.pane().Texts();
+  for (const char* line : {"*** OutTelnetPort=70000 in Varnak.ini is no port (1 to 65535): 2373 is used",
+                           "*** AGWport=0 in Varnak.ini is no port (1 to 65535): 8000 is used",
+                           "*** [OmniRig] Port=-1 in Varnak.ini is no port (1 to 65535): 4532 is used"})
+    EXPECT_NE(std::find(pane.begin(), pane.end(), line), pane.end()) << line;
 }
 
 TEST(Settings, MaximizedCloseKeepsTheLastNormalBounds) {

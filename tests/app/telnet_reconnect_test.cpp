@@ -45,13 +45,14 @@ TEST(TelnetReconnect, BacksOffToFiveMinutesAndStartsAgainAfterALogin) {
   TelnetStation t(node.port());
   const std::string port = std::to_string(node.port());
   t.station.ConnectAction();
-  WAIT_TRUE(t.LoggedIn(), 5000);
+  WAIT_TRUE(t.LoggedIn() && !t.station.users().Names().empty(), 5000);
 
   node.StopListening();
   node.CloseClient();
   WAIT_EQ(t.LastLine(), "*** Link to 127.0.0.1 lost at 21:50:00, next try in 5 s", 5000);
   const auto pane = t.station.pane().Texts();
   EXPECT_EQ(pane[pane.size() - 2], "*** Disconnected from 127.0.0.1");
+  EXPECT_TRUE(t.station.users().Names().empty());  // nobody is known to be there now
   EXPECT_EQ(t.view.status, "Reconnecting in 5 s");
   EXPECT_TRUE(t.view.linkUp);  // "Disconnect" is there to stop the tries
   t.station.SendLine("sh/dx");  // refused while down, as ever
@@ -73,7 +74,7 @@ TEST(TelnetReconnect, BacksOffToFiveMinutesAndStartsAgainAfterALogin) {
 
   ASSERT_TRUE(node.ListenAgain());
   t.ticker->Pass(300);
-  WAIT_TRUE(t.LoggedIn(), 5000);
+  WAIT_TRUE(t.LoggedIn() && !t.station.users().Names().empty(), 5000);
   EXPECT_EQ(node.Accepted(), 2);
   EXPECT_FALSE(t.station.Control().Reconnecting());
 
@@ -89,11 +90,13 @@ TEST(TelnetReconnect, BacksOffToFiveMinutesAndStartsAgainAfterALogin) {
   t.ticker->Pass(600);
   QTest::qWait(50);
   EXPECT_EQ(node.Accepted(), 2);
-  EXPECT_EQ(t.LastLine(), "*** Link to 127.0.0.1 lost at 21:50:00, next try in 5 s");
+  EXPECT_EQ(t.LastLine(), "*** Reconnect to 127.0.0.1 cancelled");
 }
 
-// Only a loss is mended: not with Reconnect=0, not after "b", not once the setup dialog
-// (or shutdown) has closed the link; and a link that never logs in keeps backing off.
+// Only a loss is mended: not with Reconnect=0, not after any of the node's forms of
+// "bye", not once the setup dialog (or shutdown) has closed the link; a "bye" the node
+// answers with its prompt leaves the next loss a loss; and a node that closes during
+// the login twice in a row has refused it.
 TEST(TelnetReconnect, OnlyALossIsMended) {
   ScriptedNode node;
   TelnetStation t(node.port());
@@ -101,8 +104,8 @@ TEST(TelnetReconnect, OnlyALossIsMended) {
     const int before = node.Accepted();
     t.station.ConnectAction();
     WAIT_TRUE(t.LoggedIn() && node.Accepted() == before + 1, 5000);
-    if (how == "b") t.station.SendLine("b");  // the node closes on it
-    else node.CloseClient();
+    if (how == "close") node.CloseClient();
+    else t.station.SendLine(how);  // the node closes on it
     WAIT_TRUE(!t.station.TelnetConnected, 5000);
   };
 
@@ -113,8 +116,21 @@ TEST(TelnetReconnect, OnlyALossIsMended) {
   EXPECT_EQ(t.view.status, "Disconnected from 127.0.0.1");
 
   t.station.settings().Reconnect = true;
-  connectAndDrop("b");
-  EXPECT_FALSE(t.station.Control().Reconnecting());
+  for (const char* leave : {"b", "exit", "ex", "qui", "By now"}) {
+    connectAndDrop(leave);
+    EXPECT_FALSE(t.station.Control().Reconnecting()) << leave;
+  }
+
+  node.SetAnswer("quit", "Sorry, quit is not allowed here\r\n");
+  t.station.ConnectAction();
+  WAIT_TRUE(t.LoggedIn(), 5000);
+  t.station.SendLine("quit");
+  WAIT_TRUE(t.LastLine() == "Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >" &&
+                t.station.pane().Texts().rbegin()[1] == "Sorry, quit is not allowed here",
+            5000);
+  node.CloseClient();
+  WAIT_TRUE(t.station.Control().Reconnecting(), 5000);
+  t.station.DisconnectAction();
 
   connectAndDrop("close");
   ASSERT_TRUE(t.station.Control().Reconnecting());
@@ -122,17 +138,23 @@ TEST(TelnetReconnect, OnlyALossIsMended) {
   EXPECT_FALSE(t.station.Control().Reconnecting());
   EXPECT_FALSE(t.view.linkUp);
 
-  // A node that takes the connection and drops it before the login is no success.
-  QObject::connect(&node, &ScriptedNode::ClientConnected, &node, [&] { node.CloseClient(); });
+  // A wrong password: "sorry" and the close, before the node's first prompt.
+  node.AddUser("Q1ABC", "secret");
+  t.station.settings().Password = "wrong";
+  const int before = node.Accepted();
   t.station.ConnectAction();
   WAIT_EQ(t.view.status, "Reconnecting in 5 s", 5000);
-  for (int next : {10, 20}) {
-    const int before = node.Accepted();
-    t.ticker->Pass(t.station.Control().SecondsToNextTry());
-    WAIT_EQ(t.view.status, "Reconnecting in " + std::to_string(next) + " s", 5000);
-    EXPECT_EQ(node.Accepted(), before + 1);
-    EXPECT_EQ(t.LastLine(), "*** Link to 127.0.0.1 lost at 21:50:00, next try in " + std::to_string(next) + " s");
-  }
+  t.ticker->Pass(5);
+  const std::string why =
+      "127.0.0.1 closed the connection while logging in: check the node call and the password in Setup";
+  WAIT_EQ(t.view.status, why, 5000);
+  EXPECT_EQ(t.LastLine(), "*** " + why);
+  EXPECT_FALSE(t.station.Control().Reconnecting());
+  EXPECT_FALSE(t.view.linkUp);
+  t.ticker->Pass(600);
+  QTest::qWait(50);
+  EXPECT_EQ(node.Accepted(), before + 2);
+  EXPECT_TRUE(t.view.infos.empty() && t.view.errors.empty());
 }
 
 }  // namespace
