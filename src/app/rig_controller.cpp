@@ -62,7 +62,7 @@ QString RigController::Endpoint() const {
 QString RigController::FailureText(const QString& reason) const {
   QString start = "rigctld -m MODEL -r DEVICE";
   if (settings_.RigPort != RigctldClient::kDefaultPort) start += QString(" -t %1").arg(settings_.RigPort);
-  return QString("No OmniRig driver\nPlease download at %1\n\n%2.\nStart rigctld for your radio on %3: %4 "
+  return QString("No OmniRig driver\nPlease download at %1\n\n%2.\nStart rigctld for your radio on %3:\n    %4\n"
                  "(rigctl -l lists the models), or set its address in \"Setup Omnirig\".")
       .arg(kHamlibAddress, Capitalised(reason), QString::fromStdString(settings_.RigHost), start);
 }

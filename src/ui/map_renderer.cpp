@@ -78,7 +78,8 @@ QRectF RingLabelBox(const MapFrame& f, int km, const QFontMetricsF& metrics) {
   const QPointF c(f.width / 2.0, f.height / 2.0);
   const double r = km / kRingKmPerDegree / 180.0 * f.DiskRadius();
   const QString text = QString::number(km) + " km";
-  return QRectF(c.x() + 3, std::max(0.0, c.y() - r + 2), metrics.horizontalAdvance(text) + 2, metrics.height());
+  // Right of the bearing text "0°" that stands just inside the rim.
+  return QRectF(c.x() + 17, std::max(0.0, c.y() - r + 2), metrics.horizontalAdvance(text) + 2, metrics.height());
 }
 
 bool MapRenderer::LoadImages(const QString& folder, QString* error) {

@@ -32,7 +32,8 @@ std::vector<PlacedLabel> PlaceLabels(const MapFrame& frame, const DxMap& map,
                                      const std::function<QFontMetrics(const MapLabel&)>& metrics);
 
 // Where the azimuthal view writes the distance of the ring of `km`: just inside the
-// ring at its top, so that the outermost ring's text stays inside the view.
+// ring at its top, so that the outermost ring's text stays inside the view, and clear of
+// the bearing scale.
 QRectF RingLabelBox(const MapFrame& frame, int km, const QFontMetricsF& metrics);
 
 class MapRenderer {

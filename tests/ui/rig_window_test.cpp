@@ -202,7 +202,6 @@ TEST(RigWindow, EnabledAtStartWithoutRigctldLooksQuietlyUntilItAnswers) {
   test::BoxCloser closer;
   f.show();
   WAIT_EQ(rig.NextTryIn(), 1, 5000);
-  EXPECT_TRUE(f.VrCheckLed1->isChecked());
   EXPECT_EQ(f.VrCheckLed1->text(), "On");
   EXPECT_EQ(f.VrStrEdit1->text(), "no radio");
   for (int wait : {1, 2, 4, 8, 16, 32, 60, 60}) {
@@ -220,9 +219,7 @@ TEST(RigWindow, EnabledAtStartWithoutRigctldLooksQuietlyUntilItAnswers) {
   WAIT_TRUE(pickedUp(), 5000);
   rigctld.Kill();
   WAIT_EQ(f.VrStrEdit1->text(), QString("no radio"), 5000);
-  EXPECT_TRUE(f.VrCheckLed1->isChecked());
-  EXPECT_TRUE(f.station().settings().RigEnabled);
-  EXPECT_EQ(rig.NextTryIn(), 1);
+  EXPECT_TRUE(f.VrCheckLed1->isChecked() && f.station().settings().RigEnabled);
   ASSERT_EQ(rigctld.Start(port), "");
   WAIT_TRUE(pickedUp(), 5000);
   EXPECT_EQ(RigLines(f).size(), 4);  // gone, back, gone, back
@@ -234,7 +231,6 @@ TEST(RigWindow, EnabledAtStartWithoutRigctldLooksQuietlyUntilItAnswers) {
   f.VrCheckLed1->click();
   EXPECT_EQ(rig.NextTryIn(), 0);
   EXPECT_FALSE(f.station().settings().RigEnabled);
-  EXPECT_EQ(f.VrStrEdit1->text(), "- - - - - -");
 }
 
 TEST(RigWindow, LinkBreakingUnderAModeWriteGivesOneBox) {
