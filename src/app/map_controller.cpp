@@ -42,7 +42,7 @@ void MapController::ReportNotFound(const char* what, const std::exception& why) 
 void MapController::ShowInHamcap() {
   if (!host_) return;
   try {
-    HamcapShowSpot(host_->HamCapApp1(), station_.CurrentSpot.BandText, station_.CurrentSpot.SpotCall);
+    HamcapShowSpot(host_->HamCapApp1(), station_.CurrentSpot.BandText, station_.CurrentSpot.SpotCall, Display::Asked);
   } catch (const MapStartError& e) {
     ReportNotFound(kHamCapNotFound, e);
   } catch (const std::exception& e) {
@@ -82,7 +82,7 @@ void MapController::SetHamcapAuto(bool on) {
   if (!host_ || on == hamcapAuto_) return;
   hamcapAuto_ = on;
   try {
-    if (on) host_->HamCapApp1().Connect();
+    if (on) HamcapAutoTicked(host_->HamCapApp1());
     else host_->HamCapApp1().Disconnect();
   } catch (const std::exception& e) {
     hamcapAuto_ = false;
@@ -107,7 +107,7 @@ void MapController::ShowSpot(const dxrec& spot) {
   }
   if (hamcapAuto_) {
     try {
-      HamcapShowSpot(host_->HamCapApp1(), spot.BandText, spot.SpotCall);
+      HamcapShowSpot(host_->HamCapApp1(), spot.BandText, spot.SpotCall, Display::Automatic);
     } catch (const std::exception& e) {
       hamcapAuto_ = false;
       emit hamcapAutoChanged(false);

@@ -272,7 +272,7 @@ void RigctldClient::OnSocketError() {
   if (socket_->error() == QAbstractSocket::RemoteHostClosedError)
     Fail(QString("rigctld at %1 closed the connection").arg(endpoint_));
   else if (!connected_)
-    Fail(QString("cannot reach rigctld at %1: %2").arg(endpoint_, socket_->errorString()));
+    Fail(QString("nothing answers at %1 (%2)").arg(endpoint_, socket_->errorString()));
   else
     Fail(QString("the link to rigctld at %1 broke: %2").arg(endpoint_, socket_->errorString()));
 }
@@ -287,7 +287,7 @@ void RigctldClient::OnTimeLimit() {
     if (link != generation_ || limit_.isActive() || queue_.empty()) return;
   }
   if (!connected_) {
-    Fail(QString("cannot reach rigctld at %1 within %2 s").arg(endpoint_).arg(kConnectLimitMs / 1000));
+    Fail(QString("nothing answers at %1 within %2 s").arg(endpoint_).arg(kConnectLimitMs / 1000));
   } else if (!queue_.empty()) {
     Fail(QString("rigctld at %1 did not answer %2 within %3 s")
              .arg(endpoint_, Quoted(queue_.front()))

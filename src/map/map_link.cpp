@@ -19,14 +19,21 @@ std::string HamCapBandText(int index) {
   return kHamCapBands[static_cast<size_t>(index)];
 }
 
-void HamcapShowSpot(THamCapApp& hamcap, const std::string& band, const std::string& call) {
+void HamcapShowSpot(THamCapApp& hamcap, const std::string& band, const std::string& call, Display display) {
   hamcap.Connect();
   hamcap.SetBand(HamCapBandIndex(band, hamcap.Band()));
   hamcap.SetProperty("DxCall", call);
-  hamcap.SetVisible(true);
+  if (display == Display::Asked) hamcap.SetVisible(true);
   hamcap.Calculate();
   hamcap.SetPathShown(true);
   hamcap.ProcessEvents();
+  if (display == Display::Asked) hamcap.BringToFront();
+}
+
+void HamcapAutoTicked(THamCapApp& hamcap) {
+  hamcap.Connect();
+  hamcap.SetVisible(true);
+  hamcap.BringToFront();
 }
 
 void ShowInDxAtlas(TAtlas& atlas, const GeoPoint& own, const GeoPoint& spot) {
@@ -60,6 +67,7 @@ void DxAutoTicked(TAtlas& atlas, const std::string& settingsFile, const GeoPoint
   map.SetHome(own);
   map.SetTarget(own);
   atlas.SetVisible(true);
+  atlas.BringToFront();
 }
 
 void DxAutoUnticked(TAtlas& atlas, const std::string& settingsFile) {

@@ -39,6 +39,7 @@ class THamCapApp {
   // Late-bound properties by name; "DxCall" is the one the program sets.
   virtual void SetProperty(const std::string& name, const std::string& value) = 0;
   virtual void SetVisible(bool visible) = 0;
+  virtual void BringToFront() = 0;
   virtual void Calculate() = 0;
   virtual void SetPathShown(bool shown) = 0;
   virtual void ProcessEvents() = 0;
@@ -65,11 +66,18 @@ struct SpotMark {
   std::string band, call, frequencyText;
 };
 
-void HamcapShowSpot(THamCapApp& hamcap, const std::string& band, const std::string& call);
+// Who a display is for. The operator's ("Show in ...", ticking "Auto") shows the map and
+// brings it to the front; an automatic one (a new spot) only updates it: the operator
+// may be typing in another window, or may have closed the map.
+enum class Display { Asked, Automatic };
+
+void HamcapShowSpot(THamCapApp& hamcap, const std::string& band, const std::string& call, Display display);
+// HamcapAuto ticked: connect, the map shown in front.
+void HamcapAutoTicked(THamCapApp& hamcap);
 void ShowInDxAtlas(TAtlas& atlas, const GeoPoint& own, const GeoPoint& spot);
 void AtlasPlotSpot(TAtlas& atlas, const GeoPoint& own, const SpotMark& spot);
 // DxAuto ticked: connect, load the settings file, home and target at the own position,
-// the map shown. Unticked (and at shutdown while ticked): save the settings, disconnect.
+// the map shown in front. Unticked (and at shutdown while ticked): save the settings, disconnect.
 void DxAutoTicked(TAtlas& atlas, const std::string& settingsFile, const GeoPoint& own);
 void DxAutoUnticked(TAtlas& atlas, const std::string& settingsFile);
 

@@ -44,19 +44,21 @@ void TForm1::WireRig() {
   connect(SpotMenuItems[SetQRG1], &QAction::triggered, this, &TForm1::SetQRG1Click);
   for (auto* grid : SpotGrids) new RowDoubleClick(grid, [this] { SetQRG1Click(); });
 
-  connect(&rig, &RigController::stateChanged, this, [this](RigController::State state) {
-    // The switch follows when the controller moves it (a failure, a tune while off);
-    // its toggle then finds the controller in that state already.
-    VrCheckLed1->setChecked(state != RigController::State::Off);
-    if (state == RigController::State::Off) {
-      VrCheckLed1->setText("Off");
-      VrStrEdit1->setText("- - - - - -");
+  // The switch follows when the controller moves it (a failure, a tune while off); its
+  // toggle then finds the controller in that state already. Switched on, the display
+  // says "no radio" until the radio is read, also while rigctld is still looked for.
+  auto showState = [this](RigController::State state) {
+    const bool on = state != RigController::State::Off;
+    VrCheckLed1->setChecked(on);
+    VrCheckLed1->setText(on ? "On" : "Off");
+    if (!on) VrStrEdit1->setText("- - - - - -");
+    if (state != RigController::State::On) {
+      if (on) VrStrEdit1->setText("no radio");
       RigStatus->clear();
-    } else if (state == RigController::State::On) {
-      VrCheckLed1->setText("On");
-      VrStrEdit1->setText("no radio");
     }
-  });
+  };
+  showState(rig.CurrentState());
+  connect(&rig, &RigController::stateChanged, this, showState);
   connect(&rig, &RigController::frequencyChanged, this, [this](const QString& text, const QString& status) {
     VrStrEdit1->setText(text);
     DxQrgEdit->setText(text);

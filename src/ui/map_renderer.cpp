@@ -3,7 +3,9 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "app/win1252.h"
 
@@ -41,6 +43,44 @@ void ForEachPlace(const MapFrame& f, const GeoPoint& g, F&& draw) {
 }
 
 }  // namespace
+
+std::vector<PlacedLabel> PlaceLabels(const MapFrame& f, const DxMap& map,
+                                     const std::function<QFontMetrics(const MapLabel&)>& metrics) {
+  std::vector<PlacedLabel> placed;
+  const QRect view(0, 0, f.width, f.height);
+  // The last added is the newest: from the top layer down, each from its end.
+  for (int layer = DxMap::kLayerCount - 1; layer >= 0; --layer) {
+    const std::deque<MapLabel>& labels = map.Layer(layer).labels;
+    for (auto it = labels.rbegin(); it != labels.rend(); ++it) {
+      const MapLabel& label = *it;
+      const QString text = ToQString(label.text);
+      const QFontMetrics fm = metrics(label);
+      const int w = fm.horizontalAdvance(text) + 2, h = fm.height();
+      ForEachPlace(f, label.at, [&](QPointF c) {
+        const QPoint at(static_cast<int>(c.x()), static_cast<int>(c.y()));
+        if (!view.contains(at)) return;
+        // Up and to the right of the point; to its left or below where the view ends.
+        QRect box(at.x() + 4, at.y() - h - 2, w, h);
+        if (box.right() > view.right()) box.moveRight(at.x() - 4);
+        if (box.top() < view.top()) box.moveTop(at.y() + 2);
+        box.moveLeft(std::clamp(box.left(), view.left(), std::max(view.left(), view.right() + 1 - w)));
+        box.moveTop(std::clamp(box.top(), view.top(), std::max(view.top(), view.bottom() + 1 - h)));
+        for (const PlacedLabel& newer : placed)
+          if (newer.box.intersects(box)) return;
+        placed.push_back(PlacedLabel{&label, text, box});
+      });
+    }
+  }
+  return placed;
+}
+
+QRectF RingLabelBox(const MapFrame& f, int km, const QFontMetricsF& metrics) {
+  const QPointF c(f.width / 2.0, f.height / 2.0);
+  const double r = km / kRingKmPerDegree / 180.0 * f.DiskRadius();
+  const QString text = QString::number(km) + " km";
+  // Right of the bearing text "0°" that stands just inside the rim.
+  return QRectF(c.x() + 17, std::max(0.0, c.y() - r + 2), metrics.horizontalAdvance(text) + 2, metrics.height());
+}
 
 bool MapRenderer::LoadImages(const QString& folder, QString* error) {
   QImage images[2];
@@ -148,7 +188,7 @@ void MapRenderer::PaintGrid(QPainter& p, const MapFrame& f) {
   for (int km = 5000; km * 1.0 / kRingKmPerDegree < 180.0; km += 5000) {
     const double r = km / kRingKmPerDegree / 180.0 * radius;
     p.drawEllipse(c, r, r);
-    p.drawText(QPointF(c.x() + 3, c.y() - r - 2), QString::number(km) + " km");
+    p.drawText(RingLabelBox(f, km, QFontMetricsF(p.font())), Qt::AlignLeft | Qt::AlignTop, QString::number(km) + " km");
   }
   p.setPen(QPen(QColor(255, 255, 255, 140), 1.5));
   p.drawEllipse(c, radius, radius);
@@ -207,31 +247,26 @@ void MapRenderer::PaintSpots(QPainter& p, const MapFrame& f, const DxMap& map, s
     }
   }
   p.setRenderHint(QPainter::Antialiasing, false);
-  QString fontName;
-  int fontSize = -1;
-  for (int layer = 0; layer < DxMap::kLayerCount; ++layer) {
-    for (const MapLabel& label : map.Layer(layer).labels) {
-      const QString name = ToQString(label.fontName);
-      if (name != fontName || label.fontSize != fontSize) {
-        QFont font(name);
-        font.setStyleHint(QFont::SansSerif);
-        font.setPointSize(std::max(5, label.fontSize));
-        p.setFont(font);
-        fontName = name;
-        fontSize = label.fontSize;
-      }
-      const QString text = ToQString(label.text);
-      const QFontMetrics fm = p.fontMetrics();
-      const double fade = FadeOf(label.addedUtc, nowUtc);
-      const int w = fm.horizontalAdvance(text) + 2, h = fm.height();
-      ForEachPlace(f, label.at, [&](QPointF c) {
-        QRect box(static_cast<int>(c.x()) + 4, static_cast<int>(c.y()) - h - 2, w, h);
-        if (!box.intersects(QRect(0, 0, f.width, f.height))) return;
-        p.fillRect(box, FromBgr(label.colour2, fade * 0.85));
-        p.setPen(FromBgr(label.colour1, fade));
-        p.drawText(box, Qt::AlignVCenter | Qt::AlignLeft, text);
-      });
+  // One font per name and size: a few at most, however many labels.
+  std::map<std::pair<std::string, int>, QFont> fonts;
+  auto fontOf = [&fonts](const MapLabel& label) -> const QFont& {
+    auto [it, added] = fonts.try_emplace({label.fontName, label.fontSize});
+    if (added) {
+      it->second = QFont(ToQString(label.fontName));
+      it->second.setStyleHint(QFont::SansSerif);
+      it->second.setPointSize(std::max(5, label.fontSize));
     }
+    return it->second;
+  };
+  const std::vector<PlacedLabel> placed =
+      PlaceLabels(f, map, [&](const MapLabel& label) { return QFontMetrics(fontOf(label)); });
+  for (auto it = placed.rbegin(); it != placed.rend(); ++it) {
+    const MapLabel& label = *it->label;
+    const double fade = FadeOf(label.addedUtc, nowUtc);
+    p.setFont(fontOf(label));
+    p.fillRect(it->box, FromBgr(label.colour2, fade * 0.85));
+    p.setPen(FromBgr(label.colour1, fade));
+    p.drawText(it->box, Qt::AlignVCenter | Qt::AlignLeft, it->text);
   }
 }
 

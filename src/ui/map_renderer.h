@@ -4,16 +4,37 @@
 // the own position and the sun. The blended earth is kept until the minute changes and
 // the projected earth until the view or the blend changes, so a repaint is one image
 // copy plus the marks.
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "map/map_model.h"
 
 namespace varnak {
+
+// A spot label as it is drawn: its text and its box in the view's pixels.
+struct PlacedLabel {
+  const MapLabel* label;
+  QString text;
+  QRect box;
+};
+
+// The labels to draw, newest first, each box inside the view: right above its point, or
+// moved to stay inside the view. A label that would cover a newer one is left out, so
+// that a crowd of spots near one place still leaves the newest readable. `metrics`
+// gives the font of a label.
+std::vector<PlacedLabel> PlaceLabels(const MapFrame& frame, const DxMap& map,
+                                     const std::function<QFontMetrics(const MapLabel&)>& metrics);
+
+// Where the azimuthal view writes the distance of the ring of `km`: just inside the
+// ring at its top, so that the outermost ring's text stays inside the view, and clear of
+// the bearing scale.
+QRectF RingLabelBox(const MapFrame& frame, int km, const QFontMetricsF& metrics);
 
 class MapRenderer {
  public:

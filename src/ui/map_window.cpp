@@ -1,12 +1,15 @@
 #include "ui/map_window.h"
 
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTimeZone>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 #include <fmt/format.h>
 
@@ -27,10 +30,7 @@ class AtlasLink : public TAtlas {
     if (visible) form_.ShowMap();
     else form_.hide();
   }
-  void BringToFront() override {
-    form_.raise();
-    form_.activateWindow();
-  }
+  void BringToFront() override { form_.BringToFront(); }
   DxMap& Map() override { return form_.map_; }
 
  private:
@@ -56,6 +56,7 @@ class HamCapLink : public THamCapApp {
     if (visible) form_.ShowMap();
     else form_.hide();
   }
+  void BringToFront() override { form_.BringToFront(); }
   void Calculate() override {
     std::optional<GeoPoint> at = form_.resolveCall ? form_.resolveCall(form_.pathCall_) : std::nullopt;
     form_.pathCallAt_ = at;
@@ -225,13 +226,54 @@ void TMapForm::Start() {
   minuteTimer_.start();
 }
 
+QRect TMapForm::WorkArea() const {
+  if (workArea) return workArea();
+  QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  return s ? s->availableGeometry() : QRect();
+}
+
+// Shown, but left where it is in the stack of windows: only the operator's own request
+// brings it to the front.
 void TMapForm::ShowMap() {
-  if (!isVisible()) show();
+  if (isVisible()) return;
+  if (!placed_) {
+    placed_ = true;
+    const QRect area = WorkArea();
+    QRect place(QPoint(), size());
+    if (area.isValid()) place.moveCenter(area.center());
+    PlaceInside(place);
+  }
+  show();
+}
+
+void TMapForm::BringToFront() {
+  ShowMap();
   raise();
+  activateWindow();
 }
 
 void TMapForm::ApplyBounds(const std::array<int, 4>& b) {
-  setGeometry(b[0], b[1], std::max(b[2], 400), std::max(b[3], 240));
+  placed_ = true;
+  PlaceInside(QRect(b[0], b[1], std::max(b[2], 400), std::max(b[3], 240)));
+}
+
+void TMapForm::PlaceInside(QRect place) {
+  // A place kept from a bigger screen, or none at all, must not leave the window where
+  // the operator cannot reach its title bar. The frame's margins are known once shown.
+  const QRect area = WorkArea();
+  if (area.isValid()) {
+    const QMargins frame = isVisible() ? QMargins(geometry().left() - frameGeometry().left(),
+                                                  geometry().top() - frameGeometry().top(),
+                                                  frameGeometry().right() - geometry().right(),
+                                                  frameGeometry().bottom() - geometry().bottom())
+                                       : QMargins(kFrameGuess, kTitleGuess, kFrameGuess, kFrameGuess);
+    const QRect inner = area.marginsRemoved(frame);
+    place.setWidth(std::min(place.width(), inner.width()));
+    place.setHeight(std::min(place.height(), inner.height()));
+    place.moveLeft(std::clamp(place.left(), inner.left(), inner.right() + 1 - place.width()));
+    place.moveTop(std::clamp(place.top(), inner.top(), inner.bottom() + 1 - place.height()));
+  }
+  setGeometry(place);
 }
 
 void TMapForm::Refresh() {

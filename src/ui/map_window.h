@@ -56,6 +56,8 @@ class TMapForm : public QWidget, public MapHost {
   std::function<std::optional<GeoPoint>(const std::string& call)> resolveCall;
   // The last "WWV de" line the cluster sent, empty when none came yet.
   std::function<std::string()> lastWwvLine;
+  // The desktop's work area the window opens in; unset: its screen's.
+  std::function<QRect()> workArea;
 
   TAtlas& Atlas1() override;
   THamCapApp& HamCapApp1() override;
@@ -83,14 +85,24 @@ class TMapForm : public QWidget, public MapHost {
   friend class HamCapLink;
   // Loads the images (once); throws MapStartError when they cannot be read.
   void Start();
+  // Shows the window where it is in the stack; BringToFront also raises and activates it.
   void ShowMap();
+  void BringToFront();
   void UpdatePathPanel();
   void ApplyBounds(const std::array<int, 4>& b);
+  QRect WorkArea() const;
+  // Sets the geometry, moved and shrunk as needed to lie in the work area with its frame.
+  void PlaceInside(QRect place);
+
+  // Room for a window manager's frame before the window is shown and its frame known.
+  static constexpr int kFrameGuess = 4;
+  static constexpr int kTitleGuess = 30;
 
   DxMap map_;
   MapRenderer renderer_;
   QTimer minuteTimer_;
   bool started_ = false;
+  bool placed_ = false;  // the window has had its first place
   std::unique_ptr<TAtlas> atlas_;
   std::unique_ptr<THamCapApp> hamcap_;
   // The propagation view's station.

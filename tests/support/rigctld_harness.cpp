@@ -23,12 +23,12 @@ int ClosedPort() { return FreeLoopbackPort(); }
 Rigctld::Rigctld() = default;
 Rigctld::~Rigctld() { Stop(); }
 
-std::string Rigctld::Start() {
+std::string Rigctld::Start(int port) {
   if (QStandardPaths::findExecutable("rigctld").isEmpty())
     return "rigctld is not installed (scripts/setup installs the Debian package libhamlib-utils)";
   std::string error;
   for (int attempt = 0; attempt < 5; ++attempt) {
-    port_ = FreeLoopbackPort();
+    port_ = port > 0 ? port : FreeLoopbackPort();
     process_ = std::make_unique<QProcess>();
     process_->setProcessChannelMode(QProcess::MergedChannels);
     process_->setStandardInputFile(QProcess::nullDevice());
@@ -45,6 +45,7 @@ std::string Rigctld::Start() {
     error = "rigctld did not accept connections on port " + std::to_string(port_) + ":\n" +
             process_->readAll().toStdString();
     Stop();
+    if (port > 0) break;  // that port it must be
   }
   return error;
 }

@@ -22,8 +22,9 @@ class Rigctld {
   Rigctld(const Rigctld&) = delete;
   Rigctld& operator=(const Rigctld&) = delete;
 
-  // Returns "" or what failed; extra arguments go to rigctld (e.g. "-s", ...).
-  std::string Start();
+  // Returns "" or what failed. On a free port unless given one (the port of a rigctld
+  // that ran before, to come back where the program looks for it).
+  std::string Start(int port = 0);
   void Stop();
   // Ends it at once, as a crash would.
   void Kill();

@@ -12,6 +12,9 @@ using namespace varnak;
 
 namespace {
 
+// A desktop smaller than the map's first size.
+const QRect kWorkArea(0, 0, 1024, 600);
+
 // A station on JO57XQ whose map reads the images from `images`.
 struct MapStation {
   MapStation(const std::filesystem::path& dir, const QString& images)
@@ -22,6 +25,7 @@ struct MapStation {
     form.station().ShutdownWaitMs = 0;
     form.desktopWidth = [] { return 1024; };
     form.MapForm->imageFolder = images;
+    form.MapForm->workArea = [] { return kWorkArea; };
     form.MapForm->nowUtc = [] { return std::int64_t{1796677200}; };  // 2026-12-7 21:00 UTC
   }
   static bool WriteIni(const std::filesystem::path& dir) {
@@ -83,6 +87,7 @@ TEST(MapWindow, AutoPlotsNewSpotsAndTheSettingsSurviveARestart) {
     s.form.DxAuto->click();
     ASSERT_TRUE(s.form.DxAuto->isChecked());
     EXPECT_TRUE(s.form.MapForm->isVisible());
+    EXPECT_TRUE(kWorkArea.contains(s.form.MapForm->frameGeometry())) << s.form.MapForm->frameGeometry().width();
     s.form.MapForm->ProjectionBox->setCurrentIndex(1);
     s.form.station().ClassifyLine(kSpot);
     s.form.station().ClassifyLine("DX de Q2XYZ:     7005.0  JA1XYZ       cq                             2154Z\a\a");
@@ -103,11 +108,15 @@ TEST(MapWindow, AutoPlotsNewSpotsAndTheSettingsSurviveARestart) {
   ASSERT_TRUE(atlas.Load(dir / "Atlas.ini"));
   EXPECT_EQ(atlas.ReadInteger("Map", "Projection", -1), 1);
   EXPECT_EQ(atlas.ReadInteger("Window", "Width", 0), 900);
+  // A place kept from a wider desktop.
+  atlas.WriteInteger("Window", "Left", 1900);
+  ASSERT_TRUE(atlas.Save(dir / "Atlas.ini"));
 
   MapStation again(dir.path(), "/usr/share/xplanet/images");
   again.form.DxAuto->click();
   EXPECT_EQ(again.form.MapForm->ProjectionBox->currentIndex(), 1);
   EXPECT_EQ(again.form.MapForm->width(), 900);
+  EXPECT_TRUE(kWorkArea.contains(again.form.MapForm->frameGeometry()));
   again.form.DxAuto->click();  // unticked: saved again, link closed
   EXPECT_FALSE(again.form.MapForm->Atlas1().Connected());
 }
@@ -134,4 +143,54 @@ TEST(MapWindow, ShowInHamcapGivesBothPathsTheEndsAndTheSolarIndices) {
   s.form.station().ClassifyLine("DX de Q2XYZ:     1825.0  OH2ABC       cq                             2155Z\a\a");
   s.form.SpotMenuItems[ShowinHamcap1]->trigger();
   EXPECT_TRUE(map.PathPanel->text().startsWith("OH2ABC on 20 m")) << map.PathPanel->text().toStdString();
+}
+
+TEST(MapWindow, AutomaticDisplaysNeitherRaiseNorReopenTheMap) {
+  test::TempDir dir;
+  MapStation s(dir.path(), "/usr/share/xplanet/images");
+  TMapForm& map = *s.form.MapForm;
+  s.form.show();
+  WAIT_TRUE(!s.form.Edit3->text().isEmpty(), 2000);
+  s.form.HamcapAuto->click();  // the operator's tick shows the map
+  EXPECT_TRUE(map.isVisible());
+  s.form.activateWindow();
+  WAIT_TRUE(QApplication::activeWindow() == &s.form, 2000);
+  s.form.station().ClassifyLine(kSpot);
+  QTest::qWait(0);
+  EXPECT_TRUE(map.PathPanel->text().startsWith("DL1ABC on 20 m")) << map.PathPanel->text().toStdString();
+  EXPECT_EQ(QApplication::activeWindow(), &s.form);
+  // Closed by the operator, the map keeps up with the spots but stays closed.
+  map.close();
+  s.form.station().ClassifyLine("DX de Q2XYZ:     7005.0  JA1XYZ       cq                             2154Z\a\a");
+  QTest::qWait(0);
+  EXPECT_FALSE(map.isVisible());
+  EXPECT_TRUE(map.PathPanel->text().startsWith("JA1XYZ on 40 m")) << map.PathPanel->text().toStdString();
+  EXPECT_EQ(QApplication::activeWindow(), &s.form);
+}
+
+TEST(MapRenderer, LabelsStayInsideTheViewAndNeverCoverANewerOne) {
+  MapFrame azimuthal{Projection::Azimuthal, 600, 400, {}, 1, {57.67, 11.92}};
+  const QFontMetricsF ring{QFont()};
+  for (int km : {5000, 10000, 15000, 20000})
+    EXPECT_TRUE(QRectF(0, 0, 600, 400).contains(RingLabelBox(azimuthal, km, ring))) << km;
+
+  MapFrame flat{Projection::Equirectangular, 720, 360, {}, 1, {}};
+  DxMap map;
+  auto add = [&map](GeoPoint at, const char* text) {
+    map.AddLabel(4, MapLabel{at, text, 0, 0xFFFFFF, 0xFF0000, "Small fonts", 7, 0});
+  };
+  add({50, 10}, "OLD");
+  add({-30, -60}, "FAR");
+  add({89, 179}, "CORNER");
+  add({50.5, 10.5}, "NEW");  // on top of OLD
+  const auto placed = PlaceLabels(flat, map, [](const MapLabel&) { return QFontMetrics(QFont()); });
+  QStringList texts;
+  for (const PlacedLabel& l : placed) {
+    texts << l.text;
+    EXPECT_TRUE(QRect(0, 0, 720, 360).contains(l.box)) << l.text.toStdString();
+    for (const PlacedLabel& other : placed) {
+      EXPECT_TRUE(&other == &l || !l.box.intersects(other.box)) << l.text.toStdString();
+    }
+  }
+  EXPECT_EQ(texts, QStringList({"NEW", "CORNER", "FAR"}));
 }
