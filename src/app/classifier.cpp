@@ -83,7 +83,7 @@ void Classifier::ResetSpotHistory() {
   const SpotListModel& all = *lists_.All();
   for (int row = std::max(0, all.Size() - static_cast<int>(SpotHistory::kSlots)); row < all.Size(); ++row) {
     const Spot* spot = all.SpotAt(row);
-    if (spot && spot->valid) history_.Remember(*spot);
+    if (spot && spot->valid) history_.Remember(SpotHistoryKey(*spot));
   }
 }
 

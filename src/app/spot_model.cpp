@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "app/spot.h"
 #include "core/text.h"
@@ -165,16 +164,7 @@ void SpotHistory::Reset() {
   oldest_ = 0;
 }
 
-std::string SpotHistoryKey(const Spot& spot) {
-  const std::string_view line = spot.line();
-  if (!spot.valid) return std::string(line.substr(0, std::min(line.size(), SpotHistory::kKeyLength)));
-  // A unit separator cannot occur in a call or a time, so no two spots share a key.
-  return fmt::format("{}\x1f{}\x1f{}\x1f{}", spot.spotter, spot.dx, std::llround(spot.khz * 10), spot.utc);
-}
-
 bool SpotHistory::Test(std::string_view line) { return TestKey(SpotHistoryKey(ParseSpotLine(line))); }
-
-void SpotHistory::Remember(const Spot& spot) { TestKey(SpotHistoryKey(spot)); }
 
 bool SpotHistory::TestKey(std::string key) {
   const bool isNew = std::find(slots_.begin(), slots_.end(), key) == slots_.end();

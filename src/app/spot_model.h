@@ -49,8 +49,6 @@ inline bool SpotShownOnPage(int list, int page) { return page == kAllList || pag
 // *reformatted tells which of the two happened.
 std::string ReformatShowDx(std::string_view line, bool* reformatted = nullptr);
 
-struct Spot;
-
 // The duplicate filter: the keys of the last 50 spots. A spot's key is its spotter, DX
 // call, kHz to 0.1 and time, so the same spot is known again whether it came live (with
 // the zones or locators a node's line options add), from a listing or from a list file.
@@ -65,8 +63,9 @@ class SpotHistory {
   // True when no slot holds the line's key; records it either way, so a spot repeated
   // often stays in the ring.
   bool Test(std::string_view line);
-  // Records a spot already filed (a list loaded from its file) as if it had come now.
-  void Remember(const Spot& spot);
+  // Records the key of a spot already filed (SpotHistoryKey of a row loaded from its
+  // file) as if it had come now.
+  void Remember(std::string key) { TestKey(std::move(key)); }
   // Oldest first.
   std::vector<std::string> Slots() const;
 
@@ -76,9 +75,6 @@ class SpotHistory {
   std::array<std::string, kSlots> slots_;
   size_t oldest_ = 0;
 };
-
-// The history key of a parsed spot.
-std::string SpotHistoryKey(const Spot& spot);
 
 // Replaces the twelve DOS code-page letters by the same letters of the ANSI code page.
 void ConvertDosLetters(std::string& text);

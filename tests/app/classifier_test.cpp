@@ -208,8 +208,8 @@ TEST(Classifier, LoginEndsAtAnyPromptOrAfterItsTime) {
   RecordingHost h;
   h.classifier.SetLoggingIn(true);
   h.classifier.ClassifyLine("login: ");
-  // The node shows its call with an SSID.
-  h.classifier.ClassifyLine("Q1ABC de Q9NODE-2  8-Dec-2026 2150Z dxspider >");
+  // The address reached another node than ConnectCall.
+  h.classifier.ClassifyLine("Q1ABC de Q8HUB-2  8-Dec-2026 2150Z dxspider >");
   EXPECT_FALSE(h.classifier.LoggingIn());
   EXPECT_EQ(h.loginsThrough, 1);
   h.classifier.ClassifyLine("Q1ABC de Q3DEF: what is your password:");
