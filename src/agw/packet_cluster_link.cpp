@@ -199,11 +199,7 @@ std::string PacketClusterLink::PrintableMonitorText(const std::string& data) {
   std::string out = data;
   for (char& c : out) {
     const auto b = static_cast<unsigned char>(c);
-    // A node's CR LF in a monitored I frame ends a line, it is no stray byte.
-    if (b == '\n')
-      c = '\r';
-    else if ((b < 32 && b != '\r') || b > 126)
-      c = '.';
+    if ((b < 32 && b != '\r') || b == 127) c = '.';
   }
   return out;
 }
@@ -225,6 +221,9 @@ void PacketClusterLink::AcceptPacketConnection(int Port, const std::string& From
   }
   if (nodeConnected_) return;
   nodeConnected_ = true;
+  loggingIn_ = true;
+  loginCrAdded_ = passwordCrAdded_ = false;
+  loginClock_.start();
   SetState(State::LoggedIn);  // the node listens from its connect on
   Status("Connected to " + FromCall);
 }
@@ -264,14 +263,32 @@ void PacketClusterLink::AGWInterface1ConnectedData(TAGWInterface*, int Port, int
   if (FromCall != settings_.ConnectCall()) return;
   std::string data = Data;
   std::replace(data.begin(), data.end(), '\n', '\r');
-  // A login prompt comes without a line end; close it so it is classified at once.
-  if (Contains(data, "login:")) data += '\r';
-  if (Contains(data, "password:")) data += '\r';
   nodeLineBuffer_ += data;
+  CloseLoginPrompt();
   // An incomplete last line waits for more data, unless it has grown past any real
   // line: then what is there is taken as lines and pieces.
   if ((!nodeLineBuffer_.empty() && nodeLineBuffer_.back() == '\r') || nodeLineBuffer_.size() > kMaxNodeLine)
     CutNodeLines();
+}
+
+// A login prompt comes without a line end; it is closed so that it is classified at
+// once. Only the node's own prompt, while logging in: the same words in a user's text
+// are no prompt and the line they stand in is not cut.
+void PacketClusterLink::CloseLoginPrompt() {
+  if (!LoggingIn()) return;
+  const std::string_view tail = TrimView(std::string_view(nodeLineBuffer_).substr(
+      nodeLineBuffer_.size() > 64 ? nodeLineBuffer_.size() - 64 : 0));
+  if (!loginCrAdded_ && EndsWith(tail, "login:")) {
+    loginCrAdded_ = true;
+    nodeLineBuffer_ += '\r';
+  } else if (!passwordCrAdded_ && EndsWith(tail, "password:")) {
+    passwordCrAdded_ = true;
+    nodeLineBuffer_ += '\r';
+  }
+}
+
+bool PacketClusterLink::LoggingIn() const {
+  return loggingIn_ && nodeConnected_ && loginClock_.isValid() && loginClock_.elapsed() < LoginPhaseMs;
 }
 
 void PacketClusterLink::CutNodeLines() {
@@ -290,7 +307,11 @@ void PacketClusterLink::CutNodeLines() {
   }
 }
 
-void PacketClusterLink::NodeLine(const std::string& line) { emit lineReceived(line); }
+void PacketClusterLink::NodeLine(const std::string& line) {
+  // The node's first prompt ends the login.
+  if (loggingIn_ && (StartsWith(line, settings_.MyCall() + " de ") || EndsWith(line, ">"))) loggingIn_ = false;
+  emit lineReceived(line);
+}
 
 // --- monitored frames --------------------------------------------------------------
 
@@ -314,13 +335,11 @@ void PacketClusterLink::AGWInterface1MonitorOwnInformationEvent(TAGWInterface*, 
   MonitorText(Data);
 }
 
-void PacketClusterLink::MonitorText(const std::string& data) {
-  emit monitoredText(PrintableMonitorText(data));
-}
+// Monitored text goes on as received: a spot heard in it is filed with its letters and
+// without the node's BELs (which trimming removes). Only the window shows it cleaned.
+void PacketClusterLink::MonitorText(const std::string& data) { emit monitoredText(data); }
 
-void PacketClusterLink::Showdata(const std::string& text) {
-  emit monitorWindowText(text);
-}
+void PacketClusterLink::Showdata(const std::string& text) { emit monitorWindowText(PrintableMonitorText(text)); }
 
 void PacketClusterLink::MheardButtonClick() {
   heardWindowMode_ = true;

@@ -14,6 +14,7 @@
 // monitor text; the "Monitor" and "Mheard" windows follow its signals.
 //
 // Texts are Windows-1252 bytes in std::string.
+#include <QElapsedTimer>
 #include <QTimer>
 #include <set>
 #include <string>
@@ -57,6 +58,9 @@ class PacketClusterLink : public ClusterLink {
   int DisconnectWaitMs = kDisconnectWaitMs;
   int OutstandingPollMs = kOutstandingPollMs;
   int HeardWaitMs = kHeardWaitMs;
+  // From the node's connect until its first prompt, at most this long, a "login:" or
+  // "password:" at the end of the node's data is taken as a prompt.
+  int LoginPhaseMs = 60000;
 
   // Engine events.
   void AGWInterface1AGWConnecting(TAGWInterface* Sender);
@@ -145,13 +149,12 @@ class PacketClusterLink : public ClusterLink {
   static std::string NotConnectedText(const std::string& connectCall);
   static std::string NoEngineText(const std::string& host, const std::string& port, const std::string& connectCall,
                                   bool retrying);
-  // Monitored text as it may be shown: LF as CR; other control bytes but CR, and bytes
-  // above 126, as ".".
+  // Monitored text as the monitor window shows it: control bytes but CR as ".".
   static std::string PrintableMonitorText(const std::string& data);
 
  signals:
   void engineStateChanged(bool connected);
-  // Monitored frames as they may be shown, for the classifier to cut into lines.
+  // Monitored frames as received, for the classifier to cut into lines.
   void monitoredText(const std::string& text);
   // Text for the monitor window (Showdata).
   void monitorWindowText(const std::string& text);
@@ -163,6 +166,8 @@ class PacketClusterLink : public ClusterLink {
   void Status(const std::string& text) { emit statusText(text); }
   void Classify(const std::string& line) { emit noticeLine(line); }
   void CutNodeLines();
+  void CloseLoginPrompt();
+  bool LoggingIn() const;
   void NodeLine(const std::string& line);
   void MonitorText(const std::string& data);
   // The node link is gone (or never came): state, buttons and half a line cleared.
@@ -177,6 +182,8 @@ class PacketClusterLink : public ClusterLink {
   bool engineConnected_ = false;
   bool nodeConnected_ = false;
   std::string nodeLineBuffer_;
+  bool loggingIn_ = false, loginCrAdded_ = false, passwordCrAdded_ = false;
+  QElapsedTimer loginClock_;
   std::vector<std::string> portNames_;
   int lastHeardPort_ = -1;
   bool heardWindowMode_ = false;

@@ -19,11 +19,73 @@ std::string_view SecondWord(std::string_view line) {
   return line.substr(first + 1, second == std::string_view::npos ? std::string_view::npos : second - first - 1);
 }
 
+// A call, "not here" in parentheses as DX Spider shows it: "Q2XYZ-2", "(GB7TLH)".
+bool IsCallWord(std::string_view word) {
+  if (word.empty() || word.size() > 17) return false;
+  bool digit = false, letter = false;
+  for (char c : word) {
+    if (c >= '0' && c <= '9')
+      digit = true;
+    else if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))
+      letter = true;
+    else if (c != '/' && c != '-' && c != '#' && c != '(' && c != ')')
+      return false;
+  }
+  return digit && letter;
+}
+
+// A row of a user listing holds calls and nothing else:
+//   "G0VGS        G1TLH        (GB7TLH)     Q2XYZ-2"
+bool IsUserRow(std::string_view names) {
+  bool any = false;
+  size_t at = 0;
+  while (at < names.size()) {
+    const size_t begin = names.find_first_not_of(' ', at);
+    if (begin == std::string_view::npos) break;
+    size_t end = names.find(' ', begin);
+    if (end == std::string_view::npos) end = names.size();
+    if (!IsCallWord(names.substr(begin, end - begin))) return false;
+    any = true;
+    at = end;
+  }
+  return any;
+}
+
 }  // namespace
 
 Classifier::Classifier(ClassifierHost& host, SpotLists& lists, ClusterTextModel& pane, TalkModel& talk,
                        UserListModel& users, QObject* parent)
-    : QObject(parent), host_(host), lists_(lists), pane_(pane), talk_(talk), users_(users) {}
+    : QObject(parent), host_(host), lists_(lists), pane_(pane), talk_(talk), users_(users) {
+  loginTimer_.setSingleShot(true);
+  connect(&loginTimer_, &QTimer::timeout, this, [this] {
+    if (loggingIn_) EndLogin();
+  });
+}
+
+void Classifier::SetLoggingIn(bool loggingIn) {
+  loggingIn_ = loggingIn;
+  loginAnswered_ = passwordAnswered_ = false;
+  if (loggingIn)
+    loginTimer_.start(LoginPhaseMs);
+  else
+    loginTimer_.stop();
+}
+
+void Classifier::EndLogin() {
+  loggingIn_ = false;
+  loginTimer_.stop();
+  host_.LoginThrough();
+}
+
+void Classifier::ResetSpotHistory() {
+  history_.Reset();
+  // What the lists already hold is no news: a listing after a restart files none of it.
+  const SpotListModel& all = *lists_.All();
+  for (int row = std::max(0, all.Size() - static_cast<int>(SpotHistory::kSlots)); row < all.Size(); ++row) {
+    const Spot* spot = all.SpotAt(row);
+    if (spot && spot->valid) history_.Remember(SpotHistoryKey(*spot));
+  }
+}
 
 void Classifier::ClassifyLine(std::string_view line) {
   if (running_) {
@@ -91,11 +153,12 @@ void Classifier::Classify(std::string_view received) {
   }
 
   // Any user's announcement or talk may hold "login:" or "password:"; only the node's
-  // own prompts, before its first command prompt, are answered.
+  // own prompts, before its first command prompt, are answered. The prompt may name
+  // another call than ConnectCall (an SSID, a node behind the address), so any line
+  // ending ">" counts as one.
   if (loggingIn_ && host_.TelnetConnected()) {
-    if (StartsWith(line, nodePrompt_)) {
-      loggingIn_ = false;
-      host_.LoginThrough();
+    if (StartsWith(line, nodePrompt_) || EndsWith(line, ">")) {
+      EndLogin();
     } else if (!loginAnswered_ && EndsWith(line, "login:")) {
       loginAnswered_ = true;
       host_.SendTelnetLine(myCall_);
@@ -111,15 +174,12 @@ void Classifier::Classify(std::string_view received) {
   }
 
   // "Q1ABC de Q2DEF: hello" is talk; "Q1ABC de Q9NODE  6-Dec-2026 2215Z >" the prompt.
+  // The talk pane keeps the bytes as received; it shows DOS letters as Windows ones.
   if (StartsWith(line, myCallDe_) && !line.empty() && line.back() != '>' && !StartsWith(line, nodePrompt_)) {
-    ConvertDosLetters(line);
     AddTalkLine(line);
     if (host_.Sound()) host_.PlayTalkSound();
   }
-  if (StartsWith(line, "Entering Talkmode")) {
-    ConvertDosLetters(line);
-    AddTalkLine(line);
-  }
+  if (StartsWith(line, "Entering Talkmode")) AddTalkLine(line);
 
   if (userListCapture_) AddUserListing(line);
   if (StartsWith(line, "Callsigns connected")) {
@@ -127,10 +187,7 @@ void Classifier::Classify(std::string_view received) {
     users_.Clear();
   }
 
-  if (StartsWith(line, "Talk ")) {
-    ConvertDosLetters(line);
-    AddTalkLine(line);
-  }
+  if (StartsWith(line, "Talk ")) AddTalkLine(line);
 
   if (!usersRequested_ && StartsWith(line, nodePrompt_)) {
     usersRequested_ = true;
@@ -165,6 +222,11 @@ void Classifier::AddUserListing(const std::string& line) {
       names += "  ";
     else
       names += c;
+  }
+  // A listing without a prompt after it must not make users of the lines that follow.
+  if (!IsUserRow(names)) {
+    userListCapture_ = false;
+    return;
   }
   size_t pair;
   while ((pair = names.find("  ")) != std::string::npos) {

@@ -14,6 +14,7 @@
 // station, the window and the alerts act on; the window keeps the keyboard focus where
 // it was across each line through lineStarted and lineFinished.
 #include <QObject>
+#include <QTimer>
 #include <deque>
 #include <memory>
 #include <string>
@@ -92,15 +93,13 @@ class Classifier : public QObject {
   bool UsersRequested() const { return usersRequested_; }
   // Cleared when the Telnet link goes down and when a packet connection is requested.
   void SetUsersRequested(bool requested) { usersRequested_ = requested; }
-  // From each new Telnet connection until the node's first prompt the classifier
-  // answers the node's "login:" and "password:" prompts, once each.
-  void SetLoggingIn(bool loggingIn) {
-    loggingIn_ = loggingIn;
-    loginAnswered_ = passwordAnswered_ = false;
-  }
+  // From each new Telnet connection until the node's first prompt (or LoginPhaseMs) the
+  // classifier answers the node's "login:" and "password:" prompts, once each.
+  void SetLoggingIn(bool loggingIn);
   bool LoggingIn() const { return loggingIn_; }
-  // At every run of the start-up routine.
-  void ResetSpotHistory() { history_.Reset(); }
+  int LoginPhaseMs = 60000;
+  // At every run of the start-up routine: the history holds the newest spots of "All".
+  void ResetSpotHistory();
   const SpotHistory& History() const { return history_; }
   bool Busy() const { return running_; }
   // The latest solar report, for the propagation view; empty until one came.
@@ -114,6 +113,7 @@ class Classifier : public QObject {
 
  private:
   void Classify(std::string_view line);
+  void EndLogin();
   void AddUserListing(const std::string& line);
   void RefreshCallTexts();
 
@@ -128,6 +128,7 @@ class Classifier : public QObject {
   bool userListCapture_ = false;
   bool usersRequested_ = false;
   bool loggingIn_ = false, loginAnswered_ = false, passwordAnswered_ = false;
+  QTimer loginTimer_;
   SpotHistory history_;
 
   bool running_ = false;

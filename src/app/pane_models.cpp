@@ -7,6 +7,15 @@
 
 namespace varnak {
 
+std::string_view CutPaneLine(std::string_view text) {
+  if (text.size() <= kPaneLineLimit) return text;
+  size_t end = kPaneLineLimit;
+  if (IsUtf8Text(text)) {
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  }
+  return text.substr(0, end);
+}
+
 int ClusterTextModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(lines_.size());
 }
@@ -22,7 +31,7 @@ QVariant ClusterTextModel::data(const QModelIndex& index, int role) const {
 void ClusterTextModel::AddPaneLine(QRgb colour, std::string_view text) {
   const int row = static_cast<int>(lines_.size());
   beginInsertRows({}, row, row);
-  lines_.push_back({std::string(text), colour});
+  lines_.push_back({std::string(CutPaneLine(text)), colour});
   endInsertRows();
 }
 
@@ -36,6 +45,7 @@ void ClusterTextModel::RemoveFirstLine() {
 void ClusterTextModel::Clear() { SetLines({}); }
 
 void ClusterTextModel::SetLines(std::vector<Line> lines) {
+  for (Line& line : lines) line.text.resize(CutPaneLine(line.text).size());
   beginResetModel();
   lines_.assign(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
   endResetModel();
@@ -91,9 +101,17 @@ QVariant TextLinesModel::data(const QModelIndex& index, int role) const {
   return ToQString(lines_[static_cast<size_t>(index.row())]);
 }
 
+QVariant TalkModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid() || index.row() >= LineCount()) return {};
+  std::string line = Lines()[static_cast<size_t>(index.row())];
+  if (!IsUtf8Text(line)) ConvertDosLetters(line);
+  return ToQString(line);
+}
+
 void TextLinesModel::AppendLine(std::string text) {
   const int row = static_cast<int>(lines_.size());
   beginInsertRows({}, row, row);
+  text.resize(CutPaneLine(text).size());
   lines_.push_back(std::move(text));
   endInsertRows();
 }
@@ -108,6 +126,7 @@ void TextLinesModel::RemoveFirstLine() {
 void TextLinesModel::Clear() { SetLines({}); }
 
 void TextLinesModel::SetLines(std::vector<std::string> lines) {
+  for (std::string& line : lines) line.resize(CutPaneLine(line).size());
   beginResetModel();
   lines_.assign(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
   endResetModel();

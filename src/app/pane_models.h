@@ -13,6 +13,12 @@
 
 namespace varnak {
 
+// A pane line longer than this is cut: a node sending noise must not leave panes and
+// their files of megabytes.
+inline constexpr size_t kPaneLineLimit = 2000;
+// The text cut to kPaneLineLimit bytes; a UTF-8 line is cut before a whole letter.
+std::string_view CutPaneLine(std::string_view text);
+
 // Colours of the cluster text pane.
 namespace pane_colour {
 inline constexpr QRgb kBlack = 0xFF000000;
@@ -75,11 +81,14 @@ class TextLinesModel : public QAbstractListModel {
   std::deque<std::string> lines_;
 };
 
+// Holds the talk lines as received and shows the DOS code-page letters of a line that
+// is not UTF-8 as the same Windows letters.
 class TalkModel : public TextLinesModel {
   Q_OBJECT
  public:
   static constexpr int kLineLimit = 300;
   using TextLinesModel::TextLinesModel;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 };
 
 class SearchResultsModel : public TextLinesModel {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
+#include <fmt/format.h>
 
 #include "app/spot_model.h"
 #include "core/text.h"
@@ -101,6 +103,13 @@ Spot ParseSpotLine(std::string_view line) {
   spot.row = line;
   spot.lineSize = line.size();
   return spot;
+}
+
+std::string SpotHistoryKey(const Spot& spot) {
+  const std::string_view line = spot.line();
+  if (!spot.valid) return std::string(line.substr(0, std::min(line.size(), SpotHistory::kKeyLength)));
+  // A unit separator cannot occur in a call or a time, so no two spots share a key.
+  return fmt::format("{}\x1f{}\x1f{}\x1f{}", spot.spotter, spot.dx, std::llround(spot.khz * 10), spot.utc);
 }
 
 std::int64_t MinuteOf(const DateTime& t) {

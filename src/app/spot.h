@@ -68,6 +68,9 @@ Spot ParseSpotRow(std::string_view row);
 // The same for a line as it came, before it is filed: a " | " in it is no day's mark.
 Spot ParseSpotLine(std::string_view line);
 
+// The duplicate history's key of a spot (SpotHistory in spot_model.h).
+std::string SpotHistoryKey(const Spot& spot);
+
 // A clock reading as a count of minutes (taken as it stands, no time zone).
 std::int64_t MinuteOf(const DateTime& t);
 // When a row loaded from a file was added: its spot time (UTC) on its MM-DD day, moved to

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/spot.h"
 #include "core/text.h"
 
 namespace varnak {
@@ -36,6 +37,14 @@ bool LessNoCase(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
     return static_cast<unsigned char>(LowerAscii(x)) < static_cast<unsigned char>(LowerAscii(y));
   });
+}
+
+// Blanks up to the byte column; with keepBlank at least one.
+void PadTo(std::string& out, size_t column, bool keepBlank = false) {
+  if (out.size() < column)
+    out.append(column - out.size(), ' ');
+  else if (keepBlank)
+    out += ' ';
 }
 
 }  // namespace
@@ -128,7 +137,26 @@ std::string ReformatShowDx(std::string_view line, bool* reformatted) {
   const std::string spotter = std::string(rest.substr(0, gt)) + ":";
 
   if (reformatted) *reformatted = true;
-  return fmt::format("DX de {:<7}{:>11}  {:<13}{:<31}{}|{}", spotter, freq, dxCall, comment, time, date);
+  // Columns count bytes, as the files and the fixed-pitch views have them ({fmt} would
+  // count UTF-8 letters as one). A call or comment that fills its column keeps a blank
+  // after it, so the time stays a word of its own.
+  std::string out = "DX de ";
+  out.reserve(80 + comment.size());
+  out += spotter;
+  PadTo(out, 6 + 7);
+  out.append(freq.size() < 11 ? 11 - freq.size() : 0, ' ');
+  out += freq;
+  out += "  ";
+  const size_t callColumn = out.size();
+  out += dxCall;
+  PadTo(out, callColumn + 13, true);
+  const size_t commentColumn = out.size();
+  out += comment;
+  PadTo(out, commentColumn + 31, true);
+  out += time;
+  out += '|';
+  out += date;
+  return out;
 }
 
 void SpotHistory::Reset() {
@@ -136,16 +164,11 @@ void SpotHistory::Reset() {
   oldest_ = 0;
 }
 
-bool SpotHistory::Test(std::string_view line) {
-  const std::string_view key = line.substr(0, std::min(line.size(), kKeyLength));
-  bool isNew = true;
-  for (const auto& slot : slots_) {
-    if (slot == key) {
-      isNew = false;
-      break;
-    }
-  }
-  slots_[oldest_].assign(key);
+bool SpotHistory::Test(std::string_view line) { return TestKey(SpotHistoryKey(ParseSpotLine(line))); }
+
+bool SpotHistory::TestKey(std::string key) {
+  const bool isNew = std::find(slots_.begin(), slots_.end(), key) == slots_.end();
+  slots_[oldest_] = std::move(key);
   oldest_ = (oldest_ + 1) % kSlots;
   return isNew;
 }

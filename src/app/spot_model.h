@@ -49,7 +49,10 @@ inline bool SpotShownOnPage(int list, int page) { return page == kAllList || pag
 // *reformatted tells which of the two happened.
 std::string ReformatShowDx(std::string_view line, bool* reformatted = nullptr);
 
-// The duplicate filter: the keys of the last 50 spots.
+// The duplicate filter: the keys of the last 50 spots. A spot's key is its spotter, DX
+// call, kHz to 0.1 and time, so the same spot is known again whether it came live (with
+// the zones or locators a node's line options add), from a listing or from a list file.
+// A "DX de" line that does not follow the spot layout keys on its first 75 characters.
 class SpotHistory {
  public:
   static constexpr size_t kSlots = 50;
@@ -57,13 +60,18 @@ class SpotHistory {
   SpotHistory() { Reset(); }
   // Every slot becomes the text "\x01", which no received line matches.
   void Reset();
-  // True when no slot holds the line's first 75 characters; records them either way,
-  // so a spot repeated often stays in the ring.
+  // True when no slot holds the line's key; records it either way, so a spot repeated
+  // often stays in the ring.
   bool Test(std::string_view line);
+  // Records the key of a spot already filed (SpotHistoryKey of a row loaded from its
+  // file) as if it had come now.
+  void Remember(std::string key) { TestKey(std::move(key)); }
   // Oldest first.
   std::vector<std::string> Slots() const;
 
  private:
+  bool TestKey(std::string key);
+
   std::array<std::string, kSlots> slots_;
   size_t oldest_ = 0;
 };

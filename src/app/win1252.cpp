@@ -28,7 +28,43 @@ const std::unordered_map<char16_t, char>& Reverse() {
 }
 }  // namespace
 
+bool IsUtf8Text(std::string_view bytes) {
+  bool high = false;
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  for (size_t i = 0; i < n;) {
+    const unsigned char b = p[i];
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    high = true;
+    size_t more;
+    unsigned min;
+    unsigned cp;
+    if (b >= 0xC2 && b <= 0xDF) {
+      more = 1, min = 0x80, cp = b & 0x1F;
+    } else if ((b & 0xF0) == 0xE0) {
+      more = 2, min = 0x800, cp = b & 0x0F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      more = 3, min = 0x10000, cp = b & 0x07;
+    } else {
+      return false;
+    }
+    if (n - i <= more) return false;
+    for (size_t k = 1; k <= more; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    // Overlong forms, UTF-16 surrogates and code points past Unicode are no UTF-8.
+    if (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+    i += more + 1;
+  }
+  return high;
+}
+
 QString ToQString(std::string_view bytes) {
+  if (IsUtf8Text(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
   QString out;
   out.resize(static_cast<qsizetype>(bytes.size()));
   QChar* d = out.data();

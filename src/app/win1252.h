@@ -7,7 +7,11 @@
 
 namespace varnak {
 
+// Many users type UTF-8: a text that is valid UTF-8 and holds a byte above 127 is
+// taken as UTF-8, any other as Windows-1252.
 QString ToQString(std::string_view bytes);
+// Valid UTF-8 with at least one byte above 127 (plain ASCII is not).
+bool IsUtf8Text(std::string_view bytes);
 // Characters without a Windows-1252 byte become "?".
 std::string FromQString(const QString& text);
 

@@ -403,6 +403,21 @@ void TCallParser::BuildHitList() {
     hitList_.push_back(std::move(row));
   }
   hits_.clear();
+  KeepOneRowPerEntity(hitList_);
+}
+
+// GO4ONL/P is listed under England as it stands, GO4ONL under Northern Ireland, and G
+// is England's prefix: England once, first, then Northern Ireland.
+void KeepOneRowPerEntity(THitList& rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const TPrefixData& kept = rows[i];
+    if (kept.EntityNumber.empty()) continue;
+    rows.erase(std::remove_if(rows.begin() + static_cast<std::ptrdiff_t>(i) + 1, rows.end(),
+                              [&kept](const TPrefixData& r) {
+                                return r.EntityNumber == kept.EntityNumber && r.Name == kept.Name;
+                              }),
+               rows.end());
+  }
 }
 
 }  // namespace varnak

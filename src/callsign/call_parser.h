@@ -20,6 +20,10 @@ class ConvertError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Rows of the same entity (entity number and name) after the first are dropped: the
+// first is the most specific match.
+void KeepOneRowPerEntity(THitList& rows);
+
 class TCallParser {
  public:
   TCallParser();

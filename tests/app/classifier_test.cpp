@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "recording_host.h"
+#include "support/wait_until.h"
 
 using namespace varnak;
 using varnak::test::RecordingHost;
@@ -102,14 +103,48 @@ TEST(Classifier, ListingLineShownGreyAndFiledAsSpot) {
 
 TEST(Classifier, ListedSpotAlreadyReceivedLiveIsFiledOnce) {
   RecordingHost h;
-  // DX Spider's live spot and the same spot in its "sh/dx" listing.
-  h.classifier.ClassifyLine("DX de Q2XYZ:     14195.0  VE3BAA       live spot                      0146Z\a\a");
+  // DX Spider's live spots with its line options (set/dxcq, set/dxitu, set/dxgrid,
+  // set/width 120), then the same spots in its "sh/dx" listing.
+  const char* live[] = {
+      "DX de Q2XYZ:     14195.0  VE3BAA       live spot                      0146Z\a\a",
+      "DX de Q2XYZ:     21025.0  OH2ABG       cq test                     15 1303Z  5\a\a",
+      "DX de Q2XYZ:     21026.0  OH2ABH       cq test                     18 1304Z 28",
+      "DX de Q2XYZ:     14001.0  JA1ABC       tnx qso                   PM95 1305Z JO62",
+      "DX de Q2XYZ:     14002.0  K1ABC        a comment as long as set/width 120 lets it be, far past 30  1306Z",
+  };
+  for (const char* line : live) h.classifier.ClassifyLine(line);
+  ASSERT_EQ(h.lists.All()->Size(), 6);
+  const char* listing[] = {
+      "  14195.0 VE3BAA       8-Dec-2026 0146Z live spot            <Q2XYZ>",
+      "  21025.0 OH2ABG       8-Dec-2026 1303Z cq test              <Q2XYZ>",
+      "  21026.0 OH2ABH       8-Dec-2026 1304Z cq test              <Q2XYZ>",
+      " 14001.00 JA1ABC       8-Dec-2026 1305Z tnx qso              <Q2XYZ>",
+      "  14002.0 K1ABC        8-Dec-2026 1306Z a comment as long as set/width 120 lets it be, far past 30 <Q2XYZ>",
+      "  14195.0 HB9BAA       8-Dec-2026 0145Z listed only          <Q2XYZ>",
+  };
+  for (const char* line : listing) h.classifier.ClassifyLine(line);
+  const auto rows = h.lists.All()->Rows();
+  ASSERT_EQ(rows.size(), 7u);
+  EXPECT_EQ(rows[6].substr(0, 39), "DX de Q2XYZ:     14195.0  HB9BAA       ");
+  // Another spotter, minute or tenth of a kHz is another spot.
+  h.classifier.ClassifyLine("  14195.0 VE3BAA       8-Dec-2026 0147Z live spot            <Q2XYZ>");
+  h.classifier.ClassifyLine("  14195.1 VE3BAA       8-Dec-2026 0146Z live spot            <Q2XYZ>");
+  h.classifier.ClassifyLine("  14195.0 VE3BAA       8-Dec-2026 0146Z live spot            <Q3XYZ>");
+  EXPECT_EQ(h.lists.All()->Size(), 10);
+}
+
+TEST(Classifier, SpotHistoryStartsFromTheLoadedAllList) {
+  RecordingHost h;
+  h.lists.All()->SetRows({"", "DX de Q2XYZ:     14195.0  VE3BAA       live spot                      0146Z | 12-08",
+                          "DX de Q2XYZ:     14001.0  JA1ABC       tnx qso                        1305Z|8-Dec | 12-08",
+                          "*** Varnak started at 21:07 | 12-08"});
+  h.classifier.ResetSpotHistory();
   h.classifier.ClassifyLine("  14195.0 VE3BAA       8-Dec-2026 0146Z live spot            <Q2XYZ>");
+  h.classifier.ClassifyLine("  14001.0 JA1ABC       8-Dec-2026 1305Z tnx qso              <Q2XYZ>");
+  EXPECT_EQ(h.lists.All()->Size(), 4);
   h.classifier.ClassifyLine("  14195.0 HB9BAA       8-Dec-2026 0145Z listed only          <Q2XYZ>");
-  const auto rows = h.lists.List(5)->Rows();
-  ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[1].substr(0, 39), "DX de Q2XYZ:     14195.0  VE3BAA       ");
-  EXPECT_EQ(rows[2].substr(0, 39), "DX de Q2XYZ:     14195.0  HB9BAA       ");
+  EXPECT_EQ(h.lists.All()->Size(), 5);
+  EXPECT_EQ(h.classifier.History().Slots().size(), SpotHistory::kSlots);
 }
 
 TEST(Classifier, ColoursAndTimeStampsOfThePane) {
@@ -169,6 +204,24 @@ TEST(Classifier, LoginAndPasswordAnsweredOnceEachOnlyWhileLoggingIn) {
   EXPECT_EQ(h.telnetSent.size(), 2u);
 }
 
+TEST(Classifier, LoginEndsAtAnyPromptOrAfterItsTime) {
+  RecordingHost h;
+  h.classifier.SetLoggingIn(true);
+  h.classifier.ClassifyLine("login: ");
+  // The address reached another node than ConnectCall.
+  h.classifier.ClassifyLine("Q1ABC de Q8HUB-2  8-Dec-2026 2150Z dxspider >");
+  EXPECT_FALSE(h.classifier.LoggingIn());
+  EXPECT_EQ(h.loginsThrough, 1);
+  h.classifier.ClassifyLine("Q1ABC de Q3DEF: what is your password:");
+  EXPECT_EQ(h.telnetSent, std::vector<std::string>{"Q1ABC"});
+
+  h.classifier.LoginPhaseMs = 50;
+  h.classifier.SetLoggingIn(true);
+  WAIT_EQ(h.loginsThrough, 2, 5000);
+  h.classifier.ClassifyLine("password:");
+  EXPECT_EQ(h.telnetSent.size(), 1u);
+}
+
 TEST(Classifier, UsersLogInAndOut) {
   RecordingHost h;
   h.classifier.ClassifyLine("User Q5XY has logged in");
@@ -184,21 +237,30 @@ TEST(Classifier, UsersLogInAndOut) {
   EXPECT_EQ(h.users.Names(), std::vector<std::string>{"q4ab"});
 }
 
-TEST(Classifier, TalkConvertsDosLettersAndRings) {
+TEST(Classifier, TalkShowsDosLettersAndUtf8AndKeepsTheBytes) {
   RecordingHost h;
   h.sound = true;
   h.telnetOut = 1;
+  const auto shown = [&h](int row) { return h.talk.data(h.talk.index(row)).toString(); };
   h.classifier.ClassifyLine("Q1ABC de Q2DEF: sch\x94n");
-  EXPECT_EQ(h.TalkLines(), std::vector<std::string>{"[12-06 21:07] Q1ABC de Q2DEF: sch\xf6n"});
-  EXPECT_EQ(h.PaneTexts(), std::vector<std::string>{"Q1ABC de Q2DEF: sch\x94n"});  // as received
-  EXPECT_EQ(h.relayed.back(), "Q1ABC de Q2DEF: sch\xf6n");
+  EXPECT_EQ(h.TalkLines(), std::vector<std::string>{"[12-06 21:07] Q1ABC de Q2DEF: sch\x94n"});
+  EXPECT_EQ(shown(0), QString::fromUtf8("[12-06 21:07] Q1ABC de Q2DEF: schön"));
+  EXPECT_EQ(h.PaneTexts(), std::vector<std::string>{"Q1ABC de Q2DEF: sch\x94n"});
+  EXPECT_EQ(h.relayed.back(), "Q1ABC de Q2DEF: sch\x94n");
   EXPECT_EQ(h.talkSounds, 1);
   h.classifier.ClassifyLine("Talk \x81" "ber Q2DEF");
   h.classifier.ClassifyLine("Entering Talkmode with Q2DEF");
   h.classifier.ClassifyLine("Q1ABC de Q2DEF 12-06 >");  // ends with ">": not talk
   EXPECT_EQ(h.talk.LineCount(), 3);
-  EXPECT_EQ(h.TalkLines()[1], "[12-06 21:07] Talk \xfc" "ber Q2DEF");
+  EXPECT_EQ(shown(1), QString::fromUtf8("[12-06 21:07] Talk über Q2DEF"));
   EXPECT_EQ(h.talkSounds, 1);
+  // UTF-8 (Æ is C3 86, 0x86 a DOS letter) is shown as UTF-8 and kept as it came.
+  const std::string utf8 = "Q1ABC de Q2DEF: Gr\xc3\xbc\xc3\x9f" "e \xc3\x86";
+  h.classifier.ClassifyLine(utf8);
+  EXPECT_EQ(shown(3), QString::fromUtf8("[12-06 21:07] Q1ABC de Q2DEF: Grüße Æ"));
+  EXPECT_EQ(h.talk.Lines().back(), "[12-06 21:07] " + utf8);
+  EXPECT_EQ(h.relayed.back(), utf8);
+  EXPECT_EQ(h.pane.data(h.pane.index(h.pane.LineCount() - 1)).toString(), QString::fromUtf8("Q1ABC de Q2DEF: Grüße Æ"));
 }
 
 TEST(Classifier, FirstPromptAsksForUsersOncePerConnection) {
@@ -237,6 +299,17 @@ TEST(Classifier, UserListingCapturedUntilThePrompt) {
   EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"q1cc", "Q2AA", "Q3BB", "Q4DD", "Q5EE"}));
   h.classifier.ClassifyLine("Q6FF  Q7GG");
   EXPECT_EQ(h.users.Names().size(), 5u);
+}
+
+TEST(Classifier, UserListingEndsAtTheFirstLineThatIsNoUserRow) {
+  RecordingHost h;
+  h.classifier.ClassifyLine("Callsigns connected to Q9NODE");
+  h.classifier.ClassifyLine("Q2AA         Q3BB-2       (Q4CC)");
+  h.classifier.ClassifyLine(SpotLine("Q3DEF"));  // no prompt came
+  EXPECT_FALSE(h.classifier.UserListCapture());
+  h.classifier.ClassifyLine("Q5DD  Q6EE");
+  EXPECT_EQ(h.users.Names(), (std::vector<std::string>{"Q2AA", "Q3BB-2", "Q4CC"}));
+  EXPECT_EQ(h.lists.All()->Size(), 2);
 }
 
 TEST(Classifier, NotHereUsersListedByTheirCall) {
@@ -302,4 +375,15 @@ TEST(Classifier, HostileInputNeverEscapes) {
   for (const auto& line : odd) h.classifier.ClassifyLine(line);
   for (const auto& line : odd) h.classifier.ClassifyLine(line + "\n");
   for (int i = 0; i < kSpotListCount; ++i) EXPECT_GE(h.lists.List(i)->rowCount(), 1);
+}
+
+TEST(Classifier, PaneLinesCutAt2000Bytes) {
+  RecordingHost h;
+  h.classifier.ClassifyLine(std::string(70000, 'x'));
+  EXPECT_EQ(h.PaneTexts().back().size(), kPaneLineLimit);
+  std::string utf8 = std::string(1999, 'a') + "\xc3\xbc" "b";  // the cut falls inside the ü
+  h.classifier.ClassifyLine(utf8);
+  EXPECT_EQ(h.PaneTexts().back(), std::string(1999, 'a'));
+  h.pane.SetLines({{std::string(5000, 'y'), pane_colour::kBlack}});  // an old all.rtf
+  EXPECT_EQ(h.PaneTexts().back().size(), kPaneLineLimit);
 }

@@ -14,8 +14,9 @@ using namespace varnak;
 namespace {
 std::string SpotLine(int serial) {
   char line[120];
-  std::snprintf(line, sizeof line, "DX de Q2ABC:     14025.0  Q3ABC        serial #%06d                 2215Z\a\a",
-                serial);
+  // Each spot on its own tenth of a kHz, so none is a repeat.
+  std::snprintf(line, sizeof line, "DX de Q2ABC:     %7.1f  Q3ABC        serial #%06d                 2215Z\a\a",
+                14000.0 + serial / 10.0, serial);
   return line;
 }
 

@@ -176,6 +176,14 @@ TEST_F(PacketLinkTest, NodeDataIsCutIntoWholeTrimmedLines) {
   EXPECT_EQ(lines().size(), 1u);
   EXPECT_EQ(link().NodeLineBuffer(), "");
 
+  // After the login a user's "login:" or "password:" is no prompt: the line stays whole.
+  lines().clear();
+  Data("Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >\r");
+  Data("To LOCAL de Q2XYZ: my login: is ");
+  Data("Q2XYZ, password: none\r");
+  EXPECT_EQ(lines(), (Lines{"Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >",
+                            "To LOCAL de Q2XYZ: my login: is Q2XYZ, password: none"}));
+
   lines().clear();
   Data(std::string("ab\0cd\r", 6));
   ASSERT_EQ(lines().size(), 1u);
@@ -345,15 +353,23 @@ TEST_F(PacketLinkTest, MonitoredFramesBecomeMonitorLinesClassifiedOnlyWithoutThe
                            std::string("QM\x01\r\n\r\0", 7);
   link().AGWInterface1MonitoredUnprotoInformation(&link().AGWInterface1, 1, "Q2AAA", "ID", text,
                                                   static_cast<int>(text.size()));
-  EXPECT_EQ(ps_->monitor, (Lines{"1:Fm Q2AAA To ID <UI pid=F0 Len=6 >[21:40:00]", "JO..QM."}));
+  EXPECT_EQ(ps_->monitor, (Lines{"1:Fm Q2AAA To ID <UI pid=F0 Len=6 >[21:40:00]", "JO\x82\x80QM"}));
   auto pane = ps_->Pane();
   EXPECT_EQ(Lines(pane.end() - 2, pane.end()), ps_->monitor);
+  // Only the monitor window shows control bytes as "."; the spot keeps its letters and
+  // loses DX Spider's BELs like a spot from the node.
+  const std::string spot = "DX de Q2AAA:     14025.0  Q3BBB        caf\xe9 up 2                    2215Z";
+  const std::string frame = " 1:Fm Q2AAA To Q1ZZZ <I R0 S0 pid=F0>\r" + spot + "\a\a\r\nQ1ZZZ de Q2AAA: a\ab\r\r";
+  link().AGWInterface1MonitoredConnectedInformation(&link().AGWInterface1, 1, "Q2AAA", "Q1ZZZ", frame + '\0',
+                                                    static_cast<int>(frame.size() + 1));
+  EXPECT_EQ(ps_->Spots().back(), spot + " | 12-07");
+  EXPECT_EQ(ps_->monitor.back(), "Q1ZZZ de Q2AAA: a.b");
 
   ConnectNode();
   const std::size_t before = ps_->Pane().size();
   link().AGWInterface1MonitorOwnInformationEvent(&link().AGWInterface1, 1, 0xF0, "Q1ABC", "Q9NODE", text,
                                                  static_cast<int>(text.size()));
-  EXPECT_EQ(ps_->monitor.size(), 4u);
+  EXPECT_EQ(ps_->monitor.size(), 7u);
   EXPECT_EQ(ps_->Pane().size(), before);
 }
 

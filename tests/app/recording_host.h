@@ -36,6 +36,7 @@ class RecordingHost : public ClassifierHost {
   const Clock& GetClock() const override { return clock; }
 
   void SendTelnetLine(const std::string& text) override { telnetSent.push_back(text); }
+  void LoginThrough() override { ++loginsThrough; }
   void SendLine(const std::string& text) override {
     sent.push_back(text);
     classifier.ClassifyLine(text);  // the echo, while the classifier is still busy
@@ -62,7 +63,7 @@ class RecordingHost : public ClassifierHost {
   std::vector<std::string> telnetSent, sent, relayed, lookedUp, monitor;
   std::vector<std::pair<std::string, std::vector<std::string>>> saved;
   std::string held;
-  int presented = 0, spotSounds = 0, talkSounds = 0, focusTaken = 0, focusGiven = 0;
+  int presented = 0, spotSounds = 0, talkSounds = 0, focusTaken = 0, focusGiven = 0, loginsThrough = 0;
 
   SpotLists lists;
   ClusterTextModel pane;

@@ -1,4 +1,5 @@
 #include "app/spot_model.h"
+#include "app/spot.h"
 
 #include "app/list_files.h"
 
@@ -39,6 +40,20 @@ TEST(ReformatShowDx, ListingLineBecomesSpotLineWithExactColumns) {
   // Longer spotter calls are not cut; they shift the rest.
   EXPECT_EQ(ReformatShowDx("1296100.0  Q3DEF/P     16-Dec-2026 0712Z  <Q2ABCDEF-2>"),
             "DX de Q2ABCDEF-2:  1296100.0  Q3DEF/P" + std::string(6 + 31, ' ') + "0712Z|16-Dec");
+}
+
+TEST(ReformatShowDx, TimeStaysAWordAfterLongAndUtf8Comments) {
+  // Columns count bytes: "Grüße" is 7 of them.
+  const std::string utf8 = ReformatShowDx("  14025.0 Q3DEF        8-Dec-2026 2215Z Gr\xc3\xbc\xc3\x9f" "e  <Q2ABC>");
+  EXPECT_EQ(utf8.substr(70, 5), "2215Z");
+  const std::string longer = ReformatShowDx(
+      "  14025.0 Q3DEFGHIJKLMN 8-Dec-2026 1308Z worked him on cw, he is loud for sure <Q2ABC>");
+  EXPECT_NE(longer.find("Q3DEFGHIJKLMN worked"), std::string::npos);
+  EXPECT_NE(longer.find("for sure 1308Z|8-Dec"), std::string::npos);
+  const Spot spot = ParseSpotLine(longer);
+  EXPECT_TRUE(spot.valid);
+  EXPECT_EQ(spot.utc, "1308Z");
+  EXPECT_EQ(spot.comment, "worked him on cw, he is loud for sure");
 }
 
 TEST(ReformatShowDx, AnyNumberOfBlanksBeforeTheCall) {

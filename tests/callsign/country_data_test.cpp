@@ -176,7 +176,9 @@ TEST(CountryData, LookupWindowRows) {
   }
   parser.ParseCall("UA9XYZ/0");  // UA0(19)[33]
   EXPECT_EQ(parser.HitList()[0].Text6 + " " + parser.HitList()[0].Text7, "19 33");
-  // An exact call with its suffix wins over the same call without it, listed elsewhere.
+  // An exact call with its suffix wins over the same call without it, listed elsewhere;
+  // the prefix's entity, the same as the first row's, is not listed again.
+  EXPECT_EQ(rows("GO4ONL/P"), (V{"England/", "Northern Ireland/"}));
   for (const char* call : {"GO4ONL/P", "RA9J/M", "RD8O/P", "RN2F/M", "RT2F/P", "RT9S/P"}) {
     parser.ParseCall(call);
     ASSERT_FALSE(parser.HitList().empty()) << call;

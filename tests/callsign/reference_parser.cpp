@@ -1,4 +1,5 @@
 #include "reference_parser.h"
+#include "callsign/call_parser.h"
 
 namespace varnak::test {
 
@@ -130,6 +131,7 @@ THitList PlainFindHits(const TPrefixList& list, const std::string& call) {
     }
     rows.push_back(row);
   }
+  KeepOneRowPerEntity(rows);
   return rows;
 }
 
