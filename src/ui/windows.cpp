@@ -13,6 +13,7 @@
 #include "app/win1252.h"
 #include "core/text.h"
 #include "core/version.h"
+#include "ui/work_area_fit.h"
 
 namespace varnak {
 
@@ -47,6 +48,7 @@ QIcon ProgramIcon(const std::filesystem::path& shippedDataFolder) {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setWindowTitle("About");
+  KeepInWorkArea(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QString::fromStdString("Varnak " + LongVersionText()), this));
   layout->addWidget(new QLabel(
@@ -71,6 +73,7 @@ TextWindow::TextWindow(const QString& caption, QWidget* parent) : QWidget(parent
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   layout->addWidget(text_);
   resize(600, 400);
+  KeepInWorkArea(this);
 }
 
 void TextWindow::AddLine(const QString& line) {
