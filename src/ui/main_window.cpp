@@ -13,10 +13,12 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStringListModel>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 #include "agw/packet_cluster_link.h"
 #include "ui/batched_list_proxy.h"
@@ -256,7 +258,10 @@ void TForm1::BuildLayout() {
   sideScroll->setWidgetResizable(true);
   sideScroll->setFrameShape(QFrame::NoFrame);
   sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  sideScroll->setFixedWidth(150);
+  // 150 pixels, or what the "Packet" buttons need to show their captions in the theme's font.
+  const int packetButtons = CaptionWidth(MonitorButton, MonitorButton->text()) +
+                            CaptionWidth(MheardButton, MheardButton->text()) + 24;
+  sideScroll->setFixedWidth(std::max(150, packetButtons + sideScroll->verticalScrollBar()->sizeHint().width()));
   middle->addWidget(sideScroll);
   outer->addLayout(middle, 1);
   setCentralWidget(central);

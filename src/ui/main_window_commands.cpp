@@ -4,7 +4,6 @@
 #include <QBoxLayout>
 #include <QClipboard>
 #include <QKeyEvent>
-#include <QStyle>
 #include <QTextEdit>
 #include <algorithm>
 
@@ -259,17 +258,6 @@ void TForm1::AttachButtonEditor(TEditButtonDlg* dialog) {
   BuildUserButtons();
 }
 
-namespace {
-// What the caption needs in the button's font and style; a style's own size hint
-// would make every one-letter button wide.
-int UserButtonTextWidth(const QPushButton* button) {
-  const QStyle* style = button->style();
-  return button->fontMetrics().horizontalAdvance(button->text()) +
-         2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
-              style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
-}
-}  // namespace
-
 void TForm1::BuildUserButtons() {
   FreeButtons();
   if (!EditButtonDlg) return;
@@ -282,7 +270,7 @@ void TForm1::BuildUserButtons() {
     auto* button = new QPushButton(ToQString(row.empty() ? std::string() : row[0]), Panel4);
     button->setToolTip(ToQString(row.size() > 1 ? row[1] : std::string()));
     button->setProperty("userButtonRow", static_cast<int>(r));
-    const int width = std::max(places[r].width, UserButtonTextWidth(button));
+    const int width = std::max(places[r].width, CaptionWidth(button, button->text()));
     button->setGeometry(left, 1, width, 22);
     left += width;
     connect(button, &QPushButton::clicked, this, [this, button] { ButtonClicked(button); });

@@ -14,8 +14,9 @@ namespace varnak {
 
 namespace {
 
+// As the splitter itself counts it: a minimum set on the pane, else its layout's.
 int MinimumHeight(const QWidget* pane) {
-  return std::max(pane->minimumHeight(), pane->minimumSizeHint().height());
+  return pane->minimumHeight() > 0 ? pane->minimumHeight() : pane->minimumSizeHint().height();
 }
 
 // Holds the first pane of a two-pane splitter at a wanted height; dragging the divider
@@ -49,8 +50,8 @@ class FirstPaneHeight : public QObject {
     // either pane below its minimum; the wanted height stays for when there is room.
     const int minFirst = MinimumHeight(splitter_->widget(0));
     const int minSecond = MinimumHeight(splitter_->widget(1));
-    const int first = total < minFirst + minSecond ? std::clamp(wanted_, 0, total)
-                                                   : std::clamp(wanted_, minFirst, total - minSecond);
+    const int lowest = std::min(minFirst, total);
+    const int first = std::clamp(wanted_, lowest, std::max(lowest, total - minSecond));
     if (splitter_->sizes() != QList<int>{first, total - first}) splitter_->setSizes({first, total - first});
   }
 

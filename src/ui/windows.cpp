@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <string_view>
@@ -31,6 +32,13 @@ SplashWindow::SplashWindow(const QString& longVersion) : QWidget(nullptr, Qt::Sp
   layout->addWidget(wait);
   setStyleSheet("background: #1f3a5a; color: white;");
   resize(360, 140);
+}
+
+int CaptionWidth(const QWidget* button, const QString& caption) {
+  const QStyle* style = button->style();
+  return button->fontMetrics().horizontalAdvance(caption) +
+         2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+              style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
 }
 
 QIcon ProgramIcon(const std::filesystem::path& shippedDataFolder) {
