@@ -19,13 +19,30 @@ class WorkAreaFit : public QObject {
   explicit WorkAreaFit(QWidget* window) : QObject(window), window_(window) { window->installEventFilter(this); }
 
  private:
+  // Shown, the window is fitted with a guessed frame; once the window manager has framed
+  // it, once more with the real one (a title bar above the screen's top is out of reach).
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Show) Fit();
+    switch (event->type()) {
+      case QEvent::Show:
+        framedFit_ = false;
+        FitToWorkArea(window_);
+        break;
+      case QEvent::Move:
+      case QEvent::Resize:
+      case QEvent::WindowActivate:
+        if (!framedFit_ && window_->isVisible() && window_->frameGeometry() != window_->geometry()) {
+          framedFit_ = true;
+          FitToWorkArea(window_);
+        }
+        break;
+      default:
+        break;
+    }
     return false;
   }
-  void Fit() { FitToWorkArea(window_); }
 
   QWidget* window_;
+  bool framedFit_ = false;
 };
 
 }  // namespace
