@@ -199,7 +199,8 @@ class Station : public QObject {
   // A new spot was filed into its band list (list 1 to 13; 0 when the band has no list)
   // and into "All". Once per spot, after the lists have it.
   void spotFiled(const varnak::Spot& spot, int list);
-  // A new spot became the current one and was shown; the automatic map displays follow.
+  // A new spot became the current one and was shown, or was filed on the page in view
+  // while the lists are frozen; the automatic map displays follow.
   void spotPresented(const varnak::Spot& spot);
   // Files that could not be written at shutdown, one reason per line.
   void shutdownFailed(const QString& reasons);

@@ -119,7 +119,9 @@ void Station::SpotFiled(const std::shared_ptr<Spot>& spot, int list) {
 
 void Station::PresentFiledSpot() {
   if (held_) {
+    // The freeze holds the lists and the lookup line, not the automatic map displays.
     heldShown_ = true;
+    emit spotPresented(*held_);
     return;
   }
   if (view_) view_->PresentSpot(CurrentSpot);
@@ -130,6 +132,9 @@ void Station::PickSpot(int list, int row) {
   std::shared_ptr<Spot> spot = lists_->List(list)->SharedSpot(row);
   if (!spot) return;
   spotResolver_->Update(*spot, true);
+  // A spot filed before this pick must not take its place when the freeze ends.
+  held_.reset();
+  heldShown_ = false;
   MakeCurrent(std::move(spot));
 }
 

@@ -60,6 +60,7 @@ void BatchedListProxy::SetPaused(bool paused) {
 
 void BatchedListProxy::Sync() {
   if (!source_) return;
+  emit aboutToSync();
   const int target = source_->rowCount();
   if (!reset_) {
     const int removed = std::min(offset_, shown_);

@@ -39,6 +39,8 @@ class BatchedListProxy : public QAbstractListModel {
   bool Paused() const { return paused_; }
 
  signals:
+  // Before and after the shown rows are brought up to date.
+  void aboutToSync();
   void synced();
 
  private:

@@ -7,6 +7,7 @@
 #include "app/win1252.h"
 #include "callsign/call_parser.h"
 #include "callsign/lookup.h"
+#include "ui/work_area_fit.h"
 
 namespace varnak {
 
@@ -38,6 +39,7 @@ void TCallsign::Build() {
   layout->addWidget(Edit1);
   layout->addWidget(RichEdit1, 1);
   resize(620, 260);
+  KeepInWorkArea(this);
   connect(Edit1, &QLineEdit::textChanged, this, [this] { Lookup(); });
 }
 

@@ -10,6 +10,7 @@
 #include "telnet/operator_commands.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
+#include "ui/work_area_fit.h"
 
 namespace varnak {
 
@@ -69,6 +70,7 @@ void TEditButtonDlg::Build() {
   }
   layout->addLayout(row);
   resize(420, 320);
+  KeepInWorkArea(this);
 
   connect(AddButton, &QPushButton::clicked, this, &TEditButtonDlg::AddClick);
   connect(DeleteButton, &QPushButton::clicked, this, &TEditButtonDlg::DeleteClick);

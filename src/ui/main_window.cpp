@@ -13,10 +13,12 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStringListModel>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 #include "agw/packet_cluster_link.h"
 #include "ui/batched_list_proxy.h"
@@ -133,6 +135,17 @@ void TForm1::BuildLayout() {
   StatLabel = new QLabel("Disconnected", central);
   StatLabel->setObjectName("StatLabel");
   statusRow->addWidget(StatLabel, 1);
+  // In the status line, where it hides no row of a list; its place is kept while it is
+  // hidden, so showing it moves nothing.
+  FreezePanel = new QLabel("Freeze ...", central);
+  FreezePanel->setObjectName("FreezePanel");
+  FreezePanel->setAlignment(Qt::AlignCenter);
+  FreezePanel->setStyleSheet("background: #ffe080; color: black; font-weight: bold; padding: 0 8px;");
+  QSizePolicy keepPlace = FreezePanel->sizePolicy();
+  keepPlace.setRetainSizeWhenHidden(true);
+  FreezePanel->setSizePolicy(keepPlace);
+  FreezePanel->hide();
+  statusRow->addWidget(FreezePanel);
   RigStatus = new QLabel(central);
   RigStatus->setObjectName("RigStatus");
   statusRow->addWidget(RigStatus);
@@ -238,13 +251,6 @@ void TForm1::BuildLayout() {
   Panel4->setMinimumHeight(26);
   centre->addWidget(Panel4);
 
-  // Over the bottom edge of the spot notebook, so showing it moves nothing.
-  FreezePanel = new QLabel("Freeze ...", TabbedNotebook1);
-  FreezePanel->setObjectName("FreezePanel");
-  FreezePanel->setAlignment(Qt::AlignCenter);
-  FreezePanel->setStyleSheet("background: #ffe080; font-weight: bold;");
-  FreezePanel->hide();
-
   middle->addLayout(centre, 1);
   // On a small desktop the side column scrolls rather than holding the window too tall.
   auto* sideScroll = new QScrollArea(central);
@@ -252,7 +258,10 @@ void TForm1::BuildLayout() {
   sideScroll->setWidgetResizable(true);
   sideScroll->setFrameShape(QFrame::NoFrame);
   sideScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  sideScroll->setFixedWidth(150);
+  // 150 pixels, or what the "Packet" buttons need to show their captions in the theme's font.
+  const int packetButtons = CaptionWidth(MonitorButton, MonitorButton->text()) +
+                            CaptionWidth(MheardButton, MheardButton->text()) + 24;
+  sideScroll->setFixedWidth(std::max(150, packetButtons + sideScroll->verticalScrollBar()->sizeHint().width()));
   middle->addWidget(sideScroll);
   outer->addLayout(middle, 1);
   setCentralWidget(central);
@@ -312,6 +321,7 @@ QWidget* TForm1::BuildSidePanel() {
 
   auto* rig = new QGroupBox("OmniRig", side);
   OmniRigBox = rig;
+  rig->setToolTip("The radio, through Hamlib's rigctld (host and port in \"Setup Omnirig\")");
   auto* rl = new QVBoxLayout(rig);
   VrCheckLed1 = new QCheckBox("On", rig);
   VrCheckLed1->setToolTip("Switch on/off the OmniRig driver");
@@ -334,11 +344,13 @@ QWidget* TForm1::BuildSidePanel() {
   layout->addWidget(users);
 
   auto* hamcap = new QGroupBox("Hamcap", side);
+  hamcap->setToolTip("The built-in path view: the short and long path to the spot's station");
   auto* hl = new QHBoxLayout(hamcap);
   HamcapAuto = new QCheckBox("Auto", hamcap);
   hl->addWidget(HamcapAuto);
   layout->addWidget(hamcap);
   auto* atlas = new QGroupBox("Dxatlas", side);
+  atlas->setToolTip("The built-in world map: the spots on the map");
   auto* al = new QHBoxLayout(atlas);
   DxAuto = new QCheckBox("Auto", atlas);
   al->addWidget(DxAuto);
@@ -523,8 +535,9 @@ void TForm1::ShowError(const QString& text) { OpenMessageBox(this, QMessageBox::
 
 void TForm1::ShowSetupDialog() {
   if (!SetupDlg) return;
-  SetupDlg->show();
+  // Placed before it is shown: showing it keeps it inside the work area.
   SetupDlg->move(geometry().center() - SetupDlg->rect().center());
+  SetupDlg->show();
   SetupDlg->raise();
 }
 
@@ -556,6 +569,8 @@ void TForm1::WireSpotLists() {
     connect(grid, &SpotListView::rowPressed, this,
             [this, list](int row, const QByteArray&, Qt::MouseButton button) { SpotRowPressed(list, row, button); });
     connect(grid, &SpotListView::rowEntered, this, [this, list](int row) { SpotRowEntered(list, row); });
+    connect(grid, &SpotListView::rowDoubleClicked, this, [this, list](int row) { SpotRowDoubleClicked(list, row); });
+    WireScrollHold(grid->hold());
   }
   // A new spot is shown when the page in view lists it.
   connect(station_.get(), &Station::spotFiled, this, [this](const Spot&, int list) {

@@ -248,6 +248,9 @@ class TForm1 : public QMainWindow, public StationView {
   void SpotRowPressed(int list, int row, Qt::MouseButton button);
   void SpotRowKeyed(int list, int row);
   void SpotRowEntered(int list, int row);
+  void SpotRowDoubleClicked(int list, int row);  // main_window_freeze.cpp
+  // Scrolling a list away from its newest row freezes the lists; back at it, the freeze ends.
+  void WireScrollHold(SpotViewHold* hold);
   // Only the page in front follows new spots; the others catch up when shown.
   void PauseHiddenSpotLists(int page);
   bool IsSpotViewport(QObject* watched) const;

@@ -52,7 +52,8 @@ void TForm1::SetSpotColumns(bool on) {
             [this, list](int row, Qt::MouseButton button) { SpotRowPressed(list, row, button); });
     connect(grid, &SpotColumnsView::rowKeyed, this, [this, list](int row) { SpotRowKeyed(list, row); });
     connect(grid, &SpotColumnsView::rowEntered, this, [this, list](int row) { SpotRowEntered(list, row); });
-    connect(grid, &SpotColumnsView::rowDoubleClicked, this, &TForm1::SetQRG1Click);
+    connect(grid, &SpotColumnsView::rowDoubleClicked, this, [this, list](int row) { SpotRowDoubleClicked(list, row); });
+    WireScrollHold(grid->hold());
     connect(grid, &SpotColumnsView::layoutEdited, this, [this, grid] { ColumnLayoutEdited(grid); });
     grid->HoldSelection(station_->freeze().Frozen());
     SpotPages[i]->addWidget(grid);

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QTextEdit>
+#include <algorithm>
 
 #include "app/win1252.h"
 #include "ui/main_window.h"
@@ -106,6 +107,7 @@ void TForm1::WireOperatorCommands() {
   OnEnterPress(SendTextEdit, [this] { Button4Click(); });
   OnEnterPress(AnnounceEdit, [this] { Button8Click(); });
   OnEnterPress(TalkTextEdit, [this] { Button1Click(); });
+  for (QLineEdit* field : {DxCallEdit, DxQrgEdit, DxInfoEdit}) OnEnterPress(field, [this] { Button5Click(); });
 
   RichPopup = new QMenu(this);
   RichPopup->setObjectName("RichPopup");
@@ -176,8 +178,10 @@ void TForm1::Button4Click() {
 }
 
 void TForm1::Button5Click() {
-  SendCommandLine(
-      SpotCommand(FromQString(DxCallEdit->text()), FromQString(DxQrgEdit->text()), FromQString(DxInfoEdit->text())));
+  // A spot sent leaves no call behind for the radio's next frequency to be spotted with.
+  if (SendCommandLine(SpotCommand(FromQString(DxCallEdit->text()), FromQString(DxQrgEdit->text()),
+                                  FromQString(DxInfoEdit->text()))))
+    Button7Click();
 }
 
 void TForm1::Button7Click() {
@@ -259,12 +263,16 @@ void TForm1::BuildUserButtons() {
   if (!EditButtonDlg) return;
   Table table = EditButtonDlg->ButtonTable();
   std::vector<ButtonPlace> places = LayoutUserButtons(table);
+  // At least as wide as the table's layout, wider where a theme's font needs it.
+  int left = places.empty() ? 1 : places[0].left;
   for (size_t r = 0; r < table.size(); ++r) {
     const TableRow& row = table[r];
     auto* button = new QPushButton(ToQString(row.empty() ? std::string() : row[0]), Panel4);
     button->setToolTip(ToQString(row.size() > 1 ? row[1] : std::string()));
     button->setProperty("userButtonRow", static_cast<int>(r));
-    button->setGeometry(places[r].left, 1, places[r].width, 22);
+    const int width = std::max(places[r].width, CaptionWidth(button, button->text()));
+    button->setGeometry(left, 1, width, 22);
+    left += width;
     connect(button, &QPushButton::clicked, this, [this, button] { ButtonClicked(button); });
     button->show();
     UserButtons.push_back(button);

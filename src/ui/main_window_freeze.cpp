@@ -10,6 +10,7 @@
 #include "app/win1252.h"
 #include "ui/lookup_line.h"
 #include "ui/main_window.h"
+#include "ui/spot_view_hold.h"
 
 namespace varnak {
 
@@ -41,15 +42,20 @@ void TForm1::ShowFreezePanel(bool shown) {
   for (auto* grid : SpotGrids) grid->HoldSelection(shown);
   for (auto* grid : ColumnGrids)
     if (grid) grid->HoldSelection(shown);
-  if (shown) {
-    FreezePanel->adjustSize();
-    const QSize size(FreezePanel->width() + 16, FreezePanel->height() + 4);
-    const QRect area = TabbedNotebook1->rect();
-    FreezePanel->setGeometry(area.right() - size.width() - 24, area.bottom() - size.height() - 2, size.width(),
-                             size.height());
-    FreezePanel->raise();
-  }
   FreezePanel->setVisible(shown);
+}
+
+void TForm1::SpotRowDoubleClicked(int list, int row) {
+  // The row under the pointer, even if rows moved since the first click.
+  SpotRowKeyed(list, row);
+  SetQRG1Click();
+}
+
+void TForm1::WireScrollHold(SpotViewHold* hold) {
+  connect(hold, &SpotViewHold::scrolledAway, this, [this] { station_->freeze().StartFreeze(); });
+  connect(hold, &SpotViewHold::scrolledBack, this, [this] {
+    if (station_->freeze().Frozen()) station_->freeze().ShortenForMouse();
+  });
 }
 
 void TForm1::SpotRowKeyed(int list, int row) {

@@ -14,6 +14,11 @@ namespace varnak {
 
 namespace {
 
+// As the splitter itself counts it: a minimum set on the pane, else its layout's.
+int MinimumHeight(const QWidget* pane) {
+  return pane->minimumHeight() > 0 ? pane->minimumHeight() : pane->minimumSizeHint().height();
+}
+
 // Holds the first pane of a two-pane splitter at a wanted height; dragging the divider
 // sets a new wanted height. A splitter left to itself scales both panes whenever its own
 // height changes, and the scaled heights would be written back at exit.
@@ -41,7 +46,12 @@ class FirstPaneHeight : public QObject {
     const int handleHeight = handle && !handle->isHidden() ? handle->sizeHint().height() : 0;
     const int total = splitter_->contentsRect().height() - handleHeight;
     if (total <= 0) return;
-    const int first = std::clamp(wanted_, 0, total);
+    // A divider stored in a taller window (maximized, another screen) must not squeeze
+    // either pane below its minimum; the wanted height stays for when there is room.
+    const int minFirst = MinimumHeight(splitter_->widget(0));
+    const int minSecond = MinimumHeight(splitter_->widget(1));
+    const int lowest = std::min(minFirst, total);
+    const int first = std::clamp(wanted_, lowest, std::max(lowest, total - minSecond));
     if (splitter_->sizes() != QList<int>{first, total - first}) splitter_->setSizes({first, total - first});
   }
 
@@ -142,6 +152,8 @@ void TForm1::ApplyPlacement() {
   PlaceOuterBounds(this, QRect(s.Left, s.Top, s.Width, s.Height));
   KeepFirstPaneHeight(Splitter1, s.Window1);
   KeepFirstPaneHeight(Splitter2, s.Window2);
+  // The bounds above are the ones the window returns to from maximized.
+  if (s.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
   if (s.Tab >= 0 && s.Tab < TabbedNotebook1->count()) TabbedNotebook1->setCurrentIndex(s.Tab);
   ApplyFontSize(s.FontSize);
 }

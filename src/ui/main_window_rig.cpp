@@ -11,28 +11,6 @@
 
 namespace varnak {
 
-namespace {
-// A double click on a row of a spot list; its first press has made the row's spot the
-// current one already.
-class RowDoubleClick : public QObject {
- public:
-  RowDoubleClick(SpotListView* grid, std::function<void()> onDoubleClick)
-      : QObject(grid), grid_(grid), onDoubleClick_(std::move(onDoubleClick)) {
-    grid->viewport()->installEventFilter(this);
-  }
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::MouseButtonDblClick &&
-        grid_->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).isValid())
-      onDoubleClick_();
-    return false;
-  }
-
- private:
-  SpotListView* grid_;
-  std::function<void()> onDoubleClick_;
-};
-}  // namespace
-
 void TForm1::WireRig() {
   RigController& rig = station_->rig();
   RigSetupDlg = new TRigSetupDlg(this);
@@ -42,7 +20,6 @@ void TForm1::WireRig() {
   connect(ModeBox, &QComboBox::activated, this, &TForm1::ModeBoxChange);
   SpotMenuItems[SetQRG1]->setEnabled(true);
   connect(SpotMenuItems[SetQRG1], &QAction::triggered, this, &TForm1::SetQRG1Click);
-  for (auto* grid : SpotGrids) new RowDoubleClick(grid, [this] { SetQRG1Click(); });
 
   // The switch follows when the controller moves it (a failure, a tune while off); its
   // toggle then finds the controller in that state already. Switched on, the display

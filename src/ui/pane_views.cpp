@@ -8,6 +8,7 @@
 
 #include "app/pane_models.h"
 #include "ui/batched_list_proxy.h"
+#include "ui/spot_row_style.h"
 
 namespace varnak {
 
@@ -54,7 +55,7 @@ QTextCharFormat LinePaneView::FormatOf(int row) {
   auto it = formats_.find(rgb);
   if (it == formats_.end()) {
     QTextCharFormat format;
-    format.setForeground(QColor::fromRgba(rgb));
+    format.setForeground(ReadableTextColour(QColor::fromRgba(rgb), palette()));
     it = formats_.insert(rgb, format);
   }
   return *it;
@@ -96,6 +97,15 @@ void LinePaneView::Rebuild() {
 }
 
 void LinePaneView::Schedule() { throttle_->Schedule(); }
+
+void LinePaneView::changeEvent(QEvent* event) {
+  QPlainTextEdit::changeEvent(event);
+  // The line colours are tinted for the palette: a theme switch paints them anew.
+  if (event->type() == QEvent::PaletteChange) {
+    rebuild_ = true;
+    Schedule();
+  }
+}
 
 void LinePaneView::LinesInserted(int first, int last) {
   // The panes only ever grow at the end.

@@ -28,6 +28,9 @@ class LinePaneView : public QPlainTextEdit {
   // Applies the gathered changes now (the event loop does it otherwise).
   void Sync();
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   void Rebuild();
   void LinesInserted(int first, int last);

@@ -11,6 +11,7 @@
 #include "core/table_file.h"
 #include "core/text.h"
 #include "ui/main_window.h"
+#include "ui/work_area_fit.h"
 
 namespace varnak {
 
@@ -123,6 +124,9 @@ void TForm3::StoreBounds() {
 void TForm3::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) {
     ApplyStoredBounds();
+    applying_ = true;
+    FitToWorkArea(this);  // bounds stored on a larger screen
+    applying_ = false;
     if (mainForm_ && mainForm_->station().settings().Maximized) mainForm_->showMaximized();
   }
   QWidget::showEvent(event);

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -21,6 +22,7 @@
 #include "core/text.h"
 #include "ui/message_boxes.h"
 #include "ui/upper_case_edit.h"
+#include "ui/work_area_fit.h"
 
 namespace varnak {
 
@@ -100,7 +102,12 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& hint = {})
 }  // namespace
 
 void TSetupDlg::Build() {
-  auto* outer = new QVBoxLayout(this);
+  auto* whole = new QVBoxLayout(this);
+  // The fields scroll on a screen too small for them; Save and Cancel stay in reach.
+  auto* body = new QWidget(this);
+  auto* outer = new QVBoxLayout(body);
+  outer->setContentsMargins(0, 0, 0, 0);
+  whole->addWidget(ScrollingBody(body, this), 1);
   auto* top = new QHBoxLayout;
 
   // Left column: link kind, station, AGW box.
@@ -191,13 +198,14 @@ void TSetupDlg::Build() {
   CancelBtn->setAutoDefault(false);
   buttons->addWidget(OKBtn);
   buttons->addWidget(CancelBtn);
-  outer->addLayout(buttons);
+  whole->addLayout(buttons);
 
   connect(ConnectGroup, &RadioGroup::clicked, this, &TSetupDlg::ConnectGroupClick);
   connect(TelnetOutGroup, &RadioGroup::clicked, this, &TSetupDlg::TelnetOutGroupClick);
   connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
   connect(CancelBtn, &QPushButton::clicked, this, &TSetupDlg::CancelBtnClick);
   resize(640, 620);
+  KeepInWorkArea(this);
 }
 
 QWidget* TSetupDlg::BuildTelnetBox() {

@@ -12,6 +12,7 @@
 #include "ui/batched_list_proxy.h"
 #include "ui/spot_list_views.h"
 #include "ui/spot_row_style.h"
+#include "ui/spot_view_hold.h"
 
 namespace varnak {
 
@@ -83,6 +84,12 @@ SpotColumnsModel::SpotColumnsModel(BatchedListProxy* rows, const SpotListModel* 
 
 int SpotColumnsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_->rowCount(); }
 int SpotColumnsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColCount; }
+
+Qt::ItemFlags SpotColumnsModel::flags(const QModelIndex& index) const {
+  const Spot* info = index.isValid() ? Info(index.row()) : nullptr;
+  if (info && IsMarkerRow(*info)) return Qt::ItemIsEnabled;
+  return QAbstractTableModel::flags(index);
+}
 
 const Spot* SpotColumnsModel::Info(int row) const { return list_->SpotAt(rows_->DataRow(row)); }
 int SpotColumnsModel::ListRow(int row) const { return rows_->SourceRow(row); }
@@ -174,6 +181,8 @@ SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* 
       [this](const QModelIndex& index) { return columns_->Info(sorter_->mapToSource(index).row()); }, now, this);
   delegate_->khzColumn = ColKhz;
   setItemDelegate(delegate_);
+  hold_ = new SpotViewHold(this, plain->shownModel(),
+                           [this](int row) { return columns_->Info(sorter_->mapToSource(sorter_->index(row, 0)).row()); });
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -315,7 +324,12 @@ void SpotColumnsView::FollowSelection() {
   const int row = ViewRowOf(plain_->spotModel()->SelectedRow());
   const QModelIndex index = sorter_->index(row, 0);
   if (!index.isValid()) return;
-  setCurrentIndex(index);
+  if (sorter_->flags(index) & Qt::ItemIsSelectable) {
+    setCurrentIndex(index);
+  } else {
+    // The start marker after a restart: the newest rows in view, no spot selected.
+    selectionModel()->clear();
+  }
   if (isVisible())
     scrollTo(index);
   else
@@ -331,6 +345,7 @@ void SpotColumnsView::showEvent(QShowEvent* event) {
 
 void SpotColumnsView::HoldSelection(bool held) {
   held_ = held;
+  hold_->SetHeld(held);
   if (!held && followPending_) {
     followPending_ = false;
     FollowSelection();
@@ -348,13 +363,15 @@ void SpotColumnsView::mousePressEvent(QMouseEvent* event) {
   const QModelIndex index = indexAt(event->position().toPoint());
   if (!index.isValid()) return;
   const int row = ListRowAt(index.row());
-  if (row < 0) return;
+  if (row < 0 || !(sorter_->flags(index) & Qt::ItemIsSelectable)) return;
   emit rowPressed(row, event->button());
 }
 
 void SpotColumnsView::mouseDoubleClickEvent(QMouseEvent* event) {
   QTableView::mouseDoubleClickEvent(event);
-  if (indexAt(event->position().toPoint()).isValid()) emit rowDoubleClicked();
+  const QModelIndex index = indexAt(event->position().toPoint());
+  const int row = index.isValid() && (sorter_->flags(index) & Qt::ItemIsSelectable) ? ListRowAt(index.row()) : -1;
+  if (row >= 0) emit rowDoubleClicked(row);
 }
 
 void SpotColumnsView::keyPressEvent(QKeyEvent* event) {
@@ -371,6 +388,7 @@ void SpotColumnsView::keyPressEvent(QKeyEvent* event) {
   QTableView::keyPressEvent(event);
   const QModelIndex now = currentIndex();
   if (!now.isValid() || (before.isValid() && now.row() == before.row())) return;
+  if (!(sorter_->flags(now) & Qt::ItemIsSelectable)) return;  // the start marker
   const int row = ListRowAt(now.row());
   if (row >= 0) emit rowKeyed(row);
 }

@@ -16,6 +16,7 @@ class BatchedListProxy;
 class SpotListView;
 class SpotListModel;
 class SpotRowDelegate;
+class SpotViewHold;
 
 enum SpotColumn { ColUtc, ColKhz, ColDx, ColNeed, ColEntity, ColCont, ColKm, ColDeg, ColComment, ColSpotter, ColAge, ColCount };
 inline constexpr std::array<const char*, ColCount> kSpotColumnNames = {
@@ -34,6 +35,8 @@ class SpotColumnsModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  // A marker row ("*** Varnak started ...") is a separator, never a spot to pick.
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
   const Spot* Info(int row) const;
   // Row of the spot list a row here stands for; -1 when it is gone.
   int ListRow(int row) const;
@@ -62,6 +65,7 @@ class SpotColumnsView : public QTableView {
 
   SpotColumnsModel* columnsModel() const { return columns_; }
   SpotSortProxy* sorter() const { return sorter_; }
+  SpotViewHold* hold() const { return hold_; }
   // Row of the spot list shown in a row of this view; -1 when gone.
   int ListRowAt(int viewRow) const;
   int ViewRowOf(int listRow) const;
@@ -84,7 +88,8 @@ class SpotColumnsView : public QTableView {
   void rowPressed(int row, Qt::MouseButton button);
   void rowKeyed(int row);
   void rowEntered(int row);
-  void rowDoubleClicked();
+  // A double click: the row under the pointer now, whatever the first click hit.
+  void rowDoubleClicked(int row);
   // The operator changed widths, order or visibility of the columns.
   void layoutEdited();
 
@@ -109,6 +114,7 @@ class SpotColumnsView : public QTableView {
   SpotColumnsModel* columns_;
   SpotSortProxy* sorter_;
   SpotRowDelegate* delegate_;
+  SpotViewHold* hold_;
   bool held_ = false;
   bool followPending_ = false;
   bool scrollPending_ = false;

@@ -13,6 +13,7 @@
 #include "ui/batched_list_proxy.h"
 #include "ui/pane_views.h"
 #include "ui/spot_row_style.h"
+#include "ui/spot_view_hold.h"
 
 namespace varnak {
 
@@ -34,6 +35,7 @@ SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
     : QListView(parent), model_(model), proxy_(new BatchedListProxy(model, this)) {
   SetUpList(this);
   setModel(proxy_);
+  hold_ = new SpotViewHold(this, proxy_, [this](int row) { return model_->SpotAt(proxy_->DataRow(row)); });
   connect(proxy_, &BatchedListProxy::synced, this, &SpotListView::FollowSelection);
   // A page change selects the newest row again without adding one.
   connect(model, &SpotListModel::selectedRowChanged, proxy_, &BatchedListProxy::RequestSync);
@@ -66,6 +68,7 @@ void SpotListView::showEvent(QShowEvent* event) {
 
 void SpotListView::HoldSelection(bool held) {
   held_ = held;
+  hold_->SetHeld(held);
   if (!held && followPending_) {
     followPending_ = false;
     FollowSelection();
@@ -127,6 +130,13 @@ void SpotListView::mousePressEvent(QMouseEvent* event) {
   if (row < 0) return;
   const std::string& text = model_->Row(row);
   emit rowPressed(row, QByteArray(text.data(), static_cast<qsizetype>(text.size())), event->button());
+}
+
+void SpotListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  QListView::mouseDoubleClickEvent(event);
+  const QModelIndex index = indexAt(event->position().toPoint());
+  const int row = index.isValid() ? proxy_->SourceRow(index.row()) : -1;
+  if (row >= 0) emit rowDoubleClicked(row);
 }
 
 SearchResultsView::SearchResultsView(SearchResultsModel* model, QWidget* parent) : QListView(parent) {

@@ -12,6 +12,7 @@ class BatchedListProxy;
 class SpotListModel;
 class SpotRowDelegate;
 class SearchResultsModel;
+class SpotViewHold;
 class UserListModel;
 
 // One spot list on its notebook page. It selects and shows the row the program selects
@@ -24,6 +25,7 @@ class SpotListView : public QListView {
   explicit SpotListView(SpotListModel* model, QWidget* parent = nullptr);
   SpotListModel* spotModel() const { return model_; }
   BatchedListProxy* shownModel() const { return proxy_; }
+  SpotViewHold* hold() const { return hold_; }
 
  signals:
   // Any mouse button pressed on a row of the list; text is the row as shown
@@ -33,6 +35,8 @@ class SpotListView : public QListView {
   void rowKeyed(int row);
   // Enter on the current row.
   void rowEntered(int row);
+  // A double click on a row: the row under the pointer now, whatever the first click hit.
+  void rowDoubleClicked(int row);
 
  public slots:
   // Shows the rows added so far and selects the row the program selected last.
@@ -48,6 +52,7 @@ class SpotListView : public QListView {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
@@ -56,6 +61,7 @@ class SpotListView : public QListView {
   SpotRowDelegate* Delegate();
   SpotListModel* model_;
   BatchedListProxy* proxy_;
+  SpotViewHold* hold_;
   std::function<std::int64_t()> nowMinute_;
   bool coloured_ = false;
   bool scrollPending_ = false;

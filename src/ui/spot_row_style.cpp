@@ -1,6 +1,8 @@
 #include "ui/spot_row_style.h"
 
+#include <QAbstractItemView>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <cmath>
 #include <cstdint>
@@ -35,6 +37,25 @@ QColor Mix(const QColor& over, const QColor& base, double strength) {
 double ContrastRatio(const QColor& a, const QColor& b) {
   const double la = Luminance(a), lb = Luminance(b);
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+bool IsDarkPalette(const QPalette& palette) {
+  return Luminance(palette.color(QPalette::Base)) < Luminance(palette.color(QPalette::Text));
+}
+
+QColor ReadableTextColour(const QColor& colour, const QPalette& palette) {
+  if (!IsDarkPalette(palette)) return colour;
+  const QColor base = palette.color(QPalette::Base);
+  const QColor text = palette.color(QPalette::Text);
+  if (colour.rgb() == qRgb(0, 0, 0)) return text;
+  // Towards the palette's own text colour (white if even that is too dark), only as far
+  // as needed, so the lines keep their hue: blue turns light blue, red a light red.
+  const QColor towards = ContrastRatio(text, base) >= kMinContrast ? text : QColor(Qt::white);
+  for (int step = 0; step <= 20; ++step) {
+    const QColor tint = Mix(towards, colour, step / 20.0);
+    if (ContrastRatio(tint, base) >= kMinContrast) return tint;
+  }
+  return towards;
 }
 
 QColor BandQColor(const std::string& band) {
@@ -97,6 +118,32 @@ QColor AgedText(const QPalette& palette, std::int64_t ageMinutes, bool selected)
   return Mix(grey, text, fade);
 }
 
+bool IsMarkerRow(const Spot& spot) { return !spot.valid && spot.comment.rfind("*** ", 0) == 0; }
+
+namespace {
+// A marker row of the columns view: one rule across the whole row with the marker's
+// text on it. Each cell paints its own stretch of the rule and of the text, so a cell
+// repainted alone matches its neighbours.
+void PaintMarkerCell(QPainter* painter, const QStyleOptionViewItem& option, const std::string& text) {
+  const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+  const int rowLeft = view ? -view->horizontalScrollBar()->value() : option.rect.left();
+  const int rowRight = view ? view->viewport()->width() : option.rect.right();
+  painter->save();
+  painter->setClipRect(option.rect);
+  painter->fillRect(option.rect, option.palette.color(QPalette::Base));
+  const QColor ink = Mix(option.palette.color(QPalette::Text), option.palette.color(QPalette::Base), 0.6);
+  painter->setPen(ink);
+  const QString caption = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  const QRect textRect(rowLeft + 6, option.rect.top(), std::max(0, rowRight - rowLeft - 6), option.rect.height());
+  QRect drawn;
+  painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, caption, &drawn);
+  const int y = option.rect.center().y();
+  painter->drawLine(rowLeft, y, rowLeft + 3, y);
+  painter->drawLine(drawn.right() + 6, y, std::max(rowRight, option.rect.right()), y);
+  painter->restore();
+}
+}  // namespace
+
 SpotRowDelegate::SpotRowDelegate(InfoOf info, NowMinute now, QObject* parent)
     : QStyledItemDelegate(parent), info_(std::move(info)), now_(std::move(now)) {}
 
@@ -127,6 +174,9 @@ void SpotRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
 }
 
 void SpotRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  if (khzColumn >= 0 && info_) {
+    if (const Spot* row = info_(index); row && IsMarkerRow(*row)) return PaintMarkerCell(painter, option, row->comment);
+  }
   const bool striped = khzColumn >= 0 ? index.column() == stripeColumn : index.column() == 0;
   const Spot* info = striped && info_ ? info_(index) : nullptr;
   if (!info || !info->valid) return QStyledItemDelegate::paint(painter, option, index);

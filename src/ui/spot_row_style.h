@@ -22,12 +22,21 @@ double ContrastRatio(const QColor& a, const QColor& b);
 QColor BandQColor(const std::string& band);
 // colour laid over base with the given strength, made weaker until text stays readable.
 QColor ReadableTint(const QColor& colour, const QColor& base, const QColor& text, double strength);
+// A dark palette: light text on a dark base.
+bool IsDarkPalette(const QPalette& palette);
+// A text colour of the panes as it shows on this palette: exact on a light one; on a
+// dark one black becomes the palette's text and other colours a tint of them readable
+// on the base (contrast at least kMinContrast).
+QColor ReadableTextColour(const QColor& colour, const QPalette& palette);
 // The kHz cell's background in the columns view.
 QColor BandCellBackground(const std::string& band, const QPalette& palette);
 // Row background for a needed spot; invalid for NeedMark::None.
 QColor MarkBackground(NeedMark mark, const QPalette& palette);
 // Text colour of a row of this age (unknown age: full strength).
 QColor AgedText(const QPalette& palette, std::int64_t ageMinutes, bool selected);
+
+// A row the program writes into the lists ("*** Varnak started at 21:07"), no spot.
+bool IsMarkerRow(const Spot& spot);
 
 // Paints the rows of both views. The view tells it, per index, the row's spot (or
 // nullptr) and whether the cell is the kHz cell of the columns view.

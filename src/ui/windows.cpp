@@ -4,6 +4,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "app/win1252.h"
 #include "core/text.h"
 #include "core/version.h"
+#include "ui/work_area_fit.h"
 
 namespace varnak {
 
@@ -32,6 +34,13 @@ SplashWindow::SplashWindow(const QString& longVersion) : QWidget(nullptr, Qt::Sp
   resize(360, 140);
 }
 
+int CaptionWidth(const QWidget* button, const QString& caption) {
+  const QStyle* style = button->style();
+  return button->fontMetrics().horizontalAdvance(caption) +
+         2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+              style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+}
+
 QIcon ProgramIcon(const std::filesystem::path& shippedDataFolder) {
   const QString id = "io.github.varnak.Varnak";
   QIcon icon;
@@ -47,6 +56,7 @@ QIcon ProgramIcon(const std::filesystem::path& shippedDataFolder) {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setWindowTitle("About");
+  KeepInWorkArea(this);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QString::fromStdString("Varnak " + LongVersionText()), this));
   layout->addWidget(new QLabel(
@@ -71,6 +81,7 @@ TextWindow::TextWindow(const QString& caption, QWidget* parent) : QWidget(parent
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   layout->addWidget(text_);
   resize(600, 400);
+  KeepInWorkArea(this);
 }
 
 void TextWindow::AddLine(const QString& line) {

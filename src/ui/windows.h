@@ -25,6 +25,10 @@ class SplashWindow : public QWidget {
 // (share/icons/hicolor next to share/varnak), else from the desktop's icon theme.
 QIcon ProgramIcon(const std::filesystem::path& shippedDataFolder);
 
+// The width a push button needs to show its caption in its font and style. A style's
+// own size hint would make every one-letter button wide.
+int CaptionWidth(const QWidget* button, const QString& caption);
+
 class TAboutBox : public QDialog {
   Q_OBJECT
  public:

@@ -9,6 +9,7 @@
 #include "ui/batched_list_proxy.h"
 #include "ui/pane_views.h"
 #include "ui/spot_list_views.h"
+#include "ui/spot_row_style.h"
 
 using namespace varnak;
 
@@ -55,6 +56,22 @@ TEST(ClusterTextView, FollowsAppendsAndFrontRemovalsWithColours) {
   view.Sync();
   EXPECT_EQ(Blocks(view), (QStringList{"a", "b"}));
   EXPECT_EQ(BlockColour(view, 0), QColor(255, 0, 0));
+}
+
+TEST(ClusterTextView, ADarkPaletteTintsTheLineColoursUntilReadable) {
+  ClusterTextModel model;
+  model.AddPaneLine(pane_colour::kBlue, "WCY de DK0WCY-1 <06> : K=2 expK=0 A=8 R=97 SFI=154 SA=qui GMF=qui Au=no");
+  model.AddPaneLine(pane_colour::kBlack, "plain");
+  ClusterTextView view(&model);
+  QPalette dark = view.palette();
+  dark.setColor(QPalette::Base, QColor(30, 30, 30));
+  dark.setColor(QPalette::Text, QColor(230, 230, 230));
+  view.setPalette(dark);
+  view.Sync();
+  const QColor blue = BlockColour(view, 0);
+  EXPECT_GE(ContrastRatio(blue, dark.color(QPalette::Base)), kMinContrast);
+  EXPECT_GT(blue.blue(), blue.red());  // a tint of the colour, still blue
+  EXPECT_EQ(BlockColour(view, 1), QColor(230, 230, 230));
 }
 
 TEST(SpotListView, ShowsNewRowsSelectedAndReportsPresses) {

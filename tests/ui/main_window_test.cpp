@@ -177,6 +177,29 @@ TEST(MainWindow, DividersAndBoundsComeBackAsStoredOverThreeRestarts) {
   }
 }
 
+TEST(MainWindow, MaximizedComesBackOversizeDividersLeavePanesTheirMinimumAndSetupFits) {
+  test::TempDir dir;
+  // Stored while maximized on a taller screen; this one is 800x600.
+  dir.Write("Varnak.ini", "[Position]\r\nMaximized=1\r\nWindow1=900\r\nWindow2=700\r\n");
+  Window w(dir.path());
+  w.form.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.form.isMaximized(); }, 2000));
+  QWidget* panes[] = {w.form.TabbedNotebook1, w.form.RichEditAll, w.form.Memo1};
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return std::all_of(std::begin(panes), std::end(panes), [](QWidget* p) { return p->height() >= p->minimumHeight() && p->height() > 0; }); },
+      2000))
+      << w.form.TabbedNotebook1->height() << " " << w.form.RichEditAll->height() << " " << w.form.Memo1->height();
+
+  w.form.CreateSecondaryWindows();
+  w.form.ShowSetupDialog();
+  TSetupDlg* setup = w.form.SetupDlg;
+  const QRect area = w.form.screen()->availableGeometry();
+  EXPECT_TRUE(area.contains(setup->frameGeometry())) << setup->frameGeometry().height();
+  for (QWidget* button : {static_cast<QWidget*>(setup->OKBtn), static_cast<QWidget*>(setup->CancelBtn)})
+    EXPECT_TRUE(setup->rect().contains(QRect(button->mapTo(setup, QPoint()), button->size())));
+  setup->close();
+}
+
 TEST(MainWindow, StartUpRunsOnceEvenWithoutNodeCallAndBannerDatesTurnMonthDay) {
   test::TempDir dir;
   {

@@ -235,6 +235,25 @@ TEST(SpotColumns, PressFreezeSpotMenuAndKeysAsInTheOneColumnList) {
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), std::string(kSpot1) + " | 12-07");
 }
 
+TEST(SpotColumns, StartMarkerIsASeparatorNeverTheSelectedSpot) {
+  test::TempDir dir;
+  SetUpStation(dir);
+  dir.Write("dx.dxc", std::string(kSpot1) + " | 12-07\r\n");
+  Window w(dir.path());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.form.station().StartupDone(); }, 2000));
+  SpotColumnsView* v = w.All();
+  const QStringList comments = w.Column(ColComment);
+  const int marker = static_cast<int>(comments.size()) - 1;
+  ASSERT_TRUE(comments.last().startsWith("*** Varnak started")) << comments.last().toStdString();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(v->model()->flags(v->model()->index(marker, ColComment)) & Qt::ItemIsSelectable);
+  EXPECT_FALSE(v->selectionModel()->isRowSelected(marker, {}));
+  QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(v->model()->index(marker, ColDx)).center());
+  EXPECT_EQ(w.form.station().currentSpot().comment.rfind("***", 0), std::string::npos);
+  QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(v->model()->index(marker - 1, ColDx)).center());
+  EXPECT_EQ(w.form.station().CurrentSpot.SpotCall, "DL1ABC");
+}
+
 TEST(SpotColumns, BandAndMarkColoursStayReadableInLightAndDarkThemes) {
   QPalette dark;
   dark.setColor(QPalette::Base, QColor(30, 30, 30));
