@@ -31,6 +31,7 @@ Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> 
   WireSpotRows();
   rig_ = std::make_unique<RigController>(settings_);
   maps_ = std::make_unique<MapController>(*this);
+  WireAlerts();
 }
 
 namespace {

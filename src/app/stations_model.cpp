@@ -1,0 +1,202 @@
+#include "app/stations_model.h"
+
+#include <algorithm>
+
+#include "app/alert_rules.h"
+#include "app/win1252.h"
+#include "core/text.h"
+
+namespace varnak {
+
+namespace {
+
+constexpr int kReorderDelayMs = 300;
+constexpr int kExpiryCheckMs = 60000;
+
+std::string KeyOf(const Spot& spot) {
+  std::string key = spot.dx;
+  key += '\t';
+  key += spot.band;
+  key += static_cast<char>('0' + static_cast<int>(*spot.mode));
+  return key;
+}
+
+bool ParseNumber(std::string_view word, int& out) { return !word.empty() && ParseInt(word, out); }
+
+template <typename T>
+void AddDistinct(std::vector<T>& list, const T& value) {
+  if (std::find(list.begin(), list.end(), value) == list.end()) list.push_back(value);
+}
+
+}  // namespace
+
+SkimmerFigures ReadSkimmerComment(std::string_view comment) {
+  SkimmerFigures f;
+  std::string_view before;
+  while (!comment.empty()) {
+    const std::size_t start = comment.find_first_not_of(' ');
+    if (start == std::string_view::npos) break;
+    comment.remove_prefix(start);
+    const std::size_t end = std::min(comment.find(' '), comment.size());
+    const std::string_view word = comment.substr(0, end);
+    comment.remove_prefix(end);
+    int n = 0;
+    if (word == "dB" && ParseNumber(before, n)) f.snr = n;
+    else if (word == "WPM" && ParseNumber(before, n)) f.wpm = n;
+    else if (word == "?" || word == "Q:1") f.doubtful = true;
+    before = word;
+  }
+  return f;
+}
+
+StationsModel::StationsModel(NowMinuteFn now, QObject* parent) : QAbstractTableModel(parent), now_(std::move(now)) {
+  reorderTimer_.setSingleShot(true);
+  reorderTimer_.setInterval(kReorderDelayMs);
+  connect(&reorderTimer_, &QTimer::timeout, this, &StationsModel::Reorder);
+  expiryTimer_.setInterval(kExpiryCheckMs);
+  connect(&expiryTimer_, &QTimer::timeout, this, &StationsModel::Reorder);
+  expiryTimer_.start();
+}
+
+StationsModel::~StationsModel() = default;
+
+void StationsModel::Add(const Spot& spot, std::string_view spotterContinent) {
+  if (!spot.valid || spot.band.empty() || !spot.mode) return;
+  std::string key = KeyOf(spot);
+  StationRow* row;
+  if (const auto it = byKey_.find(key); it != byKey_.end()) {
+    row = it->second;
+    // Only a row that is not the newest already moves when the order is brought up.
+    outOfOrder_ = outOfOrder_ || row->index + 1 != static_cast<int>(rows_.size());
+  } else {
+    const int at = static_cast<int>(rows_.size());
+    beginInsertRows({}, at, at);
+    rows_.push_back(std::make_unique<StationRow>());
+    row = rows_.back().get();
+    row->index = at;
+    row->firstUtc = spot.utc;
+    byKey_.emplace(std::move(key), row);
+    endInsertRows();
+  }
+  row->last = spot;
+  row->lastMinute = spot.filedMinute;
+  row->lastSeq = ++seq_;
+  ++row->spots;
+  AddDistinct(spot.skimmer ? row->skimmers : row->persons, spot.spotter);
+  if (!spotterContinent.empty()) AddDistinct(row->continents, std::string(spotterContinent));
+  if (spot.skimmer) {
+    const SkimmerFigures f = ReadSkimmerComment(spot.comment);
+    row->bestSnr = std::max(row->bestSnr, f.snr);
+    if (f.wpm != StationRow::kNoValue) row->wpm = f.wpm;
+    row->doubtful = f.doubtful;
+  } else {
+    if (!TrimView(spot.comment).empty()) row->personComment = Trim(spot.comment);
+    row->doubtful = false;  // a person heard it
+  }
+  emit dataChanged(index(row->index, 0), index(row->index, StColumnCount - 1));
+  if (outOfOrder_) ScheduleReorder();
+}
+
+void StationsModel::ScheduleReorder() {
+  if (!held_ && !reorderTimer_.isActive()) reorderTimer_.start();
+}
+
+void StationsModel::SetHeld(bool held) {
+  held_ = held;
+  if (!held) Reorder();
+}
+
+void StationsModel::Reorder() {
+  if (held_) return;
+  reorderTimer_.stop();
+  if (outOfOrder_) {
+    outOfOrder_ = false;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<StationRow*> held;
+    held.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& i : before) held.push_back(rows_[static_cast<std::size_t>(i.row())].get());
+    std::sort(rows_.begin(), rows_.end(), [](const auto& a, const auto& b) { return a->lastSeq < b->lastSeq; });
+    for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i]->index = static_cast<int>(i);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) after.push_back(index(held[static_cast<std::size_t>(i)]->index, before[i].column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+  }
+  // In order of arrival, the rows heard last before the window are the first ones.
+  const std::int64_t now = now_ ? now_() : kUnknownMinute;
+  if (now == kUnknownMinute) return;
+  int old = 0;
+  while (old < static_cast<int>(rows_.size()) && rows_[static_cast<std::size_t>(old)]->lastMinute != kUnknownMinute &&
+         now - rows_[static_cast<std::size_t>(old)]->lastMinute >= windowMinutes_)
+    ++old;
+  if (old == 0) return;
+  beginRemoveRows({}, 0, old - 1);
+  for (int i = 0; i < old; ++i) byKey_.erase(KeyOf(rows_[static_cast<std::size_t>(i)]->last));
+  rows_.erase(rows_.begin(), rows_.begin() + old);
+  for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i]->index = static_cast<int>(i);
+  endRemoveRows();
+}
+
+const StationRow* StationsModel::RowAt(int row) const {
+  return row >= 0 && row < static_cast<int>(rows_.size()) ? rows_[static_cast<std::size_t>(row)].get() : nullptr;
+}
+
+int StationsModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int StationsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : StColumnCount; }
+
+QString StationsModel::CellText(const StationRow& r, int column) {
+  const Spot& s = r.last;
+  const auto figure = [](int n) { return n == StationRow::kNoValue ? QString() : QString::number(n); };
+  const auto join = [](const std::vector<std::string>& words) {
+    QStringList out;
+    for (const auto& w : words) out << ToQString(w);
+    return out.join(' ');
+  };
+  switch (column) {
+    case StLast: return ToQString(s.utc);
+    case StFirst: return ToQString(r.firstUtc);
+    case StKhz: return ToQString(s.khzText);
+    case StDx: return ToQString(s.dx);
+    case StBand: return ToQString(s.band);
+    case StMode: return s.mode ? QString::fromLatin1(ModeGroupText(*s.mode)) : QString();
+    case StSpots: return QString::number(r.spots);
+    case StSpotters: return QString::number(r.persons.size());
+    case StSkimmers: return QString::number(r.skimmers.size());
+    case StConts: return join(r.continents);
+    case StSnr: return figure(r.bestSnr);
+    case StWpm: return figure(r.wpm);
+    case StComment: return ToQString(r.personComment);
+    case StEntity: return ToQString(s.entity);
+    case StKm: return s.km >= 0 ? QString::number(s.km) : QString();
+    case StDeg: return s.deg >= 0 ? QString::number(s.deg) : QString();
+    case StNeed: return QString::fromLatin1(NeedMarkTag(s.need));
+    case StCheck: return r.Unverified() ? QStringLiteral("unverified") : QString();
+    default: return {};
+  }
+}
+
+QVariant StationsModel::data(const QModelIndex& index, int role) const {
+  const StationRow* row = RowAt(index.row());
+  if (!row) return {};
+  if (role == Qt::DisplayRole) return CellText(*row, index.column());
+  if (role == Qt::TextAlignmentRole) {
+    switch (index.column()) {
+      case StKhz: case StSpots: case StSpotters: case StSkimmers: case StSnr: case StWpm: case StKm: case StDeg:
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+      default: break;
+    }
+  }
+  return {};
+}
+
+QVariant StationsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= StColumnCount) return {};
+  return QString::fromLatin1(kStationColumnNames[static_cast<std::size_t>(section)]);
+}
+
+}  // namespace varnak
