@@ -116,7 +116,11 @@ void StationsModel::Reorder() {
     std::vector<StationRow*> held;
     held.reserve(static_cast<std::size_t>(before.size()));
     for (const QModelIndex& i : before) held.push_back(rows_[static_cast<std::size_t>(i.row())].get());
-    std::sort(rows_.begin(), rows_.end(), [](const auto& a, const auto& b) { return a->lastSeq < b->lastSeq; });
+    // Rows heard since the last time go to the end in the order heard; the others keep
+    // theirs. Linear, where a sort of all rows on every spot would not be.
+    const auto untouched = [this](const auto& r) { return r->lastSeq <= orderedSeq_; };
+    const auto heard = std::stable_partition(rows_.begin(), rows_.end(), untouched);
+    std::sort(heard, rows_.end(), [](const auto& a, const auto& b) { return a->lastSeq < b->lastSeq; });
     for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i]->index = static_cast<int>(i);
     QModelIndexList after;
     after.reserve(before.size());
@@ -124,6 +128,7 @@ void StationsModel::Reorder() {
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
   }
+  orderedSeq_ = seq_;
   // In order of arrival, the rows heard last before the window are the first ones.
   const std::int64_t now = now_ ? now_() : kUnknownMinute;
   if (now == kUnknownMinute) return;

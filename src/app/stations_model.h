@@ -89,6 +89,7 @@ class StationsModel : public QAbstractTableModel {
   std::vector<std::unique_ptr<StationRow>> rows_;
   std::unordered_map<std::string, StationRow*> byKey_;
   std::uint64_t seq_ = 0;
+  std::uint64_t orderedSeq_ = 0;  // seq_ when the rows were last put in order
   bool held_ = false;
   bool outOfOrder_ = false;
   QTimer reorderTimer_;

@@ -41,6 +41,7 @@ void TForm1::ShowFreezePanel(bool shown) {
   for (auto* grid : SpotGrids) grid->HoldSelection(shown);
   for (auto* grid : ColumnGrids)
     if (grid) grid->HoldSelection(shown);
+  if (StationsGrid) StationsGrid->HoldSelection(shown);
   if (shown) {
     FreezePanel->adjustSize();
     const QSize size(FreezePanel->width() + 16, FreezePanel->height() + 4);
