@@ -63,21 +63,39 @@ StationsModel::~StationsModel() = default;
 void StationsModel::Add(const Spot& spot, std::string_view spotterContinent) {
   if (!spot.valid || spot.band.empty() || !spot.mode) return;
   std::string key = KeyOf(spot);
-  StationRow* row;
+  std::uint32_t id;
   if (const auto it = byKey_.find(key); it != byKey_.end()) {
-    row = it->second;
-    // Only a row that is not the newest already moves when the order is brought up.
-    outOfOrder_ = outOfOrder_ || row->index + 1 != static_cast<int>(rows_.size());
+    id = it->second;
+    // A row moves to the end when the order is brought up, unless it is the last one
+    // and none waits to move behind it.
+    if (!moving_[id] && (indexOf_[id] + 1 != static_cast<int>(order_.size()) || !moved_.empty())) {
+      moving_[id] = 1;
+      moved_.push_back(id);
+    }
   } else {
-    const int at = static_cast<int>(rows_.size());
+    if (freeIds_.empty()) {
+      id = static_cast<std::uint32_t>(slots_.size());
+      slots_.push_back(nullptr);
+      indexOf_.push_back(0);
+      moving_.push_back(0);
+    } else {
+      id = freeIds_.back();
+      freeIds_.pop_back();
+    }
+    const int at = static_cast<int>(order_.size());
     beginInsertRows({}, at, at);
-    rows_.push_back(std::make_unique<StationRow>());
-    row = rows_.back().get();
-    row->index = at;
-    row->firstUtc = spot.utc;
-    byKey_.emplace(std::move(key), row);
+    slots_[id] = std::make_unique<StationRow>();
+    slots_[id]->firstUtc = spot.utc;
+    order_.push_back(id);
+    indexOf_[id] = at;
+    byKey_.emplace(std::move(key), id);
     endInsertRows();
+    if (!moved_.empty()) {  // it belongs after the rows waiting to move
+      moving_[id] = 1;
+      moved_.push_back(id);
+    }
   }
+  StationRow* row = slots_[id].get();
   row->last = spot;
   row->lastMinute = spot.filedMinute;
   row->lastSeq = ++seq_;
@@ -93,8 +111,9 @@ void StationsModel::Add(const Spot& spot, std::string_view spotterContinent) {
     if (!TrimView(spot.comment).empty()) row->personComment = Trim(spot.comment);
     row->doubtful = false;  // a person heard it
   }
-  emit dataChanged(index(row->index, 0), index(row->index, StColumnCount - 1));
-  if (outOfOrder_) ScheduleReorder();
+  const int at = indexOf_[id];
+  emit dataChanged(index(at, 0), index(at, StColumnCount - 1));
+  if (!moved_.empty()) ScheduleReorder();
 }
 
 void StationsModel::ScheduleReorder() {
@@ -106,50 +125,67 @@ void StationsModel::SetHeld(bool held) {
   if (!held) Reorder();
 }
 
+void StationsModel::Renumber(std::size_t from) {
+  // Over the small id arrays only: the rows themselves are large and scattered.
+  for (std::size_t i = from; i < order_.size(); ++i) indexOf_[order_[i]] = static_cast<int>(i);
+}
+
 void StationsModel::Reorder() {
   if (held_) return;
   reorderTimer_.stop();
-  if (outOfOrder_) {
-    outOfOrder_ = false;
+  if (!moved_.empty()) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList before = persistentIndexList();
-    std::vector<StationRow*> held;
+    std::vector<std::uint32_t> held;
     held.reserve(static_cast<std::size_t>(before.size()));
-    for (const QModelIndex& i : before) held.push_back(rows_[static_cast<std::size_t>(i.row())].get());
-    // Rows heard since the last time go to the end in the order heard; the others keep
-    // theirs. Linear, where a sort of all rows on every spot would not be.
-    const auto untouched = [this](const auto& r) { return r->lastSeq <= orderedSeq_; };
-    const auto heard = std::stable_partition(rows_.begin(), rows_.end(), untouched);
-    std::sort(heard, rows_.end(), [](const auto& a, const auto& b) { return a->lastSeq < b->lastSeq; });
-    for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i]->index = static_cast<int>(i);
+    for (const QModelIndex& i : before) held.push_back(order_[static_cast<std::size_t>(i.row())]);
+    // The rows heard again go to the end in the order heard; the others close up.
+    std::sort(moved_.begin(), moved_.end(),
+              [this](std::uint32_t a, std::uint32_t b) { return slots_[a]->lastSeq < slots_[b]->lastSeq; });
+    std::size_t first = order_.size();
+    for (std::uint32_t id : moved_) first = std::min(first, static_cast<std::size_t>(indexOf_[id]));
+    std::size_t write = first;
+    for (std::size_t read = first; read < order_.size(); ++read)
+      if (!moving_[order_[read]]) order_[write++] = order_[read];
+    for (std::uint32_t id : moved_) {
+      moving_[id] = 0;
+      order_[write++] = id;
+    }
+    moved_.clear();
+    Renumber(first);
     QModelIndexList after;
     after.reserve(before.size());
-    for (qsizetype i = 0; i < before.size(); ++i) after.push_back(index(held[static_cast<std::size_t>(i)]->index, before[i].column()));
+    for (qsizetype i = 0; i < before.size(); ++i)
+      after.push_back(index(indexOf_[held[static_cast<std::size_t>(i)]], before[i].column()));
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
   }
-  orderedSeq_ = seq_;
   // In order of arrival, the rows heard last before the window are the first ones.
   const std::int64_t now = now_ ? now_() : kUnknownMinute;
   if (now == kUnknownMinute) return;
-  int old = 0;
-  while (old < static_cast<int>(rows_.size()) && rows_[static_cast<std::size_t>(old)]->lastMinute != kUnknownMinute &&
-         now - rows_[static_cast<std::size_t>(old)]->lastMinute >= windowMinutes_)
+  std::size_t old = 0;
+  while (old < order_.size() && slots_[order_[old]]->lastMinute != kUnknownMinute &&
+         now - slots_[order_[old]]->lastMinute >= windowMinutes_)
     ++old;
   if (old == 0) return;
-  beginRemoveRows({}, 0, old - 1);
-  for (int i = 0; i < old; ++i) byKey_.erase(KeyOf(rows_[static_cast<std::size_t>(i)]->last));
-  rows_.erase(rows_.begin(), rows_.begin() + old);
-  for (std::size_t i = 0; i < rows_.size(); ++i) rows_[i]->index = static_cast<int>(i);
+  beginRemoveRows({}, 0, static_cast<int>(old) - 1);
+  for (std::size_t i = 0; i < old; ++i) {
+    const std::uint32_t id = order_[i];
+    byKey_.erase(KeyOf(slots_[id]->last));
+    slots_[id].reset();
+    freeIds_.push_back(id);
+  }
+  order_.erase(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(old));
+  Renumber(0);
   endRemoveRows();
 }
 
 const StationRow* StationsModel::RowAt(int row) const {
-  return row >= 0 && row < static_cast<int>(rows_.size()) ? rows_[static_cast<std::size_t>(row)].get() : nullptr;
+  return row >= 0 && row < static_cast<int>(order_.size()) ? slots_[order_[static_cast<std::size_t>(row)]].get() : nullptr;
 }
 
 int StationsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : static_cast<int>(order_.size());
 }
 
 int StationsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : StColumnCount; }

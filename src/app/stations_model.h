@@ -45,7 +45,6 @@ struct StationRow {
   int bestSnr = kNoValue, wpm = kNoValue;
   std::string personComment;  // the newest comment a person wrote
   bool doubtful = false;      // the node tags the newest skimmer spot "?" or "Q:1"
-  int index = 0;              // row in the model
   static constexpr int kNoValue = -1000;
   // Heard by one skimmer and no person, or doubted by the node.
   bool Unverified() const { return doubtful || (persons.empty() && skimmers.size() == 1); }
@@ -83,15 +82,21 @@ class StationsModel : public QAbstractTableModel {
 
  private:
   void ScheduleReorder();
+  void Renumber(std::size_t from);
 
   NowMinuteFn now_;
   int windowMinutes_ = 60;
-  std::vector<std::unique_ptr<StationRow>> rows_;
-  std::unordered_map<std::string, StationRow*> byKey_;
+  // Rows live in slots by id; the model's rows are ids in order_. Reordering moves the
+  // small ids, never the large rows.
+  std::vector<std::unique_ptr<StationRow>> slots_;
+  std::vector<std::uint32_t> freeIds_;
+  std::vector<std::uint32_t> order_;  // model row -> id
+  std::vector<int> indexOf_;          // id -> model row
+  std::vector<char> moving_;          // id -> heard again, goes to the end at the next reorder
+  std::unordered_map<std::string, std::uint32_t> byKey_;
   std::uint64_t seq_ = 0;
-  std::uint64_t orderedSeq_ = 0;  // seq_ when the rows were last put in order
   bool held_ = false;
-  bool outOfOrder_ = false;
+  std::vector<std::uint32_t> moved_;  // rows heard again since the order was brought up
   QTimer reorderTimer_;
   QTimer expiryTimer_;
 };
