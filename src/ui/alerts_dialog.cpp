@@ -39,9 +39,7 @@ TAlertsDlg::TAlertsDlg(AlertController& rules, QString stationFolder, QWidget* p
   Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
   Grid->setSelectionMode(QAbstractItemView::SingleSelection);
   Grid->horizontalHeader()->setStretchLastSection(true);
-  Grid->setColumnWidth(kOn, 40);
-  Grid->setColumnWidth(1, 180);
-  Grid->setColumnWidth(kNotify, 50);
+  for (int c = 0; c < kColumns; ++c) Grid->setColumnWidth(c, IsTick(c) ? 50 : c == 1 ? 180 : 85);
   Grid->setToolTip("Calls: patterns with * and ?, or entity names (\"South Shetland Islands\" in quotes)\n"
                    "Bands: 160 80 40 ... 2 70cm SHF   Modes: CW PHONE DIGI   Needs: NEW BAND MODE\n"
                    "Spotters: continents AF AN AS EU NA OC SA   An empty cell matches everything.");

@@ -59,6 +59,9 @@ void TForm1::WireAlerts() {
   });
 
   connect(&rules, &AlertController::spotActivated, this, [this] {
+    // As a click on its row would: the lists hold still, so the next spot does not
+    // take its place at once.
+    station_->freeze().StartFreeze();
     PresentSpotNow(station_->CurrentSpot);
     if (isMinimized()) showNormal();
     show();

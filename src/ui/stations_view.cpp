@@ -30,11 +30,8 @@ StationsView::StationsView(StationsModel* model, std::function<std::int64_t()> n
   verticalHeader()->hide();
   horizontalHeader()->setStretchLastSection(true);
   horizontalHeader()->setHighlightSections(false);
-  const QFontMetrics fm(font());
-  for (int c = 0; c < StColumnCount; ++c) {
-    const int chars = c == StComment ? 24 : c == StEntity ? 18 : c == StDx ? 10 : c == StCheck ? 10 : 6;
-    setColumnWidth(c, fm.horizontalAdvance(QString(chars, 'M')) * 3 / 4 + 8);
-  }
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  FitToFont();
   // A view scrolled to its end follows new stations there, as a spot list does; one
   // scrolled up (or held) stays where the operator put it.
   const auto remember = [this] { atBottom_ = verticalScrollBar()->value() >= verticalScrollBar()->maximum(); };
@@ -42,6 +39,20 @@ StationsView::StationsView(StationsModel* model, std::function<std::int64_t()> n
   connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, remember);
   connect(model, &QAbstractItemModel::rowsInserted, this, &StationsView::FollowNewest);
   connect(model, &QAbstractItemModel::layoutChanged, this, &StationsView::FollowNewest);
+}
+
+void StationsView::FitToFont() {
+  const QFontMetrics fm(font());
+  for (int c = 0; c < StColumnCount; ++c) {
+    const int chars = c == StComment ? 24 : c == StEntity ? 20 : c == StDx || c == StCheck ? 11 : c == StKhz ? 9 : 6;
+    setColumnWidth(c, fm.horizontalAdvance(QString(chars, '0')) + 10);
+  }
+  verticalHeader()->setDefaultSectionSize(delegate_->height > 0 ? delegate_->height : fm.height() + 4);
+}
+
+void StationsView::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange) FitToFont();
 }
 
 void StationsView::FollowNewest() {
@@ -52,7 +63,7 @@ void StationsView::HoldSelection(bool held) { model_->SetHeld(held); }
 
 void StationsView::SetRowHeight(int pixels) {
   delegate_->height = pixels;
-  if (pixels > 0) verticalHeader()->setDefaultSectionSize(pixels);
+  FitToFont();
 }
 
 void StationsView::mousePressEvent(QMouseEvent* event) {

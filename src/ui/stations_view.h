@@ -35,9 +35,11 @@ class StationsView : public QTableView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void FollowNewest();
+  void FitToFont();
   StationsModel* model_;
   SpotRowDelegate* delegate_;
   bool atBottom_ = true;
