@@ -1,5 +1,5 @@
-// What the "Stations" page adds to each filed spot at 5000 spots an hour: the spotter's
-// continent (asked once per spotter, then kept), the spot folded into its station's row,
+// What the "Stations" page adds to each filed spot at 5000 spots an hour: the spot folded
+// into its station's row (the spotters' continents are asked only for rows shown),
 // and the rows put in order of last heard, with rows aging out of the hour. /0 puts them
 // in order after every spot (the worst case), /1 after every hundredth (the model waits
 // a moment before it does, so a burst costs one).
@@ -10,7 +10,6 @@
 #include <fstream>
 
 #include "app/spot_resolver.h"
-#include "app/spotter_continents.h"
 #include "app/stations_model.h"
 #include "callsign/call_parser.h"
 #include "core/text.h"
@@ -51,7 +50,6 @@ void BM_StationsAddAtFiveThousandAnHour(benchmark::State& state) {
   parser.SetPrefixFile(std::string(VARNAK_DATA_DIR) + "/prefix.lst");
   if (!parser.LastLoadError().empty()) return state.SkipWithError("prefix.lst missing");
   static const std::vector<Spot> spots = HourOfSpots(parser);
-  SpotterContinents continents(parser);
   std::int64_t now = 0;
   StationsModel model([&now] { return now; });
   std::int64_t n = 0;
@@ -60,7 +58,7 @@ void BM_StationsAddAtFiveThousandAnHour(benchmark::State& state) {
     spot = spots[static_cast<std::size_t>(n % kSpotsPerHour)];
     now = n * 60 / kSpotsPerHour;  // minutes go on: the oldest rows age out
     spot.filedMinute = now;
-    model.Add(spot, continents.Of(spot.spotter));
+    model.Add(spot);
     if (state.range(0) == 0 || n % 100 == 0) model.Reorder();
     ++n;
   }

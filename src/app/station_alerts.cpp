@@ -11,9 +11,8 @@ void Station::WireAlerts() {
   alertRules_ = new AlertController(*this);
   stations_ = new StationsModel([this] { return NowMinute(); }, this);
   connect(this, &Station::configurationRead, stations_, [this] { stations_->SetWindowMinutes(settings_.StationsMinutes); });
-  connect(this, &Station::spotFiled, stations_, [this](const Spot& spot) {
-    stations_->Add(spot, alertRules_->continents().Of(spot.spotter));
-  });
+  stations_->SetContinentOf([this](std::string_view spotter) { return alertRules_->continents().Of(spotter); });
+  connect(this, &Station::spotFiled, stations_, [this](const Spot& spot) { stations_->Add(spot); });
 }
 
 void Station::PickSpot(const Spot& spot) {

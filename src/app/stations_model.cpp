@@ -60,7 +60,7 @@ StationsModel::StationsModel(NowMinuteFn now, QObject* parent) : QAbstractTableM
 
 StationsModel::~StationsModel() = default;
 
-void StationsModel::Add(const Spot& spot, std::string_view spotterContinent) {
+void StationsModel::Add(const Spot& spot) {
   if (!spot.valid || spot.band.empty() || !spot.mode) return;
   std::string key = KeyOf(spot);
   std::uint32_t id;
@@ -101,7 +101,6 @@ void StationsModel::Add(const Spot& spot, std::string_view spotterContinent) {
   row->lastSeq = ++seq_;
   ++row->spots;
   AddDistinct(spot.skimmer ? row->skimmers : row->persons, spot.spotter);
-  if (!spotterContinent.empty()) AddDistinct(row->continents, std::string(spotterContinent));
   if (spot.skimmer) {
     const SkimmerFigures f = ReadSkimmerComment(spot.comment);
     row->bestSnr = std::max(row->bestSnr, f.snr);
@@ -190,12 +189,16 @@ int StationsModel::rowCount(const QModelIndex& parent) const {
 
 int StationsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : StColumnCount; }
 
-QString StationsModel::CellText(const StationRow& r, int column) {
+QString StationsModel::CellText(const StationRow& r, int column) const {
   const Spot& s = r.last;
   const auto figure = [](int n) { return n == StationRow::kNoValue ? QString() : QString::number(n); };
-  const auto join = [](const std::vector<std::string>& words) {
+  const auto continents = [this, &r] {
+    std::vector<std::string> seen;
+    for (const auto* calls : {&r.persons, &r.skimmers})
+      for (const std::string& call : *calls)
+        if (std::string c = continentOf_ ? continentOf_(call) : std::string(); !c.empty()) AddDistinct(seen, c);
     QStringList out;
-    for (const auto& w : words) out << ToQString(w);
+    for (const auto& c : seen) out << ToQString(c);
     return out.join(' ');
   };
   switch (column) {
@@ -208,7 +211,7 @@ QString StationsModel::CellText(const StationRow& r, int column) {
     case StSpots: return QString::number(r.spots);
     case StSpotters: return QString::number(r.persons.size());
     case StSkimmers: return QString::number(r.skimmers.size());
-    case StConts: return join(r.continents);
+    case StConts: return continents();
     case StSnr: return figure(r.bestSnr);
     case StWpm: return figure(r.wpm);
     case StComment: return ToQString(r.personComment);

@@ -11,8 +11,8 @@
 // a burst costs one; while held (the lists are frozen) they wait for the release, so
 // nothing moves under a clicked row.
 //
-// Collaborations: the station adds its filed spots with the spotter's continent; the
-// stations view shows the rows and picks a row's newest spot.
+// Collaborations: the station adds its filed spots and answers spotters' continents;
+// the stations view shows the rows and picks a row's newest spot.
 #include <QAbstractTableModel>
 #include <QTimer>
 #include <array>
@@ -41,7 +41,6 @@ struct StationRow {
   std::uint64_t lastSeq = 0;  // order of arrival of the newest spot
   int spots = 0;
   std::vector<std::string> persons, skimmers;  // distinct spotters
-  std::vector<std::string> continents;         // of the spotters, in order of arrival
   int bestSnr = kNoValue, wpm = kNoValue;
   std::string personComment;  // the newest comment a person wrote
   bool doubtful = false;      // the node tags the newest skimmer spot "?" or "Q:1"
@@ -66,8 +65,11 @@ class StationsModel : public QAbstractTableModel {
   ~StationsModel() override;
 
   void SetWindowMinutes(int minutes) { windowMinutes_ = minutes; }
-  // A filed spot, with its spotter's continent (empty when unknown).
-  void Add(const Spot& spot, std::string_view spotterContinent);
+  // The spotters' continents are looked up only when a row is shown: a spotter's call
+  // costs a walk of the prefix table the first time.
+  using ContinentOf = std::function<std::string(std::string_view spotter)>;
+  void SetContinentOf(ContinentOf continentOf) { continentOf_ = std::move(continentOf); }
+  void Add(const Spot& spot);
   // Brings the order up to date and drops old rows now, unless held.
   void Reorder();
   void SetHeld(bool held);
@@ -78,13 +80,14 @@ class StationsModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-  static QString CellText(const StationRow& row, int column);
+  QString CellText(const StationRow& row, int column) const;
 
  private:
   void ScheduleReorder();
   void Renumber(std::size_t from);
 
   NowMinuteFn now_;
+  ContinentOf continentOf_;
   int windowMinutes_ = 60;
   // Rows live in slots by id; the model's rows are ids in order_. Reordering moves the
   // small ids, never the large rows.

@@ -4,12 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace varnak {
 namespace {
 
 struct Stations {
   std::int64_t now = 1000;
   StationsModel model{[this] { return now; }};
+  std::map<std::string, std::string, std::less<>> continents;
+  Stations() {
+    model.SetContinentOf([this](std::string_view call) {
+      const auto it = continents.find(call);
+      return it == continents.end() ? std::string() : it->second;
+    });
+  }
   // A spot as filed; the comment says the rest.
   void Add(std::string dx, std::string band, std::string spotter, std::string comment,
            ModeGroup mode = ModeGroup::Cw, std::string continent = "EU") {
@@ -24,9 +33,10 @@ struct Stations {
     s.comment = std::move(comment);
     s.utc = std::to_string(2200 + now % 60) + "Z";
     s.filedMinute = now;
-    model.Add(s, continent);
+    continents[s.spotter] = continent;
+    model.Add(s);
   }
-  QString Cell(int row, int column) { return StationsModel::CellText(*model.RowAt(row), column); }
+  QString Cell(int row, int column) { return model.CellText(*model.RowAt(row), column); }
   QStringList Column(int column) {
     QStringList out;
     for (int r = 0; r < model.rowCount(); ++r) out << Cell(r, column);
