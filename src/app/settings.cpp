@@ -99,6 +99,8 @@ Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& 
   s.ColumnOrder = ini.ReadString("View", "Order", s.ColumnOrder);
   s.ColumnWidths = ini.ReadString("View", "Widths", s.ColumnWidths);
   s.ColumnsHidden = ini.ReadString("View", "Hidden", s.ColumnsHidden);
+  s.AlertRepeatMinutes = std::max(0, ini.ReadInteger("Alerts", "RepeatMinutes", s.AlertRepeatMinutes));
+  s.StationsMinutes = std::max(1, ini.ReadInteger("Stations", "Minutes", s.StationsMinutes));
   return s;
 }
 
@@ -143,6 +145,8 @@ bool WriteSettingsFile(const std::filesystem::path& iniPath, const Settings& s, 
   ini.WriteString("View", "Order", s.ColumnOrder);
   ini.WriteString("View", "Widths", s.ColumnWidths);
   ini.WriteString("View", "Hidden", s.ColumnsHidden);
+  ini.WriteInteger("Alerts", "RepeatMinutes", s.AlertRepeatMinutes);
+  ini.WriteInteger("Stations", "Minutes", s.StationsMinutes);
   return ini.Save(iniPath, error);
 }
 

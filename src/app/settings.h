@@ -60,6 +60,10 @@ struct Settings {
   std::string ColumnOrder;
   std::string ColumnWidths;
   std::string ColumnsHidden;
+  // [Alerts]: a rule fires at most once per call and band in this time; [Stations]: the
+  // stations view's time window.
+  int AlertRepeatMinutes = 10;
+  int StationsMinutes = 60;
 
   // Not stored in Varnak.ini: the password comes from the node's own file, the
   // cluster from the table.

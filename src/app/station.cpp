@@ -33,6 +33,7 @@ Station::Station(std::filesystem::path programDir, std::shared_ptr<const Clock> 
   // What the rig link does by itself goes to the pane, never to a box.
   connect(rig_.get(), &RigController::note, this, [this](const QString& text) { ClassifyLine("*** " + FromQString(text)); });
   maps_ = std::make_unique<MapController>(*this);
+  WireAlerts();
 }
 
 namespace {

@@ -39,6 +39,8 @@ class RelayServer;
 class RigController;
 class MapController;
 class SpotResolver;
+class AlertController;
+class StationsModel;
 }  // namespace varnak
 
 namespace varnak {
@@ -129,6 +131,8 @@ class Station : public QObject {
   // The operator picked a row of a list (a click, a key): its spot becomes the current
   // one, looked up now if it never was.
   void PickSpot(int list, int row);
+  // A spot kept elsewhere (a notification's, a stations row's) becomes the current one.
+  void PickSpot(const Spot& spot);
   // The spot filed last is on the page in view: it is presented now, or when the freeze
   // that holds it ends.
   void PresentFiledSpot();
@@ -180,6 +184,9 @@ class Station : public QObject {
   // The radio (a test may give it another rig link) and the two maps.
   RigController& rig() { return *rig_; }
   MapController& maps() { return *maps_; }
+  // The operator's alert rules and the one-row-per-station view (station_alerts.cpp).
+  AlertController& alertRules() { return *alertRules_; }
+  StationsModel& stations() { return *stations_; }
   // Sends text + CR LF on the Telnet link, no echo (login and password replies).
   bool SendTelnetLine(const std::string& text);
   // The classifier saw the node's first prompt: the Telnet login is through.
@@ -216,6 +223,7 @@ class Station : public QObject {
   void WireOperatorLog();
   void ReadOperatorLog();
   void WireSpotRows();
+  void WireAlerts();
   void UpdateSpotResolver();
   void SpotFiled(const std::shared_ptr<Spot>& spot, int list);
   void MakeCurrent(std::shared_ptr<Spot> spot);
@@ -254,6 +262,8 @@ class Station : public QObject {
   std::unique_ptr<FileWriter> writer_;  // the lists saved after a trim
   std::unique_ptr<RigController> rig_;
   std::unique_ptr<MapController> maps_;
+  AlertController* alertRules_ = nullptr;  // children of the station
+  StationsModel* stations_ = nullptr;
   bool rowLookupsWanted_ = false;
   bool relaySending_ = false;
   std::vector<std::string> settingsNotices_;  // for the pane at the next start-up routine

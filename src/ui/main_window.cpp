@@ -84,6 +84,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   WireRig();
   WireMapLinks();
   WireSpotColumns();
+  WireAlerts();
   station_->ReadConfiguration(CurrentWorkArea());
   station_->LoadListsAndPanes();
   ApplyPlacement();

@@ -35,12 +35,14 @@
 #include "ui/quick_help.h"
 #include "ui/rig_setup_dialog.h"
 #include "ui/setup_dialog.h"
+#include "ui/stations_view.h"
 #include "ui/windows.h"
 
 namespace varnak {
 
 class DemoNode;
 class LookupLine;
+class TAlertsDlg;
 
 class TForm1 : public QMainWindow, public StationView {
   Q_OBJECT
@@ -162,6 +164,12 @@ class TForm1 : public QMainWindow, public StationView {
   TMoniForm* MoniForm = nullptr;
   TMheard* Mheard = nullptr;
   TMapForm* MapForm = nullptr;  // stands in for Atlas1 and HamCapApp1
+
+  // ---- Alert rules and the "Stations" page (main_window_alerts.cpp) ----
+  StationsView* StationsGrid = nullptr;
+  TAlertsDlg* AlertsDlg = nullptr;
+  QAction* AlertsAction = nullptr;  // "Alerts" in "Setup"
+  void WireAlerts();
 
   // ---- Map and propagation links (main_window_map.cpp) ----
   void WireMapLinks();

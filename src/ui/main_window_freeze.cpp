@@ -42,6 +42,7 @@ void TForm1::ShowFreezePanel(bool shown) {
   for (auto* grid : SpotGrids) grid->HoldSelection(shown);
   for (auto* grid : ColumnGrids)
     if (grid) grid->HoldSelection(shown);
+  if (StationsGrid) StationsGrid->HoldSelection(shown);
   FreezePanel->setVisible(shown);
 }
 

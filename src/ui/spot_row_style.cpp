@@ -27,6 +27,11 @@ double Luminance(const QColor& c) {
   return 0.2126 * Channel(c.red()) + 0.7152 * Channel(c.green()) + 0.0722 * Channel(c.blue());
 }
 
+std::function<QColor(const Spot&)>& RuleRowColour() {
+  static std::function<QColor(const Spot&)> colourOf;
+  return colourOf;
+}
+
 QColor Mix(const QColor& over, const QColor& base, double strength) {
   const auto mix = [strength](int a, int b) { return static_cast<int>(std::lround(a * strength + b * (1 - strength))); };
   return QColor(mix(over.red(), base.red()), mix(over.green(), base.green()), mix(over.blue(), base.blue()));
@@ -109,6 +114,8 @@ QColor MarkBackground(NeedMark mark, const QPalette& palette) {
   return ReadableTint(kNeedColour, palette.color(QPalette::Base), palette.color(QPalette::Text), strength);
 }
 
+void SetRuleRowColour(std::function<QColor(const Spot&)> colourOf) { RuleRowColour() = std::move(colourOf); }
+
 QColor AgedText(const QPalette& palette, std::int64_t ageMinutes, bool selected) {
   const QColor text = palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
   if (selected || ageMinutes <= 0) return text;
@@ -166,6 +173,8 @@ void SpotRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
   // Backgrounds are made readable for the full text colour; the fade comes after.
   if (index.column() == khzColumn && khzColumn >= 0) {
     option->backgroundBrush = BandCellBackground(info->band, option->palette);
+  } else if (const QColor rule = RuleRowColour() ? RuleRowColour()(*info) : QColor(); rule.isValid()) {
+    option->backgroundBrush = ReadableTint(rule, option->palette.color(QPalette::Base), option->palette.color(QPalette::Text), 0.6);
   } else if (const QColor mark = MarkBackground(info->need, option->palette); mark.isValid()) {
     option->backgroundBrush = mark;
   }

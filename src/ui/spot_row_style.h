@@ -32,6 +32,9 @@ QColor ReadableTextColour(const QColor& colour, const QPalette& palette);
 QColor BandCellBackground(const std::string& band, const QPalette& palette);
 // Row background for a needed spot; invalid for NeedMark::None.
 QColor MarkBackground(NeedMark mark, const QPalette& palette);
+// The operator's alert rules may give a spot's row a background (invalid for none); the
+// window sets where it comes from.
+void SetRuleRowColour(std::function<QColor(const Spot&)> colourOf);
 // Text colour of a row of this age (unknown age: full strength).
 QColor AgedText(const QPalette& palette, std::int64_t ageMinutes, bool selected);
 
