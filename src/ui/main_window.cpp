@@ -21,6 +21,7 @@
 #include <algorithm>
 
 #include "agw/packet_cluster_link.h"
+#include "ui/band_map_window.h"
 #include "ui/batched_list_proxy.h"
 #include "ui/lookup_line.h"
 #include "ui/main_window_demo.h"
@@ -88,6 +89,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   station_->ReadConfiguration(CurrentWorkArea());
   station_->LoadListsAndPanes();
   ApplyPlacement();
+  WireBandMap(*this);
 }
 
 TForm1::~TForm1() = default;

@@ -8,6 +8,7 @@
 #include <QSplitterHandle>
 #include <algorithm>
 
+#include "ui/band_map_window.h"
 #include "ui/main_window.h"
 
 namespace varnak {
@@ -170,6 +171,8 @@ void TForm1::StorePlacement(Settings& s) {
   s.Window1 = FirstPaneHeightOf(Splitter1, Splitter1->sizes().value(0, s.Window1));
   s.Window2 = FirstPaneHeightOf(Splitter2, Splitter2->sizes().value(0, s.Window2));
   s.Tab = TabbedNotebook1->currentIndex();
+  // Its own section, written before the rest of the file, which keeps it.
+  if (BandMapWindow* map = BandMapOf(*this)) map->Store(station_->ProgramPath("Varnak.ini"));
 }
 
 void TForm1::AdaptToScreen() {
