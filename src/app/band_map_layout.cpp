@@ -34,14 +34,26 @@ std::optional<KhzRange> BandEdges(std::string_view band) {
 
 std::vector<int> StandingSpots(const std::vector<const Spot*>& oldestFirst, const std::function<bool(const Spot&)>& shows) {
   std::vector<int> standing;
-  std::unordered_map<std::string_view, std::vector<double>> taken;  // call -> kHz already standing
+  // Per call the kHz already standing, as chains through kept (a repaint makes no
+  // allocation per call).
+  struct Kept {
+    double khz;
+    int next;
+  };
+  std::vector<Kept> kept;
+  kept.reserve(oldestFirst.size());
+  std::unordered_map<std::string_view, int> firstOf;
+  firstOf.reserve(oldestFirst.size());
   for (int i = static_cast<int>(oldestFirst.size()) - 1; i >= 0; --i) {
     const Spot* s = oldestFirst[static_cast<size_t>(i)];
     if (!s || !s->valid || s->dx.empty() || (shows && !shows(*s))) continue;
-    std::vector<double>& at = taken[s->dx];
-    if (std::any_of(at.begin(), at.end(), [&](double khz) { return std::abs(khz - s->khz) <= kSameStationKhz; }))
-      continue;
-    at.push_back(s->khz);
+    const auto first = firstOf.try_emplace(s->dx, -1).first;
+    bool near = false;
+    for (int k = first->second; k >= 0 && !near; k = kept[static_cast<size_t>(k)].next)
+      near = std::abs(kept[static_cast<size_t>(k)].khz - s->khz) <= kSameStationKhz;
+    if (near) continue;
+    kept.push_back(Kept{s->khz, first->second});
+    first->second = static_cast<int>(kept.size()) - 1;
     standing.push_back(i);
   }
   return standing;

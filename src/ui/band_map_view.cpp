@@ -70,7 +70,8 @@ void BandMapView::SetView(double centreKhz, double spanKhz) {
 }
 
 void BandMapView::Zoom(double factor, std::optional<double> aroundKhz) {
-  const double around = aroundKhz.value_or(CentreKhz());
+  // Keys and buttons zoom around the radio while it is in view, so it stays there.
+  const double around = aroundKhz.value_or(radioKhz_ && view_.Contains(*radioKhz_) ? *radioKhz_ : CentreKhz());
   const double span = std::clamp(SpanKhz() * factor, std::min(kNarrowestSpanKhz, band_.Span()), band_.Span());
   // The kHz under the pointer keeps its share of the view above it.
   const double share = (view_.high - around) / SpanKhz();
@@ -168,8 +169,8 @@ void BandMapView::PaintScale(QPainter& p, const KhzScale& scale, int width) {
     p.drawLine(width - (major ? 10 : 5), y, width, y);
     if (major) {
       const QString text = KhzText(k, step);
-      const QRect box(0, y - fm.height() / 2, width - 12, fm.height());
-      p.drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);
+      const int top = std::clamp(y - fm.height() / 2, 0, static_cast<int>(scale.height) - fm.height());
+      p.drawText(QPoint(width - 12 - fm.horizontalAdvance(text), top + fm.ascent()), text);
     }
   }
 }
@@ -220,6 +221,8 @@ void BandMapView::Render(QPainter& p, QSize size) {
   boldItalic.setBold(true);
   boldItalic.setItalic(true);
   const int hashWidth = fm.horizontalAdvance("#") + 3;
+  const QFont* current = nullptr;
+  const QFontMetrics boldMetrics(bold);
   for (const LabelPlace& l : layout.placed) {
     const int row = inView[static_cast<size_t>(l.input)];
     const Spot& s = *rows[static_cast<size_t>(row)];
@@ -230,27 +233,41 @@ void BandMapView::Render(QPainter& p, QSize size) {
                                                                                           : now - s.filedMinute;
     const QColor ink = AgedText(pal, age, false);
     p.setPen(ink);
-    p.setFont(s.ownCall ? (s.skimmer ? boldItalic : bold) : (s.skimmer ? italic : plain));
-    QRect textBox = box.adjusted(3, 0, s.skimmer ? -hashWidth : -2, 0);
-    p.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(QString::fromStdString(s.dx), Qt::ElideRight, textBox.width()));
+    // Changing the painter's font is dear; most labels share one.
+    const QFont* wanted = s.ownCall ? (s.skimmer ? &boldItalic : &bold) : (s.skimmer ? &italic : &plain);
+    if (wanted != current) p.setFont(*(current = wanted));
+    // Text at a point, measured once: laying out text in a box costs several times more.
+    const QFontMetrics& metrics = s.ownCall ? boldMetrics : fm;
+    const int room = box.width() - 5 - (s.skimmer ? hashWidth : 0);
+    QString call = QString::fromStdString(s.dx);
+    int callWidth = metrics.horizontalAdvance(call);
+    if (callWidth > room) {
+      call = metrics.elidedText(call, Qt::ElideRight, room);
+      callWidth = metrics.horizontalAdvance(call);
+    }
+    const int baseline = box.top() + (box.height() - fm.height()) / 2 + fm.ascent();
+    p.drawText(QPoint(box.left() + 3, baseline), call);
     if (s.skimmer) {
       // A skimmer's spot: decoded by a machine, so it gets a quiet mark of its own.
-      p.setFont(plain);
-      p.drawText(box.adjusted(0, 0, -2, 0), Qt::AlignRight | Qt::AlignVCenter, "#");
+      p.setFont(*(current = &plain));
+      p.drawText(QPoint(box.left() + 6 + callWidth, baseline), "#");
     }
     hits_.push_back(Hit{box, row, &s});
   }
   p.setFont(plain);
 
   if (radioKhz_ && view_.Contains(*radioKhz_)) {
-    const QColor red = ReadableTextColour(QColor(220, 0, 0), pal);
+    // The selection colour: no band's colour, and readable on the desktop's theme.
+    const QColor marker = pal.color(QPalette::Highlight);
     const double y = scale.YOf(*radioKhz_);
-    p.setPen(QPen(red, 2));
+    p.setPen(QPen(ReadableTextColour(marker, pal), 2));
     p.drawLine(QPointF(0, y), QPointF(size.width(), y));
     const QString text = QString::number(*radioKhz_, 'f', 1);
-    const QRect tag(2, static_cast<int>(y) - fm.height() - 1, fm.horizontalAdvance(text) + 6, fm.height());
-    p.fillRect(tag, pal.color(QPalette::Base));
+    const int tagWidth = fm.horizontalAdvance(text) + 8;
+    const int tagTop = y > fm.height() + 2 ? static_cast<int>(y) - fm.height() - 1 : static_cast<int>(y) + 2;
+    const QRect tag(size.width() - tagWidth - 2, tagTop, tagWidth, fm.height());
+    p.fillRect(tag, marker);
+    p.setPen(pal.color(QPalette::HighlightedText));
     p.drawText(tag, Qt::AlignCenter, text);
   }
 }

@@ -42,7 +42,8 @@ class BandMapView : public QWidget {
   double CentreKhz() const { return (view_.low + view_.high) / 2; }
   double SpanKhz() const { return view_.Span(); }
   KhzRange View() const { return view_; }
-  // factor < 1 zooms in; the kHz at aroundKhz stays where it is on screen.
+  // factor < 1 zooms in; the kHz at aroundKhz (else the radio's in view, else the
+  // middle) stays where it is on screen.
   void Zoom(double factor, std::optional<double> aroundKhz = {});
   void Pan(double khz);
   // Moves the view the least so that khz stands in its middle half.
