@@ -214,6 +214,13 @@ void BandMapView::Render(QPainter& p, QSize size) {
     p.drawLine(QPointF(scaleWidth + 4, l.anchorY), QPointF(x, l.top + labelHeight / 2.0));
   }
 
+  if (radioKhz_ && view_.Contains(*radioKhz_)) {
+    // The selection colour: no band's colour, and readable on the desktop's theme.
+    const double y = scale.YOf(*radioKhz_);
+    p.setPen(QPen(ReadableTextColour(pal.color(QPalette::Highlight), pal), 2));
+    p.drawLine(QPointF(0, y), QPointF(size.width(), y));
+  }
+
   const std::int64_t now = nowMinute ? nowMinute() : kUnknownMinute;
   QFont plain = font(), bold = font(), italic = font(), boldItalic = font();
   bold.setBold(true);
@@ -257,11 +264,9 @@ void BandMapView::Render(QPainter& p, QSize size) {
   p.setFont(plain);
 
   if (radioKhz_ && view_.Contains(*radioKhz_)) {
-    // The selection colour: no band's colour, and readable on the desktop's theme.
+    // Its kHz on top of everything; the line itself went under the labels.
     const QColor marker = pal.color(QPalette::Highlight);
     const double y = scale.YOf(*radioKhz_);
-    p.setPen(QPen(ReadableTextColour(marker, pal), 2));
-    p.drawLine(QPointF(0, y), QPointF(size.width(), y));
     const QString text = QString::number(*radioKhz_, 'f', 1);
     const int tagWidth = fm.horizontalAdvance(text) + 8;
     const int tagTop = y > fm.height() + 2 ? static_cast<int>(y) - fm.height() - 1 : static_cast<int>(y) + 2;

@@ -1,9 +1,11 @@
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "app/rig_controller.h"
+#include "app/spot_lists.h"
 #include "support/manual_ticker.h"
 #include "support/rigctld_harness.h"
 #include "support/temp_dir.h"
@@ -145,4 +147,33 @@ TEST(BandMap, BoundsBandAndViewComeBackAfterARestart) {
   Window again(dir.path(), test::ClosedPort());
   QTest::qWait(50);
   EXPECT_FALSE(BandMapOf(again.form)->isVisible());
+}
+
+TEST(BandMap, AFloodOfSpotsRepaintsAtMostTenTimesASecond) {
+  SpotListModel list;
+  BandMapView view;
+  view.SetList(&list, "20", *BandEdges("20"));
+  view.resize(300, 600);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  QElapsedTimer clock;
+  clock.start();
+  const int before = view.Repaints();
+  int n = 0;
+  QTimer feed;  // a spot every 2 ms, the event loop running in between
+  QObject::connect(&feed, &QTimer::timeout, [&] {
+    auto s = std::make_shared<varnak::Spot>();
+    s->valid = true;
+    s->dx = "Q" + std::to_string(n) + "AB";
+    s->khz = 14000 + (n++ % 350);
+    list.AppendSpot(std::move(s));
+  });
+  feed.start(2);
+  WAIT_TRUE(n >= 300, 10000);
+  feed.stop();
+  QTest::qWait(150);  // the last gathered repaint
+  const double seconds = clock.elapsed() / 1000.0;
+  EXPECT_GE(view.Repaints() - before, 1);
+  EXPECT_LE(view.Repaints() - before, seconds * BandMapView::kRepaintsPerSecond + 2) << seconds << " s";
+  EXPECT_EQ(view.Standing().size(), 300u);
 }
