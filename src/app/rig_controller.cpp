@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "app/settings.h"
 #include "app/spot_model.h"
@@ -74,6 +75,7 @@ void RigController::SetOn(bool on) {
     StopTries();
     asker_ = Asker::Nobody;
     modeHeld_ = false;  // a pending mode write is dropped with the link
+    pendingTune_.reset();
     SetState(State::Off);
     rig_->Disconnect();
     return;
@@ -102,6 +104,7 @@ void RigController::Connect(Asker asker) {
     if (outageNoted_) emit note(QString("Rig: rigctld at %1 answers again").arg(Endpoint()));
     outageNoted_ = false;
     SetState(State::On);
+    if (pendingTune_) SendTune(*std::exchange(pendingTune_, std::nullopt));
   });
 }
 
@@ -170,10 +173,12 @@ void RigController::RadioChanged() {
     const int page = ListIndexOfBand(BandTextOfKhz(hz / 1000));
     emit frequencyChanged(text, QString("Radio: %1 kHz%2").arg(text, page > 0 ? QString("  ") + kSpotPageTitles[page].data() : ""));
   }
-  if (std::optional<RigMode> mode = rig_->Mode(); mode && !modeHeld_) emit modeChanged(*mode);
+  // A mode off the list (RTTY) leaves the list as it is.
+  std::optional<RigMode> mode = rig_->Mode();
+  if (mode && static_cast<int>(*mode) < kRigModeCount && !modeHeld_) emit modeChanged(*mode);
 }
 
-void RigController::TuneTo(const std::string& text) {
+void RigController::TuneTo(const std::string& text, std::string_view comment) {
   long long hz = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), hz);
   if (text.empty() || ec != std::errc() || end != text.data() + text.size()) {
@@ -184,24 +189,35 @@ void RigController::TuneTo(const std::string& text) {
     emit refused(QString("%1 Hz is not a frequency a radio can be tuned to").arg(hz));
     return;
   }
-  // Not yet usable (off, or the server still looked for): the operator asks now, so
-  // the writes queue behind a usable check whose failure he is told about.
-  if (state_ != State::On) {
-    if (!IsOn()) {
-      settings_.RigEnabled = true;
-      retrySeconds_ = kFirstRetrySeconds;
-      outageNoted_ = false;
-      SetState(State::Connecting);
-    }
-    Connect(Asker::Operator);
+  const TunePlan plan = PlanTune(hz, comment);
+  if (state_ == State::On) return SendTune(plan);
+  // Not yet usable (off, or the server still looked for): the operator asks now, so the
+  // tune waits for a usable check whose failure he is told about.
+  if (!IsOn()) {
+    settings_.RigEnabled = true;
+    retrySeconds_ = kFirstRetrySeconds;
+    outageNoted_ = false;
+    SetState(State::Connecting);
   }
+  pendingTune_ = plan;
+  Connect(Asker::Operator);
+}
+
+void RigController::SendTune(const TunePlan& plan) {
   auto check = [this](const QString& error) {
     if (!error.isEmpty()) OperatorFailed(error);
   };
+  const RigMode mode = OfferedMode(plan.mode, [this](RigMode m) { return rig_->Offers(m); });
   // Some radios keep a frequency per mode: the frequency again after the mode.
-  rig_->SetFrequency(hz, check);
-  rig_->SetMode(BandPlanMode(hz / 1000), check);
-  rig_->SetFrequency(hz, check);
+  rig_->SetFrequency(plan.rxHz, check);
+  rig_->SetMode(mode, check);
+  rig_->SetFrequency(plan.rxHz, check);
+  if (!settings_.RigSplitFromSpot) return;
+  // A radio without split refuses to clear it too: only a split the spot asks for is
+  // worth a word.
+  rig_->SetSplit(plan.txHz, mode, [this, split = plan.txHz.has_value()](const QString& error) {
+    if (!error.isEmpty() && split && IsOn()) emit refused(QString("The radio cannot transmit split: %1").arg(error));
+  });
 }
 
 void RigController::ChooseMode(int index) {

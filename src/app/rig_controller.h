@@ -11,7 +11,9 @@
 //    happens by itself never raises a box;
 //  - follow the radio: its frequency, band and mode for display, while holding back the
 //    mode reports that still show the old mode after the operator chose a new one;
-//  - tune to a spot: frequency, the band plan's mode, frequency again.
+//  - tune to a spot: frequency, the spot's mode (TunePlan: the band plan unless the
+//    spot says otherwise, on what the radio offers), frequency again, and with "Split
+//    from spot" the split the comment names, or none.
 //
 // Collaborations: RigControl does the talking; Settings holds the address and the
 // switch; a SecondTicker beats the waits between tries. The window binds its switch,
@@ -20,9 +22,12 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/band_plan.h"
+#include "core/tune_plan.h"
 
 namespace varnak {
 
@@ -64,8 +69,9 @@ class RigController : public QObject {
   void SetAddress(const std::string& host, int port);
   // The operator picked a mode from the list (its index is the RigMode).
   void ChooseMode(int index);
-  // Tunes to a spot's frequency in Hz as the spot gives it ("14025500"); switches on first.
-  void TuneTo(const std::string& hzText);
+  // Tunes to a spot's frequency in Hz as the spot gives it ("14025500"), in the mode and
+  // split its comment names; switches on first.
+  void TuneTo(const std::string& hzText, std::string_view comment = {});
 
   // The last frequency the radio reported that a radio can be on; 0 before that.
   long long LastFrequency() const { return lastFrequency_; }
@@ -102,6 +108,7 @@ class RigController : public QObject {
   void Tick();
   void StopTries();
   void RadioChanged();
+  void SendTune(const TunePlan& plan);
   void SetState(State state);
   QString Endpoint() const;
   QString FailureText(const QString& reason) const;
@@ -113,6 +120,9 @@ class RigController : public QObject {
   Asker asker_ = Asker::Nobody;
   bool modeHeld_ = false;
   long long lastFrequency_ = 0;
+  // A tune asked while the server was not yet usable: sent once it is, when the radio's
+  // modes are known.
+  std::optional<TunePlan> pendingTune_;
   // The quiet tries: the next wait, the seconds left of this one, and whether the
   // pane has been told about this outage.
   int retrySeconds_ = kFirstRetrySeconds;

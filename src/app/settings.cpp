@@ -93,6 +93,7 @@ Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& 
     s.RigPort = defaults.RigPort;
   }
   s.RigEnabled = ini.ReadBool("OmniRig", "Enabled", s.RigEnabled);
+  s.RigSplitFromSpot = ini.ReadBool("OmniRig", "SplitFromSpot", s.RigSplitFromSpot);
   s.LogAdif = ini.ReadString("Log", "Adif", s.LogAdif);
   s.SoundNeeded = ini.ReadBool("Log", "SoundNeeded", s.SoundNeeded);
   s.SpotColumns = ini.ReadInteger("View", "Columns", 0) != 0;
@@ -139,6 +140,7 @@ bool WriteSettingsFile(const std::filesystem::path& iniPath, const Settings& s, 
   ini.WriteString("OmniRig", "Host", s.RigHost);
   ini.WriteInteger("OmniRig", "Port", s.RigPort);
   ini.WriteBool("OmniRig", "Enabled", s.RigEnabled);
+  ini.WriteBool("OmniRig", "SplitFromSpot", s.RigSplitFromSpot);
   ini.WriteString("Log", "Adif", s.LogAdif);
   ini.WriteBool("Log", "SoundNeeded", s.SoundNeeded);
   ini.WriteInteger("View", "Columns", s.SpotColumns ? 1 : 0);

@@ -50,6 +50,8 @@ struct Settings {
   std::string RigHost = "127.0.0.1";
   int RigPort = 4532;
   bool RigEnabled = false;
+  // A tune sets split from the spot's comment ("UP 5", "QSX 14195"), and clears it.
+  bool RigSplitFromSpot = true;
   // [Log]: the operator's ADIF log (a path as the file system spells it, UTF-8) and
   // whether the spot sound is kept for spots the log marks as needed.
   std::string LogAdif;

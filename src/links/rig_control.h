@@ -5,6 +5,8 @@
 //  - hold one connection to the server and say whether the server is usable;
 //  - read and write the radio's frequency in Hz and its mode, in the program's own
 //    modes (RigMode): a server's names for them stay inside its implementation;
+//  - say which modes the radio offers, and set or clear its split (transmitting on
+//    another frequency than it receives on);
 //  - notice changes the radio reports (the operator turning the dial) and raise
 //    OnParamsChange only when the frequency or the mode has changed;
 //  - never make its caller wait: every call returns at once and its outcome arrives
@@ -52,6 +54,9 @@ class RigControl : public QObject {
   // Writes go out in the order of the calls.
   virtual void SetFrequency(long long hz, Done done) = 0;
   virtual void SetMode(RigMode mode, Done done) = 0;
+  // Split on: the radio transmits on txHz in mode; split off (none): on its receive
+  // frequency again. done tells the first failure of the steps.
+  virtual void SetSplit(std::optional<long long> txHz, RigMode mode, Done done) = 0;
   // Reads frequency and mode now (Frequency() and Mode() hold them when done says so).
   virtual void Refresh(Done done) = 0;
 
@@ -61,6 +66,8 @@ class RigControl : public QObject {
   virtual std::optional<RigMode> Mode() const = 0;
   // The mode as the server itself names it ("PKTUSB"), for the operator; "" until known.
   virtual std::string ModeName() const = 0;
+  // Whether the radio has the mode; true while that is not known.
+  virtual bool Offers(RigMode mode) const = 0;
   // The radio's model as the server names it ("Dummy"), "" until usable.
   virtual std::string ModelName() const = 0;
 

@@ -1,17 +1,24 @@
 #include "links/rigctld_client.h"
 
 #include <QTcpSocket>
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <sstream>
 
 namespace varnak {
 
 namespace {
 // rigctld's names of the modes, in RigMode's order: data is "PKT" on a side band.
-constexpr std::array<std::string_view, kRigModeCount> kRigctldModeNames = {
-    "CW", "CWR", "USB", "LSB", "PKTUSB", "PKTLSB", "AM", "FM"};
+constexpr std::array<std::string_view, kRigModeCount + 1> kRigctldModeNames = {
+    "CW", "CWR", "USB", "LSB", "PKTUSB", "PKTLSB", "AM", "FM", "RTTY"};
+
+QByteArray NameOf(RigMode mode) {
+  const std::string_view name = kRigctldModeNames[static_cast<size_t>(mode)];
+  return QByteArray(name.data(), static_cast<qsizetype>(name.size()));
+}
 
 constexpr qsizetype kMaxLineBytes = 65536;
 constexpr size_t kMaxAnswerLines = 4000;  // "\dump_caps" of a big rig is a few hundred
@@ -113,6 +120,7 @@ void RigctldClient::Disconnect() {
   frequency_ = 0;
   mode_.clear();
   model_.clear();
+  modes_.clear();
   notifiedFrequency_ = -1;
   notifiedMode_.clear();
 }
@@ -155,10 +163,27 @@ void RigctldClient::SetFrequency(long long hz, Done done) {
 }
 
 void RigctldClient::SetMode(RigMode mode, Done done) {
-  const std::string_view server = kRigctldModeNames[static_cast<size_t>(mode)];
-  QByteArray name(server.data(), static_cast<qsizetype>(server.size()));
   // Passband 0: the radio's normal filter for the mode.
-  Enqueue(Request{Kind::Set, "+M " + name + " 0", std::move(done)});
+  Enqueue(Request{Kind::Set, "+M " + NameOf(mode) + " 0", std::move(done)});
+}
+
+void RigctldClient::SetSplit(std::optional<long long> txHz, RigMode mode, Done done) {
+  if (!txHz) return Enqueue(Request{Kind::Set, "+S 0 VFOA", std::move(done)});
+  auto first = std::make_shared<QString>();
+  auto keep = [first](const QString& error) {
+    if (first->isEmpty()) *first = error;
+  };
+  Enqueue(Request{Kind::Set, "+S 1 VFOB", keep});
+  Enqueue(Request{Kind::Set, "+I " + QByteArray::number(*txHz), keep});
+  Enqueue(Request{Kind::Set, "+X " + NameOf(mode) + " 0", [first, done](const QString& error) {
+                    if (done) done(first->isEmpty() ? error : *first);
+                  }});
+}
+
+bool RigctldClient::Offers(RigMode mode) const {
+  if (modes_.empty()) return true;
+  const std::string_view name = kRigctldModeNames[static_cast<size_t>(mode)];
+  return std::find(modes_.begin(), modes_.end(), name) != modes_.end();
 }
 
 std::optional<RigMode> RigctldClient::Mode() const { return RigModeOfName(mode_); }
@@ -248,6 +273,8 @@ void RigctldClient::Complete(int code) {
     mode_ = *mode;
   } else if (done.kind == Kind::Caps) {
     model_ = ValueOf(done.lines, "Model name").value_or("");
+    std::istringstream modes(ValueOf(done.lines, "Mode list").value_or(""));
+    for (std::string name; modes >> name;) modes_.push_back(name);
     usable_ = true;
     poll_.start();
     Poll();

@@ -3,6 +3,8 @@
 // Requests use the extended answer form ("+f"), so that every answer ends in its own
 // "RPRT n" line and several requests can be on the wire at once, answered in order:
 //   +f      ->  get_freq:\nFrequency: 14025500\nRPRT 0\n
+// The radio's modes come from the usable check's "Mode list:"; split is "S 1 VFOB" with
+// "I hz" and "X mode 0", and "S 0 VFOA" to end it.
 // Each answer must come within a second of its turn. A late or garbled answer breaks
 // the link (the stream can no longer be trusted); "RPRT -n" is an error of that call only.
 #include <QByteArray>
@@ -35,6 +37,8 @@ class RigctldClient : public RigControl {
   bool Usable() const override { return usable_; }
   void SetFrequency(long long hz, Done done) override;
   void SetMode(RigMode mode, Done done) override;
+  void SetSplit(std::optional<long long> txHz, RigMode mode, Done done) override;
+  bool Offers(RigMode mode) const override;
   void Refresh(Done done) override;
   long long Frequency() const override { return frequency_; }
   std::optional<RigMode> Mode() const override;
@@ -82,13 +86,14 @@ class RigctldClient : public RigControl {
   long long frequency_ = 0;
   std::string mode_;
   std::string model_;
+  std::vector<std::string> modes_;  // the radio's "Mode list", empty when not given
   long long notifiedFrequency_ = -1;
   std::string notifiedMode_;
 };
 
 // Hamlib's text for the n of "RPRT -n".
 QString HamlibErrorText(int code);
-// The mode of one of rigctld's mode names; a name of no RigMode ("RTTY") gives none.
+// The mode of one of rigctld's mode names; a name of no mode of the list ("RTTY") gives none.
 std::optional<RigMode> RigModeOfName(std::string_view name);
 
 }  // namespace varnak

@@ -333,7 +333,11 @@ QWidget* TForm1::BuildSidePanel() {
   VrStrEdit1 = new QLabel("- - - - - -", rig);
   VrStrEdit1->setAlignment(Qt::AlignCenter);
   VrStrEdit1->setStyleSheet("background: black; color: #30ff30; font-family: monospace;");
+  SplitFromSpotCheck = new QCheckBox("Split from spot", rig);
+  SplitFromSpotCheck->setObjectName("SplitFromSpotCheck");
+  SplitFromSpotCheck->setToolTip("Tuning to a spot sets the radio's split from its comment (\"UP 5\", \"QSX 14195\")");
   rl->addWidget(VrCheckLed1);
+  rl->addWidget(SplitFromSpotCheck);
   rl->addWidget(ModeBox);
   rl->addWidget(VrStrEdit1);
   layout->addWidget(rig);

@@ -106,6 +106,7 @@ class TForm1 : public QMainWindow, public StationView {
   QPushButton* MonitorButton = nullptr;
   QPushButton* MheardButton = nullptr;
   QCheckBox* VrCheckLed1 = nullptr;
+  QCheckBox* SplitFromSpotCheck = nullptr;
   QComboBox* ModeBox = nullptr;
   QLabel* VrStrEdit1 = nullptr;
   QPushButton* VrDemoButton1 = nullptr;  // "Update"

@@ -53,6 +53,7 @@ void TForm1::SetSpotColumns(bool on) {
     connect(grid, &SpotColumnsView::rowKeyed, this, [this, list](int row) { SpotRowKeyed(list, row); });
     connect(grid, &SpotColumnsView::rowEntered, this, [this, list](int row) { SpotRowEntered(list, row); });
     connect(grid, &SpotColumnsView::rowDoubleClicked, this, [this, list](int row) { SpotRowDoubleClicked(list, row); });
+    connect(grid, &SpotColumnsView::rowTuned, this, [this, list](int row) { SpotRowDoubleClicked(list, row); });
     WireScrollHold(grid->hold());
     connect(grid, &SpotColumnsView::layoutEdited, this, [this, grid] { ColumnLayoutEdited(grid); });
     grid->HoldSelection(station_->freeze().Frozen());

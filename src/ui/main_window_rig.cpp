@@ -1,11 +1,14 @@
 // The radio on the main window: the "OmniRig" box with its switch, mode list and
-// frequency display, "Set QRG" from the spot menu or a double click on a spot, the
+// frequency display and "Split from spot", "Set QRG" from the spot menu, a double click
+// or Ctrl+Return on a spot, the
 // radio's band in the status line, and "Setup Omnirig". What the radio does is the
 // station's RigController; this file binds the widgets to it.
 #include <QMessageBox>
 #include <QMouseEvent>
 
 #include "app/rig_controller.h"
+#include "app/spot_model.h"
+#include "ui/spot_list_views.h"
 #include "ui/main_window.h"
 #include "ui/rig_setup_dialog.h"
 
@@ -17,6 +20,14 @@ void TForm1::WireRig() {
   connect(RigSetupDlg, &QDialog::accepted, this,
           [this] { station_->rig().SetAddress(RigSetupDlg->Host().toStdString(), RigSetupDlg->Port()); });
   connect(VrCheckLed1, &QCheckBox::toggled, &rig, &RigController::SetOn);
+  connect(SplitFromSpotCheck, &QCheckBox::toggled, this,
+          [this](bool on) { station_->settings().RigSplitFromSpot = on; });
+  connect(station_.get(), &Station::configurationRead, this,
+          [this] { SplitFromSpotCheck->setChecked(station_->settings().RigSplitFromSpot); });
+  // Ctrl+Return tunes the row as a double click does; the column views come and go.
+  for (int list = 0; list < kSpotListCount; ++list)
+    connect(SpotGrids[static_cast<size_t>(list)], &SpotListView::rowTuned, this,
+            [this, list](int row) { SpotRowDoubleClicked(list, row); });
   connect(ModeBox, &QComboBox::activated, this, &TForm1::ModeBoxChange);
   SpotMenuItems[SetQRG1]->setEnabled(true);
   connect(SpotMenuItems[SetQRG1], &QAction::triggered, this, &TForm1::SetQRG1Click);
@@ -56,7 +67,10 @@ void TForm1::WireRig() {
 
 void TForm1::SetQRG1Click() {
   if (station_->freeze().Frozen()) station_->freeze().ShortenForSend();
-  station_->rig().TuneTo(station_->CurrentSpot.HzText);
+  // The mode and split come from the comment of the spot whose frequency is tuned.
+  const Spot& spot = station_->currentSpot();
+  const std::string& hz = station_->CurrentSpot.HzText;
+  station_->rig().TuneTo(hz, spot.rec.HzText == hz ? std::string_view(spot.comment) : std::string_view());
 }
 
 void TForm1::ModeBoxChange(int index) {

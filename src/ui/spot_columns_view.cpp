@@ -382,7 +382,8 @@ void SpotColumnsView::keyPressEvent(QKeyEvent* event) {
     return event->accept();
   }
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    if (listRow >= 0) emit rowEntered(listRow);
+    if (listRow >= 0 && event->modifiers().testFlag(Qt::ControlModifier)) emit rowTuned(listRow);
+    else if (listRow >= 0) emit rowEntered(listRow);
     return event->accept();
   }
   QTableView::keyPressEvent(event);

@@ -88,6 +88,8 @@ class SpotColumnsView : public QTableView {
   void rowPressed(int row, Qt::MouseButton button);
   void rowKeyed(int row);
   void rowEntered(int row);
+  // Ctrl+Return on the current row: tune to it.
+  void rowTuned(int row);
   // A double click: the row under the pointer now, whatever the first click hit.
   void rowDoubleClicked(int row);
   // The operator changed widths, order or visibility of the columns.

@@ -111,7 +111,8 @@ void SpotListView::keyPressEvent(QKeyEvent* event) {
     return event->accept();
   }
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    if (current >= 0) emit rowEntered(current);
+    if (current >= 0 && event->modifiers().testFlag(Qt::ControlModifier)) emit rowTuned(current);
+    else if (current >= 0) emit rowEntered(current);
     return event->accept();
   }
   QListView::keyPressEvent(event);

@@ -35,6 +35,8 @@ class SpotListView : public QListView {
   void rowKeyed(int row);
   // Enter on the current row.
   void rowEntered(int row);
+  // Ctrl+Return on the current row: tune to it.
+  void rowTuned(int row);
   // A double click on a row: the row under the pointer now, whatever the first click hit.
   void rowDoubleClicked(int row);
 

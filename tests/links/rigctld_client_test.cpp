@@ -159,3 +159,39 @@ TEST(RigctldClient, OddFrequenciesAreReadAsGiven) {
     EXPECT_EQ(rig.Frequency(), std::llround(std::stod(hz)));
   }
 }
+
+TEST(RigctldClient, SplitsTheDummyRigAndKnowsItsModes) {
+  test::Rigctld rigctld;
+  ASSERT_EQ(rigctld.Start(), "");
+  RigctldClient rig;
+  ConnectTo(rig, rigctld.Port());
+  // The dummy rig lists RTTY but no data modes.
+  EXPECT_TRUE(rig.Offers(RigMode::RTTY));
+  EXPECT_TRUE(rig.Offers(RigMode::CW));
+  EXPECT_FALSE(rig.Offers(RigMode::DIG));
+
+  Outcome on, off;
+  rig.SetSplit(14030000, RigMode::CW, on());
+  WAIT_TRUE(on.done, 3000);
+  EXPECT_TRUE(on.error.isEmpty()) << on.error.toStdString();
+  EXPECT_EQ(rigctld.Ask({"s"}), "1\nVFOB");
+  EXPECT_EQ(rigctld.Ask({"V", "VFOB", "f", "V", "VFOA"}), "14030000");
+  EXPECT_EQ(rigctld.Ask({"x"}).substr(0, 3), "CW\n");
+  rig.SetSplit(std::nullopt, RigMode::CW, off());
+  WAIT_TRUE(off.done, 3000);
+  EXPECT_EQ(rigctld.Ask({"s"}), "0\nVFOA");
+
+  // A radio that refuses one step: the first refusal is the outcome.
+  FakeRigctld refusing([](const QByteArray& r) {
+    return r.startsWith("+I") ? FakeRigctld::Reply{"set_split_freq: 1\nRPRT -11\n"} : FakeRigctld::Normal(r);
+  });
+  RigctldClient other;
+  ConnectTo(other, refusing.Port());
+  EXPECT_TRUE(other.Offers(RigMode::DIG));  // no mode list: not known
+  Outcome refused;
+  other.SetSplit(7005000, RigMode::CW, refused());
+  WAIT_TRUE(refused.done, 3000);
+  EXPECT_TRUE(refused.error.contains("\"I 7005000\"")) << refused.error.toStdString();
+  EXPECT_EQ(refusing.Requests().mid(refusing.Requests().indexOf("+S 1 VFOB"), 3),
+            (QList<QByteArray>{"+S 1 VFOB", "+I 7005000", "+X CW 0"}));
+}

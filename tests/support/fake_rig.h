@@ -11,8 +11,10 @@ namespace varnak::test {
 
 class FakeRig : public RigControl {
  public:
-  QStringList calls;       // "Connect", "F 14025500", "M CW", "Refresh"
+  QStringList calls;       // "Connect", "F 14025500", "M CW", "X 14030000 CW", "X off", "Refresh"
   QString modeError;       // when set, SetMode fails with it
+  QString splitError;      // when set, SetSplit fails with it
+  QList<RigMode> offered;  // the radio's modes; empty: not known
   long long frequency = 14025500;
   std::optional<RigMode> mode = RigMode::CW;
 
@@ -32,6 +34,11 @@ class FakeRig : public RigControl {
       if (modeError.isEmpty()) mode = m;
     });
   }
+  void SetSplit(std::optional<long long> txHz, RigMode m, Done done) override {
+    calls << (txHz ? QString("X %1 %2").arg(*txHz).arg(NameOf(m)) : QString("X off"));
+    Later(done, splitError, [] {});
+  }
+  bool Offers(RigMode m) const override { return offered.isEmpty() || offered.contains(m); }
   void Refresh(Done done) override { Later(done, {}, [] {}); }
   long long Frequency() const override { return frequency; }
   std::optional<RigMode> Mode() const override { return mode; }
@@ -46,8 +53,8 @@ class FakeRig : public RigControl {
 
  private:
   static const char* NameOf(RigMode m) {
-    static constexpr std::array<const char*, kRigModeCount> kNames = {"CW", "CWR", "USB", "LSB",
-                                                                      "DIG", "DIGR", "AM", "FM"};
+    static constexpr std::array<const char*, kRigModeCount + 1> kNames = {"CW",  "CWR", "USB", "LSB", "DIG",
+                                                                          "DIGR", "AM",  "FM",  "RTTY"};
     return kNames[static_cast<size_t>(m)];
   }
   template <class Effect>

@@ -253,3 +253,84 @@ TEST(RigWindow, LinkBreakingUnderAModeWriteGivesOneBox) {
   EXPECT_TRUE(f.VrCheckLed1->isChecked());  // looked for again, quietly
   TakeRigBox(f);
 }
+
+TEST(RigWindow, CtrlReturnTunesTheSpotWithItsModeAndSplit) {
+  test::Rigctld rigctld;
+  ASSERT_EQ(rigctld.Start(), "");
+  test::TempDir dir;
+  Window w(dir.path(), rigctld.Port());
+  TForm1& f = w.form;
+  f.show();
+  WAIT_TRUE(f.station().StartupDone(), 2000);
+  EXPECT_TRUE(f.SplitFromSpotCheck->isChecked());
+  auto tuneLast = [&](QAbstractItemView* view) {
+    WAIT_TRUE(view->model()->rowCount() == static_cast<int>(f.station().lists().All()->Rows().size()), 2000);
+    view->setCurrentIndex(view->model()->index(view->model()->rowCount() - 1, 0));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Return, Qt::ControlModifier);
+  };
+  auto split = [&] { return rigctld.Ask({"s"}) + " " + rigctld.Ask({"V", "VFOB", "f", "V", "VFOA"}); };
+
+  // In the one-column list: the DX listens 5 kHz up.
+  f.station().ClassifyLine("DX de Q2XYZ:     14195.0  JA1XYZ       UP 5                           2153Z");
+  tuneLast(f.SpotGrids[0]);
+  WAIT_TRUE(Tuned(rigctld) == "14195000 USB", 5000);
+  WAIT_EQ(split(), std::string("1\nVFOB 14200000"), 3000);
+
+  // Unticked, a tune leaves the radio's split alone.
+  f.SplitFromSpotCheck->click();
+  EXPECT_FALSE(f.station().settings().RigSplitFromSpot);
+  f.station().ClassifyLine("DX de Q2XYZ:     18075.0  K1ABC        QSX 18080                      2154Z");
+  tuneLast(f.SpotGrids[0]);
+  WAIT_TRUE(Tuned(rigctld) == "18075000 CW", 5000);
+  EXPECT_EQ(split(), "1\nVFOB 14200000");
+
+  // In the columns view, ticked again: an FT8 spot without a split ends the split. The
+  // dummy rig has no data mode, so the data mode falls back to its side band.
+  f.SplitFromSpotCheck->click();
+  f.SetSpotColumns(true);
+  f.station().ClassifyLine("DX de Q2XYZ:      7074.0  K1ABC        FT8 -12dB                      2155Z");
+  tuneLast(f.ColumnGrids[0]);
+  WAIT_TRUE(Tuned(rigctld) == "7074000 USB", 5000);
+  WAIT_EQ(rigctld.Ask({"s"}), std::string("0\nVFOA"), 3000);
+
+  // The choice is kept for the next start.
+  f.SplitFromSpotCheck->click();
+  f.close();
+  IniFile ini;
+  ini.Load(dir / "Varnak.ini");
+  EXPECT_FALSE(ini.ReadBool("OmniRig", "SplitFromSpot", true));
+}
+
+TEST(RigWindow, TuneUsesTheRadiosDataModeAndTellsARefusedSplit) {
+  test::TempDir dir;
+  Window w(dir.path(), 4532);
+  TForm1& f = w.form;
+  auto owned = std::make_unique<test::FakeRig>();
+  test::FakeRig* rig = owned.get();
+  rig->offered = {RigMode::CW, RigMode::USB, RigMode::LSB, RigMode::DIG};
+  f.station().rig().UseRig(std::move(owned));
+  f.show();
+  WAIT_TRUE(f.station().StartupDone(), 2000);
+
+  // Switched off: the tune waits for the radio, then sets data mode and the split.
+  f.station().ClassifyLine("DX de Q2XYZ:     14080.0  JA1XYZ       RTTY up 2                      2153Z");
+  f.SetQRG1Click();
+  WAIT_EQ(rig->calls.size(), 5, 2000);
+  EXPECT_EQ(rig->calls.join(", "), "Connect, F 14080000, M DIG, F 14080000, X 14082000 DIG");
+  EXPECT_TRUE(f.VrCheckLed1->isChecked());
+
+  rig->splitError = "rigctld at 127.0.0.1:4532 refused \"S 1 VFOB\": RPRT -11";
+  rig->calls.clear();
+  f.SetQRG1Click();
+  WAIT_TRUE(f.RigBox, 2000);
+  EXPECT_TRUE(TakeRigBox(f).startsWith("The radio cannot transmit split: rigctld"));
+  EXPECT_TRUE(f.VrCheckLed1->isChecked());
+  // Clearing a split the radio cannot do is no news.
+  f.station().ClassifyLine("DX de Q2XYZ:     14074.0  JA1XYZ       -12dB                          2154Z");
+  f.SetQRG1Click();
+  WAIT_EQ(rig->calls.size(), 8, 2000);
+  EXPECT_EQ(rig->calls.mid(4).join(", "), "F 14074000, M DIG, F 14074000, X off");
+  QTest::qWait(50);
+  EXPECT_FALSE(f.RigBox);
+}
