@@ -47,6 +47,7 @@ struct FilterStation {
     dir.Write("alerts.cfg", "On\tCalls\tBands\tModes\tNeeds\tSpotters\tSound\tNotify\tColour\r\n"
                             "1\t\t\t\t\t\tring.wav\t0\t#ffd040\r\n");
     IniFile ini;
+    ini.Load(dir / "Varnak.ini");  // a second start keeps what the first one saved
     ini.WriteString("AGWlink", "MyCall", "Q1ABC");
     ini.WriteString("AGWlink", "MyLocator", "JO62QM");
     ini.WriteInteger("AGWlink", "Sound", 1);
@@ -131,11 +132,13 @@ TEST(FilterWindow, HiddenSpotNeitherSoundsNorPlotsButShowInStillWorks) {
   EXPECT_EQ(map.Layer(1).points.size(), 0u);
   EXPECT_EQ(station.alerts().OpenCount(), 0);
   EXPECT_NE(station.lists().All()->Rows().back().find("JA1XYZ"), std::string::npos);  // listed all the same
+  const double ja = station.CurrentSpot.Lat;
+  EXPECT_NE(map.Target().lat, ja);
   s.form.SpotMenuItems[ShowinDxAtlas1]->trigger();  // the operator asks for it
-  EXPECT_EQ(map.Layer(1).points.size(), 1u);
+  EXPECT_EQ(map.Target().lat, ja);
 
   station.ClassifyLine("DX de Q2XYZ:     14025.5  DL1ABC       cq                             2155Z\a\a");
-  EXPECT_EQ(map.Layer(1).points.size(), 2u);
+  EXPECT_EQ(map.Layer(1).points.size(), 1u);
   EXPECT_EQ(station.alerts().OpenCount(), 2);  // the spot sound and the rule's
   s.form.close();
 }
