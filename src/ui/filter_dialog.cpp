@@ -102,6 +102,8 @@ TFilterDlg::TFilterDlg(SpotFilterController& filter, QWidget* parent) : QDialog(
   whole->addWidget(ScrollingBody(body, this), 1);
   Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   whole->addWidget(Buttons);
+  // The whole body at once where the screen has room; the work area fit cuts it down.
+  resize(body->sizeHint().width() + 40, body->sizeHint().height() + Buttons->sizeHint().height() + 40);
   KeepInWorkArea(this);
 
   connect(FilterBox, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
