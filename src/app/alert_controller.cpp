@@ -1,6 +1,7 @@
 #include "app/alert_controller.h"
 
 #include "app/desktop_notifier.h"
+#include "app/spot_filter_controller.h"
 #include "app/station.h"
 #include "app/win1252.h"
 
@@ -69,7 +70,8 @@ void AlertController::SpotFiled(const Spot& spot) {
     if (sound.isEmpty()) sound = QString::fromStdString(rule.sound);
     notify = notify || rule.notify;
   }
-  station_.alerts().PlayRuleSound(sound);  // silent while the Sound switch is off
+  // A spot the filter hides plays no sound; its notification and row colour stay.
+  if (station_.filter().Shows(spot)) station_.alerts().PlayRuleSound(sound);  // silent while Sound is off
   if (!notify) return;
   const quint64 tag = nextTag_++;
   notified_.emplace_back(tag, spot);

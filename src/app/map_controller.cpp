@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/spot.h"
+#include "app/spot_filter_controller.h"
 #include "app/station.h"
 #include "app/win1252.h"
 #include "map/map_link.h"
@@ -14,7 +15,10 @@ GeoPoint PositionOf(const dxrec& spot) { return {spot.Lat, spot.Lon}; }
 }  // namespace
 
 MapController::MapController(Station& station, QObject* parent) : QObject(parent), station_(station) {
-  connect(&station, &Station::spotPresented, this, [this](const Spot& spot) { ShowSpot(spot.rec); });
+  // A spot the filter hides is not plotted by itself; "Show in" still shows it.
+  connect(&station, &Station::spotPresented, this, [this](const Spot& spot) {
+    if (station_.filter().Shows(spot)) ShowSpot(spot.rec);
+  });
 }
 
 std::string MapController::SettingsFile() const { return station_.ProgramPath("Atlas.ini").string(); }

@@ -37,6 +37,17 @@ bool IsTimeAt(std::string_view s, std::size_t i) {
   return i + 5 == s.size() || s[i + 5] == ' ' || s[i + 5] == '|';
 }
 
+// "JO62" or "JO62QM": two field letters A-R, two digits, maybe two square letters A-X.
+bool IsLocatorWord(std::string_view w) {
+  const auto letter = [](char c, char last) {
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return c >= 'A' && c <= last;
+  };
+  if (w.size() != 4 && w.size() != 6) return false;
+  if (!letter(w[0], 'R') || !letter(w[1], 'R') || !IsDigit(w[2]) || !IsDigit(w[3])) return false;
+  return w.size() == 4 || (letter(w[4], 'X') && letter(w[5], 'X'));
+}
+
 int IntOf(std::string_view text) {
   int value = -1;
   const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -79,6 +90,8 @@ Spot ParseLayout(std::string_view line, std::string_view text) {
   if (time == std::string_view::npos) return BadRow(text);
   info.utc = std::string(rest.substr(time, 5));
   info.comment = std::string(TrimView(rest.substr(0, time)));
+  if (const std::string_view after = TrimView(rest.substr(time + 5)); IsLocatorWord(after))
+    info.spotterLocator = ToUpperAscii(after);
   info.skimmer = EndsWith(info.spotter, "-#");
   info.mode = SpotModeGroup(info.khz, info.comment);
   info.valid = true;

@@ -34,6 +34,9 @@ struct Spot {
   bool skimmer = false;  // the spotter's call ends "-#"
   std::string comment;
   std::string utc;      // "2215Z"
+  // The spotter's locator where the node writes one after the time (DX Spider's
+  // set/dxgrid: "... PM95 1305Z JO62"), upper case; empty otherwise.
+  std::string spotterLocator;
   // The list row: the line as received or converted from a listing, followed once the
   // spot is filed by " | " and the day (MM-DD). A row loaded from a file as it stands.
   std::string row;

@@ -40,6 +40,7 @@ class RigController;
 class MapController;
 class SpotResolver;
 class AlertController;
+class SpotFilterController;
 class StationsModel;
 }  // namespace varnak
 
@@ -187,6 +188,8 @@ class Station : public QObject {
   // The operator's alert rules and the one-row-per-station view (station_alerts.cpp).
   AlertController& alertRules() { return *alertRules_; }
   StationsModel& stations() { return *stations_; }
+  // The spot filter: what the lists show, what sounds and what the maps plot.
+  SpotFilterController& filter() { return *filter_; }
   // Sends text + CR LF on the Telnet link, no echo (login and password replies).
   bool SendTelnetLine(const std::string& text);
   // The classifier saw the node's first prompt: the Telnet login is through.
@@ -264,6 +267,7 @@ class Station : public QObject {
   std::unique_ptr<MapController> maps_;
   AlertController* alertRules_ = nullptr;  // children of the station
   StationsModel* stations_ = nullptr;
+  SpotFilterController* filter_ = nullptr;
   bool rowLookupsWanted_ = false;
   bool relaySending_ = false;
   std::vector<std::string> settingsNotices_;  // for the pane at the next start-up routine

@@ -6,6 +6,7 @@
 
 #include "app/list_files.h"
 #include "app/operator_log.h"
+#include "app/spot_filter_controller.h"
 #include "app/spot_resolver.h"
 #include "app/station.h"
 #include "core/file_writer.h"
@@ -66,7 +67,7 @@ void Station::WireClassifier() {
   connect(lists_.get(), &SpotLists::spotFiled, this, &Station::SpotFiled);
   // Without a log read, every spot may be a needed one.
   connect(this, &Station::spotFiled, &alerts_, [this](const Spot& spot) {
-    if (!settings_.Sound) return;
+    if (!settings_.Sound || !filter_->Shows(spot)) return;
     if (log_->Loaded()) {
       alerts_.PlaySpotSound(spot.need);
     } else {

@@ -86,6 +86,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   WireMapLinks();
   WireSpotColumns();
   WireAlerts();
+  WireFilter();
   station_->ReadConfiguration(CurrentWorkArea());
   station_->LoadListsAndPanes();
   ApplyPlacement();

@@ -43,6 +43,8 @@ namespace varnak {
 class DemoNode;
 class LookupLine;
 class TAlertsDlg;
+class TFilterDlg;
+class FilterSwitch;
 
 class TForm1 : public QMainWindow, public StationView {
   Q_OBJECT
@@ -171,6 +173,12 @@ class TForm1 : public QMainWindow, public StationView {
   TAlertsDlg* AlertsDlg = nullptr;
   QAction* AlertsAction = nullptr;  // "Alerts" in "Setup"
   void WireAlerts();
+
+  // ---- The spot filter's dialog and switch (main_window_filter.cpp) ----
+  TFilterDlg* FilterDlg = nullptr;
+  QAction* FilterAction = nullptr;  // "Filter" in "Setup"
+  FilterSwitch* FilterBar = nullptr;  // at the spot notebook's tabs
+  void WireFilter();
 
   // ---- Map and propagation links (main_window_map.cpp) ----
   void WireMapLinks();
