@@ -1,7 +1,8 @@
+#include <QElapsedTimer>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QElapsedTimer>
 #include <QTextBlock>
 #include <gtest/gtest.h>
 
@@ -213,4 +214,28 @@ TEST(SpotListView, AShownFilterHidesSpotsInBothViewsButNotMarkers) {
   view.SetShownFilter({});
   EXPECT_EQ(columns.model()->rowCount(), lists.List(0)->Size());
   EXPECT_EQ(view.HiddenCount(), 0);
+}
+
+TEST(SpotListView, TextLaidOutOnceLooksExactlyAsTheStyleDrawsIt) {
+  FixedClock clock(DateTime{2026, 12, 6, 21, 7, 45});
+  SpotLists lists(clock);
+  SpotListView view(lists.List(0));
+  view.ColourRows([] { return kUnknownMinute; });
+  SpotColumnsView columns(&view, [] { return kUnknownMinute; });
+  columns.horizontalHeader()->resizeSection(ColComment, 60);  // cut short with an ellipsis
+  lists.AddSpotRow(0, "*** Varnak started at 21:07");
+  for (int i = 0; i < 12; ++i)
+    lists.AddSpotRow(0, "DX de Q2XYZ:     1402" + std::to_string(i) + ".0  DL" + std::to_string(i) +
+                            "ABC       cq test über alles          2153Z");
+  view.Sync();
+  for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(&view), static_cast<QAbstractItemView*>(&columns)}) {
+    v->resize(700, 250);
+    auto* delegate = dynamic_cast<SpotRowDelegate*>(v->itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    const QImage cached = v->viewport()->grab().toImage();
+    delegate->reuseTextLayout = false;
+    const QImage styled = v->viewport()->grab().toImage();
+    delegate->reuseTextLayout = true;
+    EXPECT_EQ(cached, styled) << v->metaObject()->className();
+  }
 }
