@@ -211,9 +211,10 @@ struct LaidOutText {
   QSize bounds;
 };
 
-// About two pages of cells of the columns view: the rows in sight stay, memory does not grow.
+// A page of cells of the columns view on a large screen: the rows in sight stay laid out,
+// and memory does not grow (an entry is a few KiB).
 QCache<QString, LaidOutText>& LayoutCache() {
-  static QCache<QString, LaidOutText> cache(1200);
+  static QCache<QString, LaidOutText> cache(600);
   return cache;
 }
 
