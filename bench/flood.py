@@ -4,7 +4,7 @@ station folder that logs in by itself to a loopback node played by this script, 
 unique spots at each rate. Every spot carries a serial number in its comment, so a
 relay reader and the list files saved at exit tell which spots were lost or mangled.
 
-  bench/flood.py --varnak build-bench/varnak [--n 20000] [--rates 200,1000,5000,max]
+  bench/flood.py --varnak build-bench/varnak [--n N] [--rates 50,200,1000,5000,max]
                  [--ini View.Columns=1 ...] [--keep] [--profile DIR]
 
 Runs on $DISPLAY when set, else on a private Xvfb it starts and stops. Prints a table;
@@ -277,7 +277,9 @@ def run_rate(args, rate, env):
             perf = subprocess.Popen(["perf", "record", "-q", "-F", "997", "--call-graph", os.environ.get("FLOOD_CALLGRAPH", "fp"), "-p", str(proc.pid), "-o",
                                      os.path.join(args.profile, "perf-%s.data" % result["rate"])])
             time.sleep(1)
-        node.send_spots(args.n, rate)
+        n = spots_for(args, rate)
+        send_start = time.monotonic()
+        node.send_spots(n, rate)
         last_byte = time.monotonic()
         t1, cpu1 = wait_idle(proc.pid, since=last_byte)
         if perf:
@@ -285,13 +287,15 @@ def run_rate(args, rate, env):
             perf.wait()
         rss1 = rss_kib(proc.pid)
         end = time.monotonic() + 5
-        while relay_port and relay.spot_count() < args.n and time.monotonic() < end:
+        while relay_port and relay.spot_count() < n and time.monotonic() < end:
             time.sleep(0.05)
-        result.update(us_per_spot=(cpu1 - cpu0) * 1e6 / CLK_TCK / args.n, rss0=rss0 / 1024, rss1=rss1 / 1024,
-                      idle_s=max(0.0, t1 - last_byte))
+        cpu_s = (cpu1 - cpu0) / CLK_TCK
+        # Of one core, over the time the spots took to send and to settle.
+        result.update(n=n, us_per_spot=cpu_s * 1e6 / n, cpu_pct=100.0 * cpu_s / max(1e-3, t1 - send_start),
+                      rss0=rss0 / 1024, rss1=rss1 / 1024, idle_s=max(0.0, t1 - last_byte))
         relay_texts = [l.decode("latin-1") for l in relay.lines]
-        lost, mangled = check_sequence(relay_texts, list(range(1, args.n + 1)))
-        lost += args.n - len(set(SERIAL.search(t).group(1) for t in relay_texts if SERIAL.search(t)))
+        lost, mangled = check_sequence(relay_texts, list(range(1, n + 1)))
+        lost += n - len(set(SERIAL.search(t).group(1) for t in relay_texts if SERIAL.search(t)))
         if not relay_port:
             lost = mangled = 0  # not counted
         result.update(relay_lost=max(0, lost), relay_mangled=mangled)
@@ -302,7 +306,7 @@ def run_rate(args, rate, env):
             proc.kill()
             proc.wait()
             raise RuntimeError("varnak did not end within 60 s of SIGTERM")
-        flost, fmangled, rows = check_list_files(folder, args.n)
+        flost, fmangled, rows = check_list_files(folder, n)
         result.update(files_lost=flost, files_mangled=fmangled, rows=rows)
     finally:
         if proc.poll() is None:
@@ -314,6 +318,13 @@ def run_rate(args, rate, env):
         else:
             shutil.rmtree(folder, ignore_errors=True)
     return result
+
+
+def spots_for(args, rate):
+    """--n, else a minute's spots at a low rate (at most 20000)."""
+    if args.n:
+        return args.n
+    return 20000 if rate is None else min(20000, max(1000, rate * 60))
 
 
 def start_xvfb():
@@ -336,7 +347,7 @@ def start_xvfb():
 def main():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     p.add_argument("--varnak", default="build-bench/varnak", help="the program (a Release build)")
-    p.add_argument("--n", type=int, default=20000, help="spots per rate (default 20000)")
+    p.add_argument("--n", type=int, default=0, help="spots per rate (default: a minute's worth, at most 20000)")
     p.add_argument("--rates", default="200,1000,5000,max", help="spots a second, comma separated; max: a burst")
     p.add_argument("--ini", action="append", default=[], metavar="Section.Key=Value",
                    help="an extra setting for Varnak.ini (repeatable)")
@@ -364,14 +375,16 @@ def main():
         if xvfb:
             xvfb.terminate()
             xvfb.wait()
-    print("%d spots per rate, display %s%s" % (args.n, env["DISPLAY"], " (private Xvfb)" if xvfb else ""))
-    print("%-6s %10s %9s %9s %8s %6s %8s %6s %8s  %s" % ("rate", "us/spot", "RSS0 MiB", "RSS1 MiB", "idle s",
-                                                        "relay", "", "files", "", "rows saved"))
-    print("%-6s %10s %9s %9s %8s %6s %8s %6s %8s" % ("", "", "", "", "", "lost", "mangled", "lost", "mangled"))
+    print("display %s%s" % (env["DISPLAY"], " (private Xvfb)" if xvfb else ""))
+    print("%-6s %6s %8s %6s %9s %9s %8s %6s %8s %6s %8s  %s" % ("rate", "spots", "us/spot", "CPU %", "RSS0 MiB",
+                                                              "RSS1 MiB", "idle s", "relay", "", "files", "",
+                                                              "rows saved"))
+    print("%-6s %6s %8s %6s %9s %9s %8s %6s %8s %6s %8s" % ("", "", "", "", "", "", "", "lost", "mangled", "lost",
+                                                          "mangled"))
     bad = False
     for r in results:
-        print("%-6s %10.1f %9.1f %9.1f %8.2f %6d %8d %6d %8d  %s" % (
-            r["rate"], r["us_per_spot"], r["rss0"], r["rss1"], r["idle_s"], r["relay_lost"], r["relay_mangled"],
+        print("%-6s %6d %8.1f %6.2f %9.1f %9.1f %8.2f %6d %8d %6d %8d  %s" % (
+            r["rate"], r["n"], r["us_per_spot"], r["cpu_pct"], r["rss0"], r["rss1"], r["idle_s"], r["relay_lost"], r["relay_mangled"],
             r["files_lost"], r["files_mangled"], " ".join("%s=%d" % kv for kv in r["rows"].items())))
         bad |= any(r[k] for k in ("relay_lost", "relay_mangled", "files_lost", "files_mangled"))
     return 1 if bad else 0

@@ -1,10 +1,14 @@
 #include "ui/batched_list_proxy.h"
 
+#include <algorithm>
+
 namespace varnak {
 
 BatchedListProxy::BatchedListProxy(QAbstractItemModel* source, QObject* parent)
     : QAbstractListModel(parent), source_(source), throttle_(kRefreshMs, [this] { Due(); }, this) {
-  shown_ = source->rowCount();
+  seen_ = source->rowCount();
+  rows_.resize(static_cast<size_t>(seen_));
+  for (int i = 0; i < seen_; ++i) rows_[static_cast<size_t>(i)] = i;
   connect(source, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int, int last) {
     if (last + 1 != source_->rowCount()) reset_ = true;
     throttle_.Schedule();
@@ -24,16 +28,36 @@ BatchedListProxy::BatchedListProxy(QAbstractItemModel* source, QObject* parent)
   connect(source, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
 }
 
-int BatchedListProxy::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
+int BatchedListProxy::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : Shown(); }
 
 int BatchedListProxy::SourceRow(int row) const {
-  const int sourceRow = row - offset_;
+  if (row < 0 || row >= Shown()) return -1;
+  const int sourceRow = rows_[static_cast<size_t>(row)] - offset_;
   return (source_ && sourceRow >= 0 && sourceRow < source_->rowCount()) ? sourceRow : -1;
+}
+
+int BatchedListProxy::ShownRow(int sourceRow) const {
+  const int row = ShownRowAtOrBefore(sourceRow);
+  return row >= 0 && rows_[static_cast<size_t>(row)] == sourceRow + offset_ ? row : -1;
+}
+
+int BatchedListProxy::ShownRowAtOrBefore(int sourceRow) const {
+  const auto after = std::upper_bound(rows_.begin(), rows_.end(), sourceRow + offset_);
+  return static_cast<int>(after - rows_.begin()) - 1;
 }
 
 int BatchedListProxy::DataRow(int row) const {
   if (!source_) return -1;
-  return reset_ ? (row < source_->rowCount() ? row : -1) : SourceRow(row);
+  if (!reset_) return SourceRow(row);
+  // Until the reset is shown the old numbering means nothing: read the rows as they stand.
+  const int sourceRow = accepts_ && row >= 0 && row < Shown() ? rows_[static_cast<size_t>(row)] : row;
+  return sourceRow >= 0 && sourceRow < source_->rowCount() ? sourceRow : -1;
+}
+
+void BatchedListProxy::SetFilter(Accepts accepts) {
+  accepts_ = std::move(accepts);
+  reset_ = true;
+  Sync();
 }
 
 QVariant BatchedListProxy::data(const QModelIndex& index, int role) const {
@@ -62,30 +86,71 @@ void BatchedListProxy::Sync() {
   if (!source_) return;
   emit aboutToSync();
   const int target = source_->rowCount();
-  if (!reset_) {
-    const int removed = std::min(offset_, shown_);
-    if (removed > 0) {
-      beginRemoveRows({}, 0, removed - 1);
-      shown_ -= removed;
-      offset_ -= removed;
+  if (!reset_ && offset_ > 0) {
+    const auto gone = std::lower_bound(rows_.begin(), rows_.end(), offset_) - rows_.begin();
+    if (gone > 0) {
+      beginRemoveRows({}, 0, static_cast<int>(gone) - 1);
+      rows_.erase(rows_.begin(), rows_.begin() + gone);
       endRemoveRows();
     }
+    for (int& row : rows_) row -= offset_;
     // Rows that came and went between two updates were never shown.
-    if (shown_ == 0) offset_ = 0;
-    if (offset_ != 0 || target < shown_) reset_ = true;
+    seen_ = std::max(0, seen_ - offset_);
+    offset_ = 0;
   }
+  if (target < seen_) reset_ = true;
+  const auto accepted = [this](int from, int to) {
+    std::vector<int> rows;
+    rows.reserve(static_cast<size_t>(std::max(0, to - from)));
+    for (int row = from; row < to; ++row)
+      if (!accepts_ || accepts_(row)) rows.push_back(row);
+    return rows;
+  };
   if (reset_) {
     beginResetModel();
     reset_ = false;
     offset_ = 0;
-    shown_ = target;
+    rows_ = accepted(0, target);
+    seen_ = target;
     endResetModel();
-  } else if (target > shown_) {
-    beginInsertRows({}, shown_, target - 1);
-    shown_ = target;
-    endInsertRows();
+  } else if (target > seen_) {
+    const std::vector<int> added = accepted(seen_, target);
+    seen_ = target;
+    if (!added.empty()) {
+      beginInsertRows({}, Shown(), Shown() + static_cast<int>(added.size()) - 1);
+      rows_.insert(rows_.end(), added.begin(), added.end());
+      endInsertRows();
+    }
   }
   emit synced();
+}
+
+AppendOnlyRepaint::AppendOnlyRepaint(QAbstractItemView* view, QAbstractItemModel* rows,
+                                     std::function<int(int row)> rowTop, std::function<bool()> inOrder)
+    : QObject(view), view_(view), rowTop_(std::move(rowTop)), inOrder_(std::move(inOrder)) {
+  connect(rows, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int) {
+    if (appendedFrom_ < 0 || first < appendedFrom_) appendedFrom_ = first;
+  });
+  const auto changed = [this] { changed_ = true; };
+  connect(rows, &QAbstractItemModel::rowsRemoved, this, changed);
+  connect(rows, &QAbstractItemModel::modelReset, this, changed);
+  connect(rows, &QAbstractItemModel::layoutChanged, this, changed);
+  connect(rows, &QAbstractItemModel::dataChanged, this, changed);
+}
+
+void AppendOnlyRepaint::Layout(const std::function<void()>& layout) {
+  const int from = appendedFrom_;
+  const bool whole = changed_ || from < 0 || (inOrder_ && !inOrder_());
+  appendedFrom_ = -1;
+  changed_ = false;
+  QWidget* viewport = view_->viewport();
+  if (whole || !viewport->updatesEnabled()) return layout();
+  // The layout asks for the whole viewport to be repainted; only the new rows need it.
+  viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
+  layout();
+  viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
+  const int top = std::max(0, rowTop_(from));
+  if (top < viewport->height()) viewport->update(QRect(0, top, viewport->width(), viewport->height() - top));
 }
 
 }  // namespace varnak

@@ -4,8 +4,12 @@
 // can bring thousands of lines a second; laying out and painting a list for each of
 // them would cost more than everything else the program does with a line. A line after
 // a quiet spell is shown at once, so an ordinary evening's spots appear as they come.
+// A filter may hide rows: the view then shows the rows it accepts, in the source's order.
+#include <QAbstractItemView>
 #include <QAbstractListModel>
 #include <QPointer>
+#include <functional>
+#include <vector>
 
 #include "ui/throttle.h"
 
@@ -25,7 +29,10 @@ class BatchedListProxy : public QAbstractListModel {
 
   // Row of the source that a shown row stands for; -1 when it is gone already.
   int SourceRow(int row) const;
-  int ShownRow(int sourceRow) const { return sourceRow + offset_; }
+  // Shown row of a source row; -1 when it is hidden or not shown yet.
+  int ShownRow(int sourceRow) const;
+  // The shown row of that source row or, when it is hidden, of the nearest one above it.
+  int ShownRowAtOrBefore(int sourceRow) const;
   // Row of the source whose data a shown row presents now (until a pending reset is
   // shown, rows are read as they stand); -1 for none.
   int DataRow(int row) const;
@@ -37,6 +44,12 @@ class BatchedListProxy : public QAbstractListModel {
   // wait (Sync() still works), and the first update on resuming brings them all.
   void SetPaused(bool paused);
   bool Paused() const { return paused_; }
+  // Which source rows are shown (empty: all); the rows are filtered again at once, and
+  // new rows are tested as they are shown.
+  using Accepts = std::function<bool(int sourceRow)>;
+  void SetFilter(Accepts accepts);
+  // Source rows the filter hid at the last update.
+  int Hidden() const { return seen_ - static_cast<int>(rows_.size()); }
 
  signals:
   // Before and after the shown rows are brought up to date.
@@ -45,13 +58,40 @@ class BatchedListProxy : public QAbstractListModel {
 
  private:
   void Due();  // the throttle's turn
+  int Shown() const { return static_cast<int>(rows_.size()); }
   QPointer<QAbstractItemModel> source_;
   Throttle throttle_;
-  int shown_ = 0;
+  Accepts accepts_;
+  std::vector<int> rows_;  // the shown rows' source rows, as numbered at the last update
+  int seen_ = 0;           // source rows at the last update
   int offset_ = 0;  // rows taken from the source's start since the last update
   bool reset_ = false;
   bool paused_ = false;
   bool missed_ = false;  // an update was due while paused
+};
+
+// Responsibilities: lets a view of a BatchedListProxy repaint only the rows a batch
+// appended. A view lays itself out again after every batch and then repaints all it
+// shows; for rows added at the end that is a page of rows to paint ten times a second
+// where a few are new. The rows already painted move with the scroll, which copies them.
+//
+// Collaborations: the view calls Layout() from its doItemsLayout(); the proxy's change
+// signals tell what a batch did.
+class AppendOnlyRepaint : public QObject {
+ public:
+  // rowTop: the viewport's y of a row's top edge; inOrder: the view shows the proxy's rows
+  // in the proxy's order (not sorted).
+  AppendOnlyRepaint(QAbstractItemView* view, QAbstractItemModel* rows, std::function<int(int row)> rowTop,
+                    std::function<bool()> inOrder = {});
+  // Runs the view's own layout, keeping it from repainting rows that did not change.
+  void Layout(const std::function<void()>& layout);
+
+ private:
+  QAbstractItemView* view_;
+  std::function<int(int)> rowTop_;
+  std::function<bool()> inOrder_;
+  int appendedFrom_ = -1;  // first row appended since the last layout
+  bool changed_ = false;   // anything else changed since then
 };
 
 }  // namespace varnak

@@ -2,9 +2,10 @@
 // The lookup line (Label2) under a spot flood. A node can send a thousand spots a
 // second; setting a label that many times costs more than filing the spots, and a
 // label with selectable text re-lays out the whole window on every change. So the
-// newest spot is shown at most 25 times a second (the last one wins), a spot the
-// operator picks is shown at once, and the label sits at a fixed size in a slot of the
-// row, its text cut to the width with the whole text in the tooltip.
+// newest spot is shown at most ten times a second, as often as the lists take new rows
+// (the last one wins), a spot the operator picks is shown at once, and the label sits
+// at a fixed size in a slot of the row, its text cut to the width with the whole text
+// in the tooltip.
 #include <QLabel>
 #include <QWidget>
 
@@ -15,7 +16,7 @@ namespace varnak {
 class LookupLine : public QWidget {
   Q_OBJECT
  public:
-  static constexpr int kMinIntervalMs = 40;  // 25 a second
+  static constexpr int kMinIntervalMs = 100;
 
   // Takes the label into this slot; the slot goes into the row in its place.
   explicit LookupLine(QLabel* label, QWidget* parent = nullptr);

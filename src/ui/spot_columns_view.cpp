@@ -177,6 +177,8 @@ SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* 
   sorter_->setSourceModel(columns_);
   sorter_->setDynamicSortFilter(true);
   setModel(sorter_);
+  repaint_ = new AppendOnlyRepaint(this, sorter_, [this](int row) { return rowViewportPosition(row); },
+                                   [this] { return SortColumn() < 0; });
   delegate_ = new SpotRowDelegate(
       [this](const QModelIndex& index) { return columns_->Info(sorter_->mapToSource(index).row()); }, now, this);
   delegate_->khzColumn = ColKhz;
@@ -321,7 +323,9 @@ void SpotColumnsView::FollowSelection() {
   }
   // A sorted view stays where the operator looks; the newest row takes its place.
   if (SortColumn() >= 0) return;
-  const int row = ViewRowOf(plain_->spotModel()->SelectedRow());
+  // A selected row the filter hides: the shown row nearest above it.
+  const int shown = plain_->shownModel()->ShownRowAtOrBefore(plain_->spotModel()->SelectedRow());
+  const int row = sorter_->mapFromSource(columns_->index(shown, 0)).row();
   const QModelIndex index = sorter_->index(row, 0);
   if (!index.isValid()) return;
   if (sorter_->flags(index) & Qt::ItemIsSelectable) {
@@ -341,6 +345,11 @@ void SpotColumnsView::showEvent(QShowEvent* event) {
   if (!scrollPending_) return;
   scrollPending_ = false;
   scrollTo(currentIndex());
+}
+
+void SpotColumnsView::doItemsLayout() {
+  if (!repaint_) return QTableView::doItemsLayout();  // while being built
+  repaint_->Layout([this] { QTableView::doItemsLayout(); });
 }
 
 void SpotColumnsView::HoldSelection(bool held) {

@@ -12,6 +12,7 @@
 
 namespace varnak {
 
+class AppendOnlyRepaint;
 class BatchedListProxy;
 class SpotListView;
 class SpotListModel;
@@ -105,6 +106,7 @@ class SpotColumnsView : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void doItemsLayout() override;
 
  private:
   void FollowSelection();
@@ -117,6 +119,7 @@ class SpotColumnsView : public QTableView {
   SpotSortProxy* sorter_;
   SpotRowDelegate* delegate_;
   SpotViewHold* hold_;
+  AppendOnlyRepaint* repaint_ = nullptr;
   bool held_ = false;
   bool followPending_ = false;
   bool scrollPending_ = false;

@@ -35,6 +35,7 @@ SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
     : QListView(parent), model_(model), proxy_(new BatchedListProxy(model, this)) {
   SetUpList(this);
   setModel(proxy_);
+  repaint_ = new AppendOnlyRepaint(this, proxy_, [this](int row) { return visualRect(proxy_->index(row, 0)).top(); });
   hold_ = new SpotViewHold(this, proxy_, [this](int row) { return model_->SpotAt(proxy_->DataRow(row)); });
   connect(proxy_, &BatchedListProxy::synced, this, &SpotListView::FollowSelection);
   // A page change selects the newest row again without adding one.
@@ -44,12 +45,28 @@ SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
 
 void SpotListView::Sync() { proxy_->Sync(); }
 
+void SpotListView::doItemsLayout() {
+  if (!repaint_) return QListView::doItemsLayout();  // while being built
+  repaint_->Layout([this] { QListView::doItemsLayout(); });
+}
+
+void SpotListView::SetShownFilter(std::function<bool(const Spot&)> shows) {
+  if (!shows) return proxy_->SetFilter({});
+  proxy_->SetFilter([this, shows = std::move(shows)](int row) {
+    const Spot* spot = model_->SpotAt(row);
+    return !spot || IsMarkerRow(*spot) || shows(*spot);
+  });
+}
+
+int SpotListView::HiddenCount() const { return proxy_->Hidden(); }
+
 void SpotListView::FollowSelection() {
   if (held_) {
     followPending_ = true;
     return;
   }
-  const QModelIndex index = proxy_->index(proxy_->ShownRow(model_->SelectedRow()), 0);
+  // A selected row the filter hides: the shown row nearest above it.
+  const QModelIndex index = proxy_->index(proxy_->ShownRowAtOrBefore(model_->SelectedRow()), 0);
   if (!index.isValid()) return;
   setCurrentIndex(index);
   // A list on a page out of sight is laid out when its page is shown.
@@ -89,6 +106,7 @@ SpotRowDelegate* SpotListView::Delegate() {
 void SpotListView::SetRowHeight(int pixels) {
   Delegate()->height = pixels;
   doItemsLayout();
+  viewport()->update();
 }
 
 int SpotListView::RowHeight() const {

@@ -6,8 +6,11 @@
 #include <QTableView>
 #include <functional>
 
+#include "app/spot.h"
+
 namespace varnak {
 
+class AppendOnlyRepaint;
 class BatchedListProxy;
 class SpotListModel;
 class SpotRowDelegate;
@@ -26,6 +29,12 @@ class SpotListView : public QListView {
   SpotListModel* spotModel() const { return model_; }
   BatchedListProxy* shownModel() const { return proxy_; }
   SpotViewHold* hold() const { return hold_; }
+  // Rows whose spot shows fails are left out of this view and the columns view of the
+  // same list (the list keeps them); marker rows always show. Empty: every row shows.
+  // Takes effect at once; new rows are tested as they come.
+  void SetShownFilter(std::function<bool(const Spot&)> shows);
+  // Spots the filter hides now; changes when the view takes new rows or a new filter.
+  int HiddenCount() const;
 
  signals:
   // Any mouse button pressed on a row of the list; text is the row as shown
@@ -57,12 +66,14 @@ class SpotListView : public QListView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void doItemsLayout() override;
 
  private:
   void FollowSelection();
   SpotRowDelegate* Delegate();
   SpotListModel* model_;
   BatchedListProxy* proxy_;
+  AppendOnlyRepaint* repaint_ = nullptr;
   SpotViewHold* hold_;
   std::function<std::int64_t()> nowMinute_;
   bool coloured_ = false;

@@ -1,9 +1,12 @@
 #include "ui/spot_row_style.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QCache>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTextLayout>
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
@@ -188,14 +191,94 @@ void SpotRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
   }
   const bool striped = khzColumn >= 0 ? index.column() == stripeColumn : index.column() == 0;
   const Spot* info = striped && info_ ? info_(index) : nullptr;
-  if (!info || !info->valid) return QStyledItemDelegate::paint(painter, option, index);
+  if (!info || !info->valid) return PaintCell(painter, option, index);
   // The stripe goes beside the text, never over its first letter.
   QRect stripe = option.rect;
   stripe.setWidth(kStripeWidth);
   painter->fillRect(stripe, BandQColor(info->band));
   QStyleOptionViewItem rest = option;
   rest.rect.adjust(kStripeWidth, 0, 0, 0);
-  QStyledItemDelegate::paint(painter, rest, index);
+  PaintCell(painter, rest, index);
+}
+
+namespace {
+// A cell's text laid out for one width and alignment. Shaping the text is most of what
+// painting a list costs, and a flood repaints the same rows ten times a second.
+struct LaidOutText {
+  QFont font;
+  QTextLayout layout;
+  qreal naturalWidth = 0;
+  QSize bounds;
+};
+
+// A page of cells of the columns view on a large screen: the rows in sight stay laid out,
+// and memory does not grow (an entry is a few KiB).
+QCache<QString, LaidOutText>& LayoutCache() {
+  static QCache<QString, LaidOutText> cache(600);
+  return cache;
+}
+
+const LaidOutText& LaidOut(const QString& text, const QFont& font, int width, Qt::Alignment alignment,
+                           Qt::LayoutDirection direction) {
+  QString key = text;
+  key += QChar(0);
+  key += QString::number(width);
+  key += QChar(' ');
+  key += QString::number(static_cast<int>(alignment) | (direction == Qt::RightToLeft ? 1 << 30 : 0));
+  if (LaidOutText* known = LayoutCache().object(key); known && known->font == font) return *known;
+  auto* laid = new LaidOutText{font, QTextLayout(text, font), 0, {}};
+  // As the style lays out a view item's text: one line, no wrapping, the option's alignment.
+  QTextOption textOption;
+  textOption.setWrapMode(QTextOption::ManualWrap);
+  textOption.setTextDirection(direction);
+  textOption.setAlignment(QStyle::visualAlignment(direction, alignment));
+  laid->layout.setTextOption(textOption);
+  laid->layout.setCacheEnabled(true);
+  laid->layout.beginLayout();
+  QTextLine line = laid->layout.createLine();
+  if (line.isValid()) {
+    line.setLineWidth(width);
+    line.setPosition(QPointF(0, 0));
+    laid->naturalWidth = line.naturalTextWidth();
+  }
+  laid->layout.endLayout();
+  laid->bounds = laid->layout.boundingRect().size().toSize();
+  LayoutCache().insert(key, laid);
+  return *LayoutCache().object(key);
+}
+}  // namespace
+
+void SpotRowDelegate::PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QStyleOptionViewItem opt = option;
+  initStyleOption(&opt, index);
+  const QWidget* widget = opt.widget;
+  QStyle* style = widget ? widget->style() : QApplication::style();
+  // Anything but one line of plain text in a whole-cell item goes the style's own way.
+  constexpr auto kOwnWay = QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasDecoration |
+                           QStyleOptionViewItem::HasCheckIndicator;
+  const bool plain = reuseTextLayout && !opt.text.isEmpty() && opt.showDecorationSelected &&
+                     !(opt.features & kOwnWay) && !(opt.state & QStyle::State_Editing) &&
+                     !opt.text.contains(QChar('\n')) && !opt.text.contains(QChar::LineSeparator);
+  if (!plain) return style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+  const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+  const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
+  const LaidOutText& laid = LaidOut(opt.text, opt.font, textRect.width(), opt.displayAlignment, opt.direction);
+  // Text cut short with an ellipsis is rare (a narrow column): the style does it.
+  if (laid.naturalWidth > textRect.width()) return style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+  // The background, selection and focus frame without the text, which follows as the
+  // style draws it: its pen, its clip, its position.
+  opt.text.clear();
+  opt.features &= ~QStyleOptionViewItem::HasDisplay;
+  style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+  QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+  if (group == QPalette::Normal && !(opt.state & QStyle::State_Active)) group = QPalette::Inactive;
+  painter->save();
+  painter->setClipRect(opt.rect);
+  painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText
+                                                                                 : QPalette::Text));
+  const QRect placed = QStyle::alignedRect(Qt::LayoutDirectionAuto, opt.displayAlignment, laid.bounds, textRect);
+  laid.layout.draw(painter, QPointF(textRect.x(), placed.top()));
+  painter->restore();
 }
 
 }  // namespace varnak

@@ -52,6 +52,9 @@ class SpotRowDelegate : public QStyledItemDelegate {
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+  // Lays a cell's text out once and keeps it (a bounded cache shared by every view),
+  // drawing exactly what the style would; off only to compare the two in tests.
+  bool reuseTextLayout = true;
   int height = 0;          // fixed row height; 0 = from the font
   int khzColumn = -1;      // the column whose cell shows the band's colour; -1 = stripe
   int stripeColumn = 0;    // the column the stripe is drawn in (the first shown one)
@@ -60,6 +63,7 @@ class SpotRowDelegate : public QStyledItemDelegate {
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
  private:
+  void PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
   InfoOf info_;
   NowMinute now_;
 };

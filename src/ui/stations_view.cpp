@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 
 #include "app/stations_model.h"
 #include "ui/spot_row_style.h"
@@ -56,7 +57,22 @@ void StationsView::changeEvent(QEvent* event) {
 }
 
 void StationsView::FollowNewest() {
-  if (atBottom_ && !model_->Held()) scrollToBottom();
+  if (!atBottom_ || model_->Held() || followPending_) return;
+  // Scrolling lays the whole table out there and then: a page out of sight follows when
+  // it is shown, one in sight once per turn of the event loop, not once per new station.
+  followPending_ = true;
+  if (isVisible()) QTimer::singleShot(0, this, &StationsView::CatchUp);
+}
+
+void StationsView::CatchUp() {
+  if (!followPending_ || !isVisible()) return;
+  followPending_ = false;
+  if (!model_->Held()) scrollToBottom();
+}
+
+void StationsView::showEvent(QShowEvent* event) {
+  QTableView::showEvent(event);
+  CatchUp();
 }
 
 void StationsView::HoldSelection(bool held) { model_->SetHeld(held); }

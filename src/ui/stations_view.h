@@ -36,13 +36,16 @@ class StationsView : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void FollowNewest();
+  void CatchUp();
   void FitToFont();
   StationsModel* model_;
   SpotRowDelegate* delegate_;
   bool atBottom_ = true;
+  bool followPending_ = false;
 };
 
 }  // namespace varnak

@@ -1,3 +1,5 @@
+#include <QElapsedTimer>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -8,6 +10,7 @@
 #include "app/spot_lists.h"
 #include "ui/batched_list_proxy.h"
 #include "ui/pane_views.h"
+#include "ui/spot_columns_view.h"
 #include "ui/spot_list_views.h"
 #include "ui/spot_row_style.h"
 
@@ -127,4 +130,112 @@ TEST(TalkView, KeepsTheNewestLineInView) {
   EXPECT_EQ(view.document()->blockCount(), 100);
   EXPECT_EQ(view.textCursor().position(), view.document()->characterCount() - 1);
   EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+}
+
+namespace {
+// The area each paint of a widget covered, in pixels.
+class PaintedArea : public QObject {
+ public:
+  explicit PaintedArea(QWidget* widget) { widget->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      for (const QRect& r : static_cast<QPaintEvent*>(event)->region()) pixels += r.width() * r.height();
+      ++paints;
+    }
+    return false;
+  }
+  long pixels = 0;
+  int paints = 0;
+};
+}  // namespace
+
+TEST(SpotListView, ABatchOfNewRowsRepaintsOnlyThoseRows) {
+  FixedClock clock(DateTime{2026, 12, 6, 21, 7, 45});
+  SpotLists lists(clock);
+  SpotListView view(lists.List(5));
+  view.resize(600, 300);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  for (int i = 0; i < 60; ++i) lists.AddSpotRow(5, "DX de Q2ABC: 14025.0 Q" + std::to_string(i));
+  QTRY_COMPARE(view.model()->rowCount(), 61);
+  QTest::qWait(50);
+  PaintedArea painted(view.viewport());
+  for (int i = 0; i < 3; ++i) lists.AddSpotRow(5, "DX de Q2ABC: 14025.0 R" + std::to_string(i));
+  view.Sync();
+  QTRY_VERIFY(painted.paints > 0);
+  QTest::qWait(50);
+  // The three new rows and the selection's move, not the page of 20 rows.
+  const int rowHeight = view.visualRect(view.currentIndex()).height();
+  EXPECT_LE(painted.pixels, long{view.viewport()->width()} * rowHeight * 8);
+}
+
+TEST(SpotListView, AShownFilterHidesSpotsInBothViewsButNotMarkers) {
+  FixedClock clock(DateTime{2026, 12, 6, 21, 7, 45});
+  SpotLists lists(clock);
+  SpotListView view(lists.List(0));
+  SpotColumnsView columns(&view, [] { return kUnknownMinute; });
+  const auto spot = [&](const std::string& call) {
+    lists.AddSpotRow(0, "DX de Q2XYZ:     14025.0  " + call + "       cq                             2153Z");
+  };
+  lists.AddSpotRow(0, "*** Varnak started at 21:07");
+  for (int i = 0; i < 1000; ++i) {
+    spot("DL" + std::to_string(i) + "AB");
+    spot("JA" + std::to_string(i) + "AB");
+  }
+  view.Sync();
+  QElapsedTimer timer;
+  timer.start();
+  view.SetShownFilter([](const Spot& s) { return s.dx.rfind("DL", 0) == 0; });
+  std::printf("refiltered %d rows in %lld ms\n", lists.List(0)->Size(), static_cast<long long>(timer.elapsed()));
+  const auto shown = [&] {
+    QStringList calls;
+    for (int r = 0; r < columns.model()->rowCount(); ++r)
+      calls << columns.model()->index(r, ColDx).data().toString() + columns.model()->index(r, ColComment).data().toString();
+    return calls;
+  };
+  QStringList calls = shown();
+  ASSERT_EQ(calls.size(), 1001);
+  EXPECT_EQ(view.model()->rowCount(), 1001);
+  EXPECT_TRUE(calls[0].startsWith("*** Varnak started"));
+  EXPECT_EQ(calls.filter("JA").size(), 0);
+  EXPECT_EQ(view.HiddenCount(), lists.List(0)->Size() - 1001);  // the JA spots and the empty first row
+
+  spot("JA9XX");
+  spot("DL9XX");
+  EXPECT_EQ(view.HiddenCount(), 1001);  // only an update of the view counts new rows
+  view.Sync();
+  calls = shown();
+  EXPECT_EQ(calls.back(), "DL9XXcq");
+  EXPECT_EQ(calls.size(), 1002);
+  EXPECT_EQ(view.HiddenCount(), 1002);
+  EXPECT_EQ(view.currentIndex().row(), 1001);  // the newest shown row is selected
+  EXPECT_EQ(view.shownModel()->SourceRow(1001), lists.List(0)->Size() - 1);
+
+  view.SetShownFilter({});
+  EXPECT_EQ(columns.model()->rowCount(), lists.List(0)->Size());
+  EXPECT_EQ(view.HiddenCount(), 0);
+}
+
+TEST(SpotListView, TextLaidOutOnceLooksExactlyAsTheStyleDrawsIt) {
+  FixedClock clock(DateTime{2026, 12, 6, 21, 7, 45});
+  SpotLists lists(clock);
+  SpotListView view(lists.List(0));
+  view.ColourRows([] { return kUnknownMinute; });
+  SpotColumnsView columns(&view, [] { return kUnknownMinute; });
+  columns.horizontalHeader()->resizeSection(ColComment, 60);  // cut short with an ellipsis
+  lists.AddSpotRow(0, "*** Varnak started at 21:07");
+  for (int i = 0; i < 12; ++i)
+    lists.AddSpotRow(0, "DX de Q2XYZ:     1402" + std::to_string(i) + ".0  DL" + std::to_string(i) +
+                            "ABC       cq test über alles          2153Z");
+  view.Sync();
+  for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(&view), static_cast<QAbstractItemView*>(&columns)}) {
+    v->resize(700, 250);
+    auto* delegate = dynamic_cast<SpotRowDelegate*>(v->itemDelegate());
+    ASSERT_NE(delegate, nullptr);
+    const QImage cached = v->viewport()->grab().toImage();
+    delegate->reuseTextLayout = false;
+    const QImage styled = v->viewport()->grab().toImage();
+    delegate->reuseTextLayout = true;
+    EXPECT_EQ(cached, styled) << v->metaObject()->className();
+  }
 }
