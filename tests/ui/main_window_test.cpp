@@ -9,6 +9,7 @@
 
 #include "core/ini_file.h"
 #include "support/temp_dir.h"
+#include "ui/spot_tab_counts.h"
 
 using namespace varnak;
 
