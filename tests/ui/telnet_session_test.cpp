@@ -157,7 +157,7 @@ TEST(TelnetSession, LogsInFilesSpotsRelaysAndKeepsEverythingOverARestart) {
   EXPECT_NE(dir.Read("20.dxc").find("DL1ABC"), std::string::npos);
   {
     Program p(dir.path());
-    EXPECT_TRUE(HasRowContaining(p.form, 5, "DL1ABC"));
+    EXPECT_TRUE(HasRowContaining(p.form, ListIndexOfBand("20"), "DL1ABC"));
     bool red = false;
     for (const auto& l : p.form.station().pane().Lines())
       if (l.text == "21:07:45: To ALL de Q2XYZ: hello") red = l.colour == qRgb(255, 0, 0);
