@@ -8,9 +8,11 @@
 namespace varnak {
 
 const std::array<const char*, kListCount>& ListFileNames() {
-  static const std::array<const char*, kListCount> names = {
-      "dx.dxc", "160.dxc", "80.dxc", "40.dxc", "30.dxc", "20.dxc",   "17.dxc",
-      "15.dxc", "12.dxc",  "10.dxc", "6.dxc",  "2.dxc",  "70cm.dxc", "shf.dxc"};
+  static const std::array<const char*, kListCount> names = [] {
+    std::array<const char*, kListCount> out{};
+    for (size_t i = 0; i < kListCount; ++i) out[i] = kSpotListFiles[i].data();
+    return out;
+  }();
   return names;
 }
 

@@ -2,6 +2,7 @@
 // The files that carry the spot lists, the cluster text pane and the talk pane from one
 // run to the next, all in the station folder:
 //   "dx.dxc" and "160.dxc" ... "shf.dxc"  one list row per line, CR LF after each
+//                                          (kSpotListFiles)
 //   "all.rtf"                              the cluster text pane, one colour per line
 //   "talk.dxc"                             the talk pane, CR LF after each line
 // A list file line is a row text as the list shows it, e.g.
@@ -14,11 +15,12 @@
 #include <vector>
 
 #include "app/rtf.h"
+#include "app/spot_model.h"
 #include "core/clock.h"
 
 namespace varnak {
 
-inline constexpr size_t kListCount = 14;       // "All" and the thirteen bands
+inline constexpr size_t kListCount = kSpotListCount;  // "All" and the bands
 inline constexpr size_t kAllListLimit = 2000;  // rows kept of "dx.dxc" when loading
 inline constexpr size_t kBandListLimit = 1000; // rows kept of a band file when loading
 inline constexpr size_t kPaneLoadLimit = 1000; // lines of "all.rtf" kept when loading, the newest
@@ -28,8 +30,8 @@ inline constexpr const char* kTalkFileName = "talk.dxc";
 
 using ListRows = std::vector<std::string>;
 
-// File names of the fourteen lists: index 0 is "All" ("dx.dxc"), 1 to 13 the bands in
-// band-table order ("160.dxc" ... "70cm.dxc", "shf.dxc").
+// File names of the lists: index 0 is "All" ("dx.dxc"), then the bands in band-table
+// order ("160.dxc" ... "70cm.dxc", "shf.dxc").
 const std::array<const char*, kListCount>& ListFileNames();
 
 // Rows of a list file. CR LF, CR and LF all end a line; a final line end does not start
@@ -62,14 +64,15 @@ struct SavedState {
 
 // Reads everything at start. Without clearDx each list is its file (cut to its newest
 // kAllListLimit / kBandListLimit rows) followed by the start-marker row; a missing file
-// gives the empty first row and the marker. With clearDx every list is just the empty
+// gives the empty first row and the marker (a folder from before a band had its list
+// starts that list so). With clearDx every list is just the empty
 // first row and no list file is read. A pane file over kPaneLoadLimit lines keeps its
 // newest kPaneLoadLimit lines: the pane runs a line or two over its limit while spots come
 // in, and a busy session must not lose the whole pane at the next start.
 // Unreadable or missing files are skipped silently.
 SavedState LoadAll(const std::filesystem::path& dir, bool clearDx, const Clock& clock);
 
-// Writes everything at exit: "talk.dxc", then (unless clearDx) the fourteen lists,
+// Writes everything at exit: "talk.dxc", then (unless clearDx) every list,
 // "All" first, then "all.rtf". A file that cannot be written does not stop the others;
 // returns false and the reasons (one per line) in *error when any failed.
 bool SaveAll(const std::filesystem::path& dir, const SavedState& state, bool clearDx,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/input_checks.h"
+#include "app/spot_model.h"
 #include "core/atomic_file.h"
 #include "core/text.h"
 
@@ -82,6 +83,9 @@ Settings ReadSettingsFile(const std::filesystem::path& iniPath, const WorkArea& 
   s.Window1 = ini.ReadInteger(kPosition, "Window1", s.Window1);
   s.Window2 = ini.ReadInteger(kPosition, "Window2", s.Window2);
   s.Tab = ini.ReadInteger(kPosition, "Tab", s.Tab);
+  // A file from before 60 m and 4 m had their pages counts the pages without them.
+  if (ini.ReadInteger(kPosition, "TabBands", 0) == 0 && s.Tab >= ListIndexOfBand("40") - 1)
+    s.Tab += s.Tab >= ListIndexOfBand("4") - 1 ? 2 : 1;
   s.FontSize = ini.ReadInteger("Font", "Size", s.FontSize);
   s.ClearDx = ini.ReadBool("Misc", "ClearDx", s.ClearDx);
   s.AutoConnect = ini.ReadBool("Misc", "AutoConnect", s.AutoConnect);
@@ -133,6 +137,7 @@ bool WriteSettingsFile(const std::filesystem::path& iniPath, const Settings& s, 
   ini.WriteInteger(kPosition, "Window1", s.Window1);
   ini.WriteInteger(kPosition, "Window2", s.Window2);
   ini.WriteInteger(kPosition, "Tab", s.Tab);
+  ini.WriteInteger(kPosition, "TabBands", static_cast<int>(kBandTexts.size()));
   ini.WriteInteger("Font", "Size", s.FontSize);
   ini.WriteBool("Misc", "ClearDx", s.ClearDx);
   ini.WriteBool("Misc", "AutoConnect", s.AutoConnect);

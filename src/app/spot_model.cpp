@@ -16,7 +16,7 @@ struct BandBound {
   std::string_view band;
 };
 
-constexpr std::array<BandBound, 13> kBandTable = {{{1810, "160"},
+constexpr std::array<BandBound, 13> kBandTable = {{{1800, "160"},
                                                    {3500, "80"},
                                                    {7000, "40"},
                                                    {10100, "30"},
@@ -50,6 +50,9 @@ void PadTo(std::string& out, size_t column, bool keepBlank = false) {
 }  // namespace
 
 std::string_view BandTextOfKhz(long long khz) {
+  // Narrow bands inside the wide steps of the table, which keeps its old limits.
+  if (khz >= 5250 && khz <= 5450) return "60";
+  if (khz >= 69900 && khz <= 70500) return "4";
   std::string_view band;
   for (const auto& b : kBandTable) {
     if (khz < b.lowestKhz) break;

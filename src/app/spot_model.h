@@ -11,24 +11,25 @@
 
 namespace varnak {
 
-// The fourteen spot lists, in notebook page order: page 0 is "All", pages 1 to 13 the
-// bands of kBandTexts in the same order.
-inline constexpr int kSpotListCount = 14;
+// The spot lists, in notebook page order: page 0 is "All", then the bands of kBandTexts
+// in the same order. Code elsewhere counts with these, never with list numbers.
+inline constexpr int kSpotListCount = 16;
 inline constexpr int kAllList = 0;
-inline constexpr std::array<std::string_view, 13> kBandTexts = {
-    "160", "80", "40", "30", "20", "17", "15", "12", "10", "6", "2", "70cm", "SHF"};
+inline constexpr std::array<std::string_view, kSpotListCount - 1> kBandTexts = {
+    "160", "80", "60", "40", "30", "20", "17", "15", "12", "10", "6", "4", "2", "70cm", "SHF"};
 inline constexpr std::array<std::string_view, kSpotListCount> kSpotListFiles = {
-    "dx.dxc", "160.dxc", "80.dxc", "40.dxc", "30.dxc", "20.dxc", "17.dxc",
-    "15.dxc", "12.dxc",  "10.dxc", "6.dxc",  "2.dxc",  "70cm.dxc", "shf.dxc"};
+    "dx.dxc", "160.dxc", "80.dxc", "60.dxc", "40.dxc", "30.dxc", "20.dxc", "17.dxc",
+    "15.dxc", "12.dxc",  "10.dxc", "6.dxc",  "4.dxc",  "2.dxc",  "70cm.dxc", "shf.dxc"};
 inline constexpr std::array<std::string_view, kSpotListCount> kSpotPageTitles = {
-    "All", "160m", "80m", "40m", "30m", "20m", "17m", "15m", "12m", "10m", "6m", "2m", "70cm", "SHF"};
+    "All", "160m", "80m", "60m", "40m", "30m", "20m", "17m", "15m", "12m", "10m", "6m", "4m", "2m", "70cm", "SHF"};
 // A band list is trimmed when a new row's index passes this; "All" at twice as much.
 inline constexpr int kBandListTrimIndex = 1000;
 inline constexpr int kAllListTrimIndex = 2000;
 inline constexpr int kTrimBlock = 100;
 
-// Band text of a frequency in kHz: the band whose lowest frequency is the greatest one
-// not above it; below 1810 gives the empty text.
+// Band text of a frequency in kHz: 60 m is 5250 to 5450 and 4 m 69900 to 70500 kHz;
+// elsewhere the band whose lowest frequency is the greatest one not above it, so the
+// gaps between the HF bands count to the band below. Below 1800 gives the empty text.
 std::string_view BandTextOfKhz(long long khz);
 // Band of a frequency token such as "14025.0": the integer before the first "."; a token
 // without "." or with no number before it gives the empty band.
@@ -37,7 +38,7 @@ std::string_view BandOfFrequencyToken(std::string_view token);
 //   DX de Q2ABC:     14025.0  Q3DEF        up 2                        2215Z
 std::string_view FrequencyTokenOfSpot(std::string_view line);
 std::string_view BandOfSpotLine(std::string_view line);
-// List (and page) index of a band text: 1 to 13, or 0 ("All" only) for any other text.
+// List (and page) index of a band text: 1 to kSpotListCount - 1, or 0 ("All" only) for any other text.
 int ListIndexOfBand(std::string_view band);
 // Whether a spot filed into a band list (0 when its band has none) shows on a page of
 // the spot notebook: "All" shows every spot.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fmt/format.h>
 
+#include "app/login_commands.h"
 #include "app/map_controller.h"
 #include "app/operator_log.h"
 #include "agw/packet_cluster_link.h"
@@ -65,6 +66,7 @@ class StationLinkSettings : public LinkSettings {
 
 void Station::WireLinks() {
   linkSettings_ = std::make_unique<StationLinkSettings>(*this);
+  loginCommands_ = std::make_unique<LoginCommands>(ProgramPath(kLoginCommandsFile), *linkSettings_);
   UseLinks(LinkFactory{});
 
   RelayServer::Hooks r;
@@ -91,6 +93,9 @@ void Station::WireLinks() {
 void Station::UseLinks(const LinkFactory& factory) {
   telnet_ = factory.Make(LinkKind::Telnet, *linkSettings_, programDir_);
   packet_ = factory.Make(LinkKind::Packet, *linkSettings_, programDir_);
+  // First to hear the links' lines (see Follow).
+  loginCommands_->Follow(*telnet_);
+  loginCommands_->Follow(*packet_);
   WireClusterLink(*telnet_, LinkKind::Telnet);
   WireClusterLink(*packet_, LinkKind::Packet);
   WirePacketLink();

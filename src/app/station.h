@@ -32,6 +32,7 @@ class ClusterLink;
 class FileWriter;
 class LinkFactory;
 class LinkSettings;
+class LoginCommands;
 class OperatorLog;
 class PacketClusterLink;
 class TelnetClusterLink;
@@ -179,6 +180,8 @@ class Station : public QObject {
   // The packet link with AGWInterface1; the packet windows follow its signals.
   PacketClusterLink& Packet();
   RelayServer& Relay() { return *relay_; }
+  // "login.cfg", sent after every login on either link.
+  LoginCommands& loginCommands() { return *loginCommands_; }
   // The operator's ADIF log ("Log" section): its marks for the spot views come from
   // operatorLog().Marker(), and operatorLog() signals marksChanged() after each re-read.
   OperatorLog& operatorLog() { return *log_; }
@@ -259,6 +262,7 @@ class Station : public QObject {
   // After the classifier and the models, so that the links go first: a link going
   // down as it is destroyed still reaches them.
   std::unique_ptr<LinkSettings> linkSettings_;
+  std::unique_ptr<LoginCommands> loginCommands_;  // outlives the links it follows
   std::unique_ptr<ClusterLink> telnet_;
   std::unique_ptr<ClusterLink> packet_;
   std::unique_ptr<OperatorLog> log_;

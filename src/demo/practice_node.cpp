@@ -295,6 +295,9 @@ void PracticeNode::OnCommand(Session* s, const std::string& line) {
     } else {
       answer = "Invalid command\r\n";
     }
+  } else if ((verb == "set" || verb == "unset") && (sub == "dxgrid" || sub == "skimmer")) {
+    // Taken note of, as a node does; the practice traffic keeps its one form.
+    answer = std::string(sub == "dxgrid" ? "DX Grid" : "Skimmer") + " flag " + verb + " on " + s->call + "\r\n";
   } else if (w == "who") {
     answer = UsersAnswer();
   } else if (w == "dx") {

@@ -46,6 +46,7 @@ const std::vector<Band>& Bands() {
   static const std::vector<Band> bands = {
       {3, {{1810, 1838, Mode::Cw, ""}, {1840, 1840, Mode::Digital, "FT8"}, {1843, 1990, Mode::Phone, ""}}},
       {6, {{3500, 3570, Mode::Cw, ""}, {3573, 3573, Mode::Digital, "FT8"}, {3600, 3795, Mode::Phone, ""}}},
+      {2, {{5351.5, 5354, Mode::Cw, ""}, {5357, 5357, Mode::Digital, "FT8"}, {5360, 5366, Mode::Phone, ""}}},
       {14,
        {{7000, 7040, Mode::Cw, ""},
         {7074, 7074, Mode::Digital, "FT8"},
@@ -62,6 +63,7 @@ const std::vector<Band>& Bands() {
       {6, {{24890, 24915, Mode::Cw, ""}, {24915, 24915, Mode::Digital, "FT8"}, {24931, 24987, Mode::Phone, ""}}},
       {9, {{28000, 28070, Mode::Cw, ""}, {28074, 28074, Mode::Digital, "FT8"}, {28300, 28700, Mode::Phone, ""}}},
       {5, {{50000, 50100, Mode::Cw, ""}, {50313, 50313, Mode::Digital, "FT8"}, {50110, 50200, Mode::Phone, ""}}},
+      {1, {{70000, 70050, Mode::Cw, ""}, {70154, 70154, Mode::Digital, "FT8"}, {70200, 70250, Mode::Phone, ""}}},
       {2,
        {{144050, 144100, Mode::Cw, ""}, {144174, 144174, Mode::Digital, "FT8"}, {144200, 144400, Mode::Phone, ""}}},
       {1,

@@ -41,7 +41,7 @@ TAlertsDlg::TAlertsDlg(AlertController& rules, QString stationFolder, QWidget* p
   Grid->horizontalHeader()->setStretchLastSection(true);
   for (int c = 0; c < kColumns; ++c) Grid->setColumnWidth(c, IsTick(c) ? 50 : c == 1 ? 180 : 85);
   Grid->setToolTip("Calls: patterns with * and ?, or entity names (\"South Shetland Islands\" in quotes)\n"
-                   "Bands: 160 80 40 ... 2 70cm SHF   Modes: CW PHONE DIGI   Needs: NEW BAND MODE\n"
+                   "Bands: 160 80 60 40 ... 6 4 2 70cm SHF   Modes: CW PHONE DIGI   Needs: NEW BAND MODE\n"
                    "Spotters: continents AF AN AS EU NA OC SA   An empty cell matches everything.");
   layout->addWidget(Grid, 1);
 

@@ -25,16 +25,20 @@
 #include "ui/batched_list_proxy.h"
 #include "ui/lookup_line.h"
 #include "ui/main_window_demo.h"
+#include "ui/spot_tab_counts.h"
 #include "app/win1252.h"
 #include "ui/message_boxes.h"
 
 namespace varnak {
 
 namespace {
-const char* const kPageTitles[15] = {"All", "160m", "80m", "40m", "30m", "20m", "17m", "15m",
-                                     "12m", "10m", "6m",   "2m",  "70cm", "SHF", "[ Search ]"};
-const char* const kGridNames[14] = {"GridAll", "Grid160", "Grid80", "Grid40", "Grid30", "Grid20", "Grid17",
-                                    "Grid15",  "Grid12",  "Grid10", "Grid6",  "Grid2",  "Grid70", "GridSHF"};
+const char* const kSearchPageTitle = "[ Search ]";
+// "GridAll", "Grid160" ... "Grid70", "GridSHF".
+QString GridName(int list) {
+  if (list == kAllList) return "GridAll";
+  const std::string_view band = kBandTexts[static_cast<size_t>(list - 1)];
+  return QString("Grid") + QString::fromLatin1(band == "70cm" ? std::string_view("70") : band);
+}
 
 QFont FixedFont(int size) {
   QFont f("Courier New");
@@ -207,14 +211,14 @@ void TForm1::BuildLayout() {
   Splitter1->setObjectName("Splitter1");
   TabbedNotebook1 = new QTabWidget(Splitter1);
   TabbedNotebook1->setObjectName("TabbedNotebook1");
-  for (int i = 0; i < 14; ++i) {
+  for (int i = 0; i < kSpotListCount; ++i) {
     // The page holds the one-column view and, while ticked, the columns view.
     SpotPages[i] = new QStackedWidget(TabbedNotebook1);
     SpotGrids[i] = new SpotListView(station_->lists().List(i), SpotPages[i]);
-    SpotGrids[i]->setObjectName(kGridNames[i]);
+    SpotGrids[i]->setObjectName(GridName(i));
     SpotGrids[i]->setFont(FixedFont(fontSize));
     SpotPages[i]->addWidget(SpotGrids[i]);
-    TabbedNotebook1->addTab(SpotPages[i], kPageTitles[i]);
+    TabbedNotebook1->addTab(SpotPages[i], QString::fromLatin1(kSpotPageTitles[static_cast<size_t>(i)]));
   }
   auto* searchPage = new QWidget(TabbedNotebook1);
   auto* searchLayout = new QVBoxLayout(searchPage);
@@ -233,7 +237,8 @@ void TForm1::BuildLayout() {
   SearchResults->setObjectName("SearchResults");
   SearchResults->setFont(FixedFont(fontSize));
   searchLayout->addWidget(SearchResults, 1);
-  TabbedNotebook1->addTab(searchPage, kPageTitles[14]);
+  TabbedNotebook1->addTab(searchPage, kSearchPageTitle);
+  TabCounts = new SpotTabCounts(TabbedNotebook1, this);
 
   Splitter2 = new QSplitter(Qt::Vertical, Splitter1);
   Splitter2->setObjectName("Splitter2");
@@ -583,6 +588,7 @@ void TForm1::WireSpotLists() {
   // A new spot is shown when the page in view lists it.
   connect(station_.get(), &Station::spotFiled, this, [this](const Spot&, int list) {
     if (SpotShownOnPage(list, VisibleSpotPage())) station_->PresentFiledSpot();
+    TabCounts->SpotFiled(list);
   });
   connect(&station_->classifier(), &Classifier::lineStarted, this, &TForm1::RememberFocus);
   connect(&station_->classifier(), &Classifier::lineFinished, this, &TForm1::RestoreFocus);

@@ -42,6 +42,7 @@ namespace varnak {
 
 class DemoNode;
 class LookupLine;
+class SpotTabCounts;
 class TAlertsDlg;
 class TFilterDlg;
 class FilterSwitch;
@@ -85,7 +86,7 @@ class TForm1 : public QMainWindow, public StationView {
   void ShowFreezePanel(bool shown) override;
   void PresentSpot(const dxrec& spot) override;
   void PresentSpotNow(const dxrec& spot);  // main_window_freeze.cpp
-  // Page of the spot notebook in view: 0 "All", 1 to 13 the bands, 14 the search.
+  // Page of the spot notebook in view: 0 "All", then the bands, kSpotListCount the search.
   int VisibleSpotPage() const;
   // The control that had the keyboard focus before a line was classified gets it back.
   void RememberFocus();
@@ -117,10 +118,11 @@ class TForm1 : public QMainWindow, public StationView {
   QSplitter* Splitter1 = nullptr;  // notebook | lower panes
   QSplitter* Splitter2 = nullptr;  // cluster text | talk
   QTabWidget* TabbedNotebook1 = nullptr;
-  std::array<SpotListView*, 14> SpotGrids{};  // GridAll, Grid160 ... GridSHF
+  std::array<SpotListView*, kSpotListCount> SpotGrids{};  // GridAll, Grid160 ... GridSHF
+  SpotTabCounts* TabCounts = nullptr;  // "20m (12)" on the band tabs
   // ---- The columns view of the spot lists (main_window_columns.cpp) ----
-  std::array<QStackedWidget*, 14> SpotPages{};     // each page: SpotGrids[i], then ColumnGrids[i]
-  std::array<SpotColumnsView*, 14> ColumnGrids{};  // only while "Spot columns" is ticked
+  std::array<QStackedWidget*, kSpotListCount> SpotPages{};     // each page: SpotGrids[i], then ColumnGrids[i]
+  std::array<SpotColumnsView*, kSpotListCount> ColumnGrids{};  // only while "Spot columns" is ticked
   QAction* SpotColumnsAction = nullptr;  // "Spot columns" in "Setup"
   bool SpotColumnsShown() const { return ColumnGrids[0] != nullptr; }
   void SetSpotColumns(bool on);

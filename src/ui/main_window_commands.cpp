@@ -165,7 +165,7 @@ void TForm1::Button4Click() {
   station_->keepAlive().Stop();
   std::string text = FromQString(SendTextEdit->text());
   if (SendCommandLine(text)) {
-    if (TabbedNotebook1->currentIndex() == TabbedNotebook1->count() - 1) {
+    if (TabbedNotebook1->currentIndex() == kSpotListCount) {  // the search page
       SearchEdit->setFocus();
     } else {
       FocusVisibleSendPage();
@@ -216,7 +216,7 @@ void TForm1::Button1Click() {
     }
   }
   if (sent) {
-    if (TabbedNotebook1->currentIndex() == TabbedNotebook1->count() - 1) {
+    if (TabbedNotebook1->currentIndex() == kSpotListCount) {  // the search page
       SearchEdit->setFocus();
     } else {
       FocusVisibleSendPage();

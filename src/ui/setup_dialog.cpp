@@ -185,6 +185,7 @@ void TSetupDlg::Build() {
   top->addLayout(right);
   outer->addLayout(top);
   outer->addWidget(BuildLogBox());
+  outer->addWidget(BuildLoginBox());
 
   outer->addWidget(BuildTelnetBox(), 1);
 
@@ -361,6 +362,7 @@ void TSetupDlg::FormActivate() {
   TelnetOutGroup->SetItemIndex(s.TelnetOut);
   Edit11->setText(Number(s.FontSize));
   FillLogFields();
+  FillLoginFields();
 
   const bool relay = TelnetOutGroup->ItemIndex() == 1;
   Edit6->setEnabled(relay);
@@ -599,6 +601,7 @@ bool TSetupDlg::TakeFields(Settings& s) {
   s.Nodecall = Bytes(Edit9);
   via_ = Bytes(ViaEdit);
   if (!TakeInteger(Edit11->text(), s.FontSize)) return false;
+  if (!TakeLoginFields()) return false;
   s.ClearDx = ClearDxGroup->ItemIndex() == 0;
   s.Password = Bytes(Edit12);
   s.AutoConnect = RadioGroup1->ItemIndex() == 1;

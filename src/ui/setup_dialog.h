@@ -5,7 +5,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -95,6 +97,8 @@ class TSetupDlg : public QDialog {
   QLineEdit* EditLog = nullptr;          // "Log file (ADIF):"
   QPushButton* LogFileBtn = nullptr;     // its file chooser
   QComboBox* SoundChoice = nullptr;      // "Sound on:" all spots / needed only
+  QPlainTextEdit* LoginEdit = nullptr;   // "After login send:", one command a line
+  std::vector<QCheckBox*> ReadyBoxes;    // its ready rows (kReadyLoginCommands)
   QPushButton* OKBtn = nullptr;
   QPushButton* CancelBtn = nullptr;
 
@@ -109,6 +113,11 @@ class TSetupDlg : public QDialog {
   QWidget* BuildLogBox();
   void FillLogFields();
   void TakeLogFields();
+  QWidget* BuildLoginBox();  // setup_dialog_login.cpp
+  void FillLoginFields();
+  bool TakeLoginFields();  // false when "login.cfg" could not be written (reported)
+  void TickReadyCommand(size_t index, bool on);
+  void ShowReadyCommands();
   void ChooseLogFile();
   bool ReturningFromLogChooser();
   void LoadTable(std::string* error);

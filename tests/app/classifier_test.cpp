@@ -44,13 +44,13 @@ TEST(Classifier, MonitoredFramesDroppedWhileNodeConnected) {
 TEST(Classifier, SpotsFiledOnceIntoBandAndAll) {
   RecordingHost h;
   h.sound = true;
-  h.page = 5;  // 20m
+  h.page = ListIndexOfBand("20");
   h.classifier.ClassifyLine(SpotLine("Q3DEF") + "\a\a");  // DX Spider's BELs are trimmed
   h.classifier.ClassifyLine("something else");
   h.classifier.ClassifyLine(SpotLine("Q3DEF"));  // within 50 spots: a plain black pane line
   h.classifier.ClassifyLine(SpotLine("Q3NOB", "14025"));  // no decimal point: "All" only
-  ASSERT_EQ(h.lists.List(5)->rowCount(), 2);
-  EXPECT_EQ(h.lists.List(5)->Row(1), SpotLine("Q3DEF") + " | 12-06");
+  ASSERT_EQ(h.lists.List(ListIndexOfBand("20"))->rowCount(), 2);
+  EXPECT_EQ(h.lists.List(ListIndexOfBand("20"))->Row(1), SpotLine("Q3DEF") + " | 12-06");
   EXPECT_EQ(h.lists.All()->Rows(),
             (std::vector<std::string>{"", SpotLine("Q3DEF") + " | 12-06", SpotLine("Q3NOB", "14025") + " | 12-06"}));
   EXPECT_EQ(h.PaneTexts(), (std::vector<std::string>{"something else", SpotLine("Q3DEF")}));
@@ -64,13 +64,13 @@ TEST(Classifier, SpotsFromMonitoredTrafficAlsoGoToThePane) {
   h.telnet = 0;
   h.classifier.ClassifyLine(SpotLine("Q3DEF", "7010.0"));
   EXPECT_EQ(h.PaneTexts(), std::vector<std::string>{SpotLine("Q3DEF", "7010.0")});
-  EXPECT_EQ(h.lists.List(3)->rowCount(), 2);
+  EXPECT_EQ(h.lists.List(ListIndexOfBand("40"))->rowCount(), 2);
 }
 
 TEST(Classifier, TrimsBandListAt1001AndAllAt2001AndSavesThem) {
   RecordingHost h;
   for (int i = 1; i <= 1000; ++i) h.classifier.ClassifyLine(SpotLine(fmt::format("Q{}", i), "7010.0"));
-  EXPECT_EQ(h.lists.List(3)->rowCount(), 1001);
+  EXPECT_EQ(h.lists.List(ListIndexOfBand("40"))->rowCount(), 1001);
   EXPECT_TRUE(h.saved.empty());
   h.classifier.ClassifyLine(SpotLine("Q1001", "7010.0"));
   ASSERT_EQ(h.saved.size(), 1u);
@@ -78,7 +78,7 @@ TEST(Classifier, TrimsBandListAt1001AndAllAt2001AndSavesThem) {
   EXPECT_EQ(h.saved[0].second.size(), 902u);
   EXPECT_EQ(h.saved[0].second.front(), SpotLine("Q100", "7010.0") + " | 12-06");
   EXPECT_EQ(h.saved[0].second.back(), SpotLine("Q1001", "7010.0") + " | 12-06");
-  EXPECT_EQ(h.lists.List(3)->SelectedRow(), 901);
+  EXPECT_EQ(h.lists.List(ListIndexOfBand("40"))->SelectedRow(), 901);
 
   for (int i = 1; i <= 999; ++i) h.classifier.ClassifyLine(SpotLine(fmt::format("R{}", i), "1000.0"));
   EXPECT_EQ(h.lists.All()->rowCount(), 2001);
@@ -96,9 +96,9 @@ TEST(Classifier, ListingLineShownGreyAndFiledAsSpot) {
   h.classifier.ClassifyLine(listing);
   ASSERT_EQ(h.PaneTexts(), std::vector<std::string>{listing});
   EXPECT_EQ(h.LastPaneLine().colour, pane_colour::kGrey);
-  ASSERT_EQ(h.lists.List(5)->rowCount(), 2);
+  ASSERT_EQ(h.lists.List(ListIndexOfBand("20"))->rowCount(), 2);
   EXPECT_EQ(h.lookedUp.at(0), ReformatShowDx(listing));
-  EXPECT_NE(h.lists.List(5)->Row(1).find("2215Z|6-Dec | 12-06"), std::string::npos);
+  EXPECT_NE(h.lists.List(ListIndexOfBand("20"))->Row(1).find("2215Z|6-Dec | 12-06"), std::string::npos);
 }
 
 TEST(Classifier, ListedSpotAlreadyReceivedLiveIsFiledOnce) {
@@ -341,7 +341,7 @@ TEST(Classifier, MonitoredFramesAssembledIntoLines) {
   EXPECT_TRUE(h.monitor.empty());
   h.classifier.AddMonitorText(SpotLine("Q3DEF", "14025.0").substr(20) + "\r" + '\0');
   EXPECT_EQ(h.monitor, (std::vector<std::string>{"1:Fm Q3X To Q4Y <UI>:", SpotLine("Q3DEF")}));
-  EXPECT_EQ(h.lists.List(5)->rowCount(), 2);
+  EXPECT_EQ(h.lists.List(ListIndexOfBand("20"))->rowCount(), 2);
   h.frozen = true;
   h.classifier.AddMonitorText(std::string(" a \rb\r\r", 7) + "x");
   EXPECT_EQ(h.held, "a\rb\r");  // no empty lines

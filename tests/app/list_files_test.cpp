@@ -36,7 +36,8 @@ TEST(ListFiles, LineRules) {
   EXPECT_TRUE(ParseListFile("").empty());
   EXPECT_EQ(FormatListFile({"", "x\xe9", "a\rb\nc"}), "\r\nx\xe9\r\na b c\r\n");
   EXPECT_EQ(ListFileNames().front(), std::string("dx.dxc"));
-  EXPECT_EQ(ListFileNames()[12], std::string("70cm.dxc"));
+  EXPECT_EQ(ListFileNames()[3], std::string("60.dxc"));
+  EXPECT_EQ(ListFileNames()[12], std::string("4.dxc"));
   EXPECT_EQ(ListFileNames().back(), std::string("shf.dxc"));
 }
 
@@ -58,7 +59,7 @@ TEST(ListFiles, OverlongFilesKeepTheirNewestRows) {
   dir.Write("80.dxc", "");  // an empty file: the list keeps its empty first row
   SavedState s = LoadAll(dir.path(), false, FixedClock(kNow));
 
-  const ListRows& b20 = s.lists[5];
+  const ListRows& b20 = s.lists[ListIndexOfBand("20")];
   ASSERT_EQ(b20.size(), 1001u);
   EXPECT_NE(b20.front().find("row 501 |"), std::string::npos);
   EXPECT_NE(b20[999].find("row 1500 |"), std::string::npos);
@@ -118,7 +119,7 @@ TEST(ListFiles, ClearDxLeavesListFilesAloneButATrimStillSaves) {
 
   // The 20 m list overflows during the run and its trim saves it anyway.
   ListRows trimmed{"after trim 1", "after trim 2"};
-  ASSERT_TRUE(SaveList(dir.path(), 5, trimmed));
+  ASSERT_TRUE(SaveList(dir.path(), ListIndexOfBand("20"), trimmed));
   s.lists[0] = {"", "new spot"};
   s.talkLines.push_back("new talk");
   s.paneLines = {{255, 0, 0, "pane"}};
@@ -131,7 +132,7 @@ TEST(ListFiles, ClearDxLeavesListFilesAloneButATrimStillSaves) {
   // Switching ClearDx off brings the files back at the next start.
   SavedState later = LoadAll(dir.path(), false, FixedClock(kNow));
   EXPECT_EQ(later.lists[0], (ListRows{"old all", kMarker}));
-  EXPECT_EQ(later.lists[5], (ListRows{"after trim 1", "after trim 2", kMarker}));
+  EXPECT_EQ(later.lists[ListIndexOfBand("20")], (ListRows{"after trim 1", "after trim 2", kMarker}));
   EXPECT_EQ(later.paneLines, (std::vector<RtfLine>{{255, 0, 0, "pane"}}));
 }
 

@@ -33,7 +33,7 @@ TEST(ListSaves, TrimmedListsReachTheirFilesWholeAndInOrderAlsoAtTheEnd) {
   station->ReadConfiguration(WorkArea{});
   station->LoadListsAndPanes();
   SpotListModel* all = station->lists().All();
-  SpotListModel* band20 = station->lists().List(5);
+  SpotListModel* band20 = station->lists().List(ListIndexOfBand("20"));
   int serial = 0;
   for (int i = 0; i < 2500; ++i) station->ClassifyLine(SpotLine(++serial));  // "All" and 20 m trimmed
   ASSERT_LT(all->Rows().size(), 2100u);
@@ -63,4 +63,27 @@ TEST(FileWriter, LastWriteOfAFileWinsAndFailuresAreReported) {
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_NE(failures[0].find("c.txt"), std::string::npos) << failures[0];
   EXPECT_TRUE(writer.Finish().empty());
+}
+
+TEST(ListSaves, AFolderFromBeforeThe60And4mListsStartsThemEmptyAnd5357kHzIsFiledIn60) {
+  test::TempDir dir;
+  dir.Write("40.dxc", "DX de Q2ABC:      7025.0  Q3FORTY      cq                    2215Z | 12-07\r\n");
+  dir.Write("6.dxc", "DX de Q2ABC:     50313.0  Q3SIX        ft8                   2215Z | 12-07\r\n");
+  auto station = std::make_unique<Station>(dir.path(), std::make_shared<FixedClock>(DateTime{2026, 12, 8, 22, 15, 0}));
+  station->ReadConfiguration(WorkArea{});
+  station->LoadListsAndPanes();
+  const auto rows = [&](const char* band) { return station->lists().List(ListIndexOfBand(band))->Rows(); };
+  EXPECT_NE(rows("40").front().find("Q3FORTY"), std::string::npos);  // each old file in its own list
+  EXPECT_NE(rows("6").front().find("Q3SIX"), std::string::npos);
+  for (const char* band : {"60", "4"}) {
+    ASSERT_EQ(rows(band).size(), 2u) << band;  // the empty first row and the start marker
+    EXPECT_EQ(rows(band).front(), "");
+  }
+
+  station->ClassifyLine("DX de Q2ABC:      5357.0  Q3SIXTY      FT8 -12 dB                    2215Z\a\a");
+  std::string error;
+  ASSERT_TRUE(station->SaveListsAndPanesNow(&error)) << error;
+  EXPECT_NE(FileRows(dir / "60.dxc").back().find("Q3SIXTY"), std::string::npos);
+  EXPECT_EQ(FileRows(dir / "80.dxc").back().find("Q3SIXTY"), std::string::npos);
+  EXPECT_EQ(FileRows(dir / "4.dxc").size(), 2u);
 }

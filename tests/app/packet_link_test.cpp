@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "agw/agw_test_util.h"
+#include "app/login_commands.h"
 #include "app/packet_link_fixture.h"
 #include "core/text.h"
 #include "support/temp_dir.h"
@@ -408,6 +409,29 @@ TEST_F(PacketLinkTest, ConnectAndDisconnectDriveTheNodeLink) {
   EXPECT_EQ(packet(5), (std::vector<std::string>{"send b", "stop"}));
   const Lines pane = ps_->Pane();
   EXPECT_NE(std::find(pane.begin(), pane.end(), "b"), pane.end());
+}
+
+TEST_F(PacketLinkTest, LoginCommandsGoOnceTheNodeHasConnectedOneAtATime) {
+  ASSERT_TRUE(WriteLoginCommands(station().ProgramPath(kLoginCommandsFile), {"set/dxgrid", "sh/dx 30"}));
+  const auto sent = [&] {
+    engine_.WaitForBytes(0, 0);
+    Lines out;
+    for (const Sent& f : Frames())
+      if (f.kind == 'D') out.push_back(f.data.substr(0, f.data.size() - 1));
+    return out;
+  };
+  const std::string prompt = "Q1ABC de Q9NODE  7-Dec-2026 2150Z dxspider >\r";
+  station().ConnectAction();
+  Settle();
+  EXPECT_TRUE(sent().empty());
+  ConnectNode();
+  Data(prompt);  // the node's greeting
+  ASSERT_TRUE(WaitUntil([&] { return sent().size() == 1; }));
+  Settle();
+  EXPECT_EQ(sent(), Lines{"set/dxgrid"});  // the next waits for its prompt
+  Data(prompt);
+  ASSERT_TRUE(WaitUntil([&] { return sent().size() == 2; }));
+  EXPECT_EQ(sent(), (Lines{"set/dxgrid", "sh/dx 30"}));
 }
 
 }  // namespace

@@ -138,3 +138,18 @@ TEST(ClusterTable, SelectionSortingAndBadRows) {
   ClusterTable missing = ReadClusterTable(dir / "telnet.cfg");
   EXPECT_TRUE(missing.rows.empty());
 }
+
+// The page in front is kept by its number; numbers from before 60 m and 4 m had pages
+// still name the same page.
+TEST(Settings, TheStoredPageSurvivesTheNewBandPages) {
+  test::TempDir dir;
+  for (const auto& [oldTab, band] : std::vector<std::pair<int, const char*>>{{2, "80"}, {3, "40"}, {10, "6"}, {11, "2"}}) {
+    dir.Write("Varnak.ini", "[Position]\r\nTab=" + std::to_string(oldTab) + "\r\n");
+    EXPECT_EQ(ReadSettingsFile(dir / "Varnak.ini", Area(1024)).Tab, ListIndexOfBand(band)) << band;
+  }
+  dir.Write("Varnak.ini", "[Position]\r\nTab=14\r\n");  // the search page
+  Settings s = ReadSettingsFile(dir / "Varnak.ini", Area(1024));
+  EXPECT_EQ(s.Tab, kSpotListCount);
+  ASSERT_TRUE(WriteSettingsFile(dir / "Varnak.ini", s, "1.00"));
+  EXPECT_EQ(ReadSettingsFile(dir / "Varnak.ini", Area(1024)).Tab, kSpotListCount);
+}

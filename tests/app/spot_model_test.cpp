@@ -9,7 +9,9 @@ using namespace varnak;
 
 TEST(BandTable, LowestFrequencyBoundsWithoutUpperLimits) {
   const std::pair<const char*, const char*> cases[] = {
-      {"1809.9", ""},     {"1810.0", "160"},  {"3000.0", "160"},     {"3500.0", "80"},  {"7000.0", "40"},
+      {"1799.9", ""},     {"1800.0", "160"},  {"3000.0", "160"},     {"3500.0", "80"},  {"7000.0", "40"},
+      {"5249.9", "80"},   {"5250.0", "60"},   {"5357.0", "60"},      {"5450.9", "60"},  {"5451.0", "80"},
+      {"69899.0", "6"},   {"69900.0", "4"},   {"70500.9", "4"},      {"70501.0", "6"},
       {"10100.0", "30"},  {"14069.9", "20"},  {"18067.9", "20"},     {"18068.0", "17"}, {"21000.0", "15"},
       {"24890.0", "12"},  {"29600.0", "10"},  {"29999.0", "10"},     {"50000.0", "6"},  {"145500.0", "2"},
       {"432000.0", "70cm"}, {"1239999.0", "70cm"}, {"10368000.0", "SHF"}, {"99999999999999999999.0", "SHF"},
@@ -23,7 +25,9 @@ TEST(BandTable, FrequencyTokenIsFirstWordAfterFirstColon) {
   EXPECT_EQ(BandOfSpotLine("DX de "), "");
   EXPECT_EQ(BandOfSpotLine("DX de Q2ABC:"), "");
   EXPECT_EQ(ListIndexOfBand("160"), 1);
-  EXPECT_EQ(ListIndexOfBand("SHF"), 13);
+  EXPECT_EQ(ListIndexOfBand("60"), 3);  // pages in band order
+  EXPECT_EQ(ListIndexOfBand("4"), 12);
+  EXPECT_EQ(ListIndexOfBand("SHF"), kSpotListCount - 1);
   EXPECT_EQ(ListIndexOfBand(""), 0);
 }
 

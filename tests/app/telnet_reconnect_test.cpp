@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/login_commands.h"
 #include "app/station.h"
 #include "packet_link_fixture.h"
 #include "support/manual_ticker.h"
@@ -155,6 +156,43 @@ TEST(TelnetReconnect, OnlyALossIsMended) {
   QTest::qWait(50);
   EXPECT_EQ(node.Accepted(), before + 2);
   EXPECT_TRUE(t.view.infos.empty() && t.view.errors.empty());
+}
+
+// "login.cfg" goes after the station's own "sh/users", one row at a time (each after
+// the prompt for the one before, or 3 s), after every login; a loss midway ends the
+// round and the next login starts the list over.
+TEST(TelnetReconnect, LoginCommandsGoAfterEveryLoginOneAtATime) {
+  ScriptedNode node;
+  node.HoldPromptAfter("set/dxgrid");
+  TelnetStation t(node.port());
+  ASSERT_TRUE(WriteLoginCommands(t.station.ProgramPath(kLoginCommandsFile), {"set/dxgrid", " ", "sh/dx 30"}));
+  auto owned = std::make_unique<test::ManualTicker>();
+  test::ManualTicker* wait = owned.get();
+  t.station.loginCommands().SetTicker(std::move(owned));
+  const QStringList round = {"sh/users", "set/dxgrid", "sh/dx 30"};
+
+  t.station.ConnectAction();
+  WAIT_TRUE(node.Commands().size() == 2, 5000);
+  EXPECT_EQ(node.Commands(), round.mid(0, 2));
+  wait->Pass(2);
+  QTest::qWait(50);
+  EXPECT_EQ(node.Commands().size(), 2);  // the node has not answered yet
+  node.ReleasePrompt();
+  WAIT_EQ(node.Commands(), round, 5000);
+  const auto pane = t.station.pane().Texts();
+  EXPECT_NE(std::find(pane.begin(), pane.end(), "set/dxgrid"), pane.end());
+
+  const auto dropAndReconnect = [&](int commandsAfter) {
+    node.CloseClient();
+    WAIT_TRUE(!t.station.TelnetConnected && t.ticker->Running(), 5000);
+    t.ticker->Pass(5);
+    WAIT_TRUE(node.Commands().size() == commandsAfter, 5000);
+  };
+  dropAndReconnect(5);
+  dropAndReconnect(7);  // lost while the first row waited for its prompt
+  wait->Pass(3);  // no prompt: the next row all the same
+  WAIT_EQ(node.Commands(), round + round.mid(0, 2) + round, 5000);
+  EXPECT_EQ(t.station.loginCommands().Pending(), 0u);
 }
 
 }  // namespace

@@ -128,7 +128,7 @@ TEST(DemoRun, VarnakLogsInFilesSpotsWithLookupsAndEchoesItsOwnSpot) {
   f.DxQrgEdit->setText("14025.0");
   f.DxInfoEdit->setText("up 2");
   f.Button5Click();
-  WAIT_TRUE(HasRow(f, 5, "DX de Q1DEMO:    14025.0  Q3DEF        up 2"), 10000);
+  WAIT_TRUE(HasRow(f, ListIndexOfBand("20"), "DX de Q1DEMO:    14025.0  Q3DEF        up 2"), 10000);
   // The users were asked for once, at the first prompt, not at every prompt since.
   EXPECT_EQ(PaneLinesEqual(f, "sh/users"), 1);
 }
@@ -153,12 +153,12 @@ TEST(DemoRun, ShowDxListingOfALiveSpotGivesTheSameCallAndNoSecondRow) {
   WAIT_TRUE(prompts() > 0, 10000);
   int before = prompts();
   f.station().SendLine("dx 14025.0 Q3DEF listed");
-  WAIT_TRUE(HasRow(f, 5, "Q3DEF") && prompts() > before, 10000);
+  WAIT_TRUE(HasRow(f, ListIndexOfBand("20"), "Q3DEF") && prompts() > before, 10000);
   before = prompts();
   f.station().SendLine("sh/dx Q3DEF");
   WAIT_TRUE(prompts() > before, 10000);  // the listing is in
   int rows = 0, cut = 0;
-  for (const auto& r : SpotRows(f, 5)) {
+  for (const auto& r : SpotRows(f, ListIndexOfBand("20"))) {
     rows += r.find("  Q3DEF ") != std::string::npos;
     cut += r.find(" 3DEF ") != std::string::npos;
   }

@@ -117,6 +117,8 @@ TEST(PracticeNode, LogsInAndAnswersLikeDxSpider) {
   ASSERT_TRUE(c.WaitFor("To ALL de Q1ABC: hi all\a\a\r\n"));
   c.Say("sh/fish");
   ASSERT_TRUE(c.WaitFor("Invalid command\r\nQ1ABC de Q9DEMO"));
+  c.Say("set/dxgrid");  // what an operator's login commands hold
+  ASSERT_TRUE(c.WaitFor("DX Grid flag set on Q1ABC\r\nQ1ABC de Q9DEMO"));
   c.Say("bye");
   WAIT_TRUE(c.socket.state() == QAbstractSocket::UnconnectedState, 5000);
 }

@@ -205,7 +205,17 @@ void ScriptedNode::OnLine(const QByteArray& raw) {
       }
     }
   }
+  if (!holdAfter_.isEmpty() && line == holdAfter_) {
+    promptHeld_ = true;
+    Send(out);
+    return;
+  }
   Send(out + Prompt());
+}
+
+void ScriptedNode::ReleasePrompt() {
+  if (promptHeld_) Send(Prompt());
+  promptHeld_ = false;
 }
 
 }  // namespace varnak::test

@@ -35,6 +35,9 @@ class ScriptedNode : public QObject {
   // Answer to a command (without CR LF) sent before the prompt, lines ending CR LF;
   // a leave command with an answer is answered instead of acted on.
   void SetAnswer(const QString& command, const QByteArray& bytes) { answers_[command] = bytes; }
+  // The prompt after this command waits for ReleasePrompt (a slow node).
+  void HoldPromptAfter(const QString& command) { holdAfter_ = command; }
+  void ReleasePrompt();
   // Off: no "login: ", the client counts as logged in as Q1ABC from the start.
   void SetLoginPrompt(bool on) { loginPrompt_ = on; }
   // What follows "login: " and "password: " (nothing, as DX Spider sends them).
@@ -84,6 +87,8 @@ class ScriptedNode : public QObject {
   std::map<QString, QString> passwords_;
   std::map<QString, QByteArray> answers_;
   QByteArray greeting_, promptEnd_;
+  QString holdAfter_;
+  bool promptHeld_ = false;
   bool loginPrompt_ = true;
   Stage stage_ = Stage::Login;
   QString call_, loggedIn_;

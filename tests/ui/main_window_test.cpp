@@ -9,6 +9,7 @@
 
 #include "core/ini_file.h"
 #include "support/temp_dir.h"
+#include "ui/spot_tab_counts.h"
 
 using namespace varnak;
 
@@ -125,12 +126,19 @@ TEST(MainWindow, PressingASpotFreezesAndLooksItUpAndTheSearchFindsIt) {
   Window w(dir.path());
   w.form.show();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !w.form.Edit3->text().isEmpty(); }, 2000));
-  w.form.TabbedNotebook1->setCurrentIndex(5);  // 20m: a new spot elsewhere is not presented
+  QTabWidget* notebook = w.form.TabbedNotebook1;
+  const int page20 = ListIndexOfBand("20"), page40 = ListIndexOfBand("40");
+  notebook->setCurrentIndex(page20);  // a new spot elsewhere is not presented
   w.form.station().ClassifyLine("DX de Q2XYZ:     7025.0  JA1XYZ       cq                             2153Z\a\a");
   EXPECT_EQ(w.form.Label2->text(), "");
+  // The band tab counts what came since it was looked at; "All" stays plain.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return notebook->tabText(page40) == "40m (1)"; }, 2000));
+  EXPECT_EQ(notebook->tabText(0), "All");
   // Not shown on this page, but the spot menu names the spot its commands act on.
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.form.SpotMenuItems[Showdx1]->text() == "SHOW/DX JA1XYZ"; }, 2000));
-  w.form.TabbedNotebook1->setCurrentIndex(0);
+  notebook->setCurrentIndex(page40);
+  EXPECT_EQ(notebook->tabText(page40), "40m");
+  notebook->setCurrentIndex(0);
   SpotListView* all = w.form.SpotGrids[0];
   // A page out of sight did not follow the spots; shown, it has them all at once.
   ASSERT_EQ(all->model()->rowCount(), static_cast<int>(all->spotModel()->Rows().size()));
@@ -149,11 +157,15 @@ TEST(MainWindow, PressingASpotFreezesAndLooksItUpAndTheSearchFindsIt) {
   QApplication::sendEvent(w.form.Memo1, &enter);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !w.form.station().freeze().Frozen(); }, 2000));
 
-  w.form.TabbedNotebook1->setCurrentIndex(14);
+  notebook->setCurrentIndex(kSpotListCount);  // the search page
   w.form.SearchEdit->setText("ja1x");
   QTest::keyClick(w.form.SearchEdit, Qt::Key_Return);
   ASSERT_EQ(w.form.SearchModel->rowCount(), 1);
   EXPECT_TRUE(w.form.SearchModel->index(0, 0).data().toString().contains("JA1XYZ"));
+
+  notebook->setCurrentIndex(page20);  // the page in view counts nothing
+  w.form.station().ClassifyLine("DX de Q2XYZ:    14025.0  JA1ABC       cq                             2155Z\a\a");
+  EXPECT_EQ(w.form.TabCounts->Count(page20), 0);
 }
 
 TEST(MainWindow, DividersAndBoundsComeBackAsStoredOverThreeRestarts) {

@@ -406,3 +406,29 @@ TEST(SetupDialog, LogFileFromTheChooserIsSavedAndRead) {
   };
   WAIT_TRUE(shown(), 10000);
 }
+
+TEST(SetupDialog, AfterLoginRowsAreTypedOrTickedAndSavedToLoginCfg) {
+  SetupRig s(kPacketIni, kTable);
+  s.dir.Write("login.cfg", "Command\r\nset/dxgrid\r\naccept/spots on hf\r\n");
+  s.dlg->show();
+  EXPECT_EQ(s.dlg->LoginEdit->toPlainText(), "set/dxgrid\naccept/spots on hf");
+  ASSERT_EQ(s.dlg->ReadyBoxes.size(), 4u);
+  QCheckBox* skimmerOn = s.dlg->ReadyBoxes[0];
+  QCheckBox* skimmerOff = s.dlg->ReadyBoxes[1];
+  QCheckBox* grid = s.dlg->ReadyBoxes[2];
+  QCheckBox* last30 = s.dlg->ReadyBoxes[3];
+  EXPECT_TRUE(grid->isChecked());
+  EXPECT_FALSE(skimmerOn->isChecked() || skimmerOff->isChecked() || last30->isChecked());
+
+  skimmerOn->click();
+  skimmerOff->click();  // takes the place of "set/skimmer"
+  grid->click();
+  EXPECT_EQ(s.dlg->LoginEdit->toPlainText(), "accept/spots on hf\nunset/skimmer");
+  EXPECT_FALSE(skimmerOn->isChecked());
+  s.dlg->LoginEdit->appendPlainText("SH/DX 30");  // typed: its box follows
+  EXPECT_TRUE(last30->isChecked());
+
+  QTest::mouseClick(s.dlg->OKBtn, Qt::LeftButton);
+  EXPECT_TRUE(s.messages.isEmpty()) << s.messages.join("|").toStdString();
+  EXPECT_EQ(s.dir.Read("login.cfg"), "Command\r\naccept/spots on hf\r\nunset/skimmer\r\nSH/DX 30\r\n");
+}

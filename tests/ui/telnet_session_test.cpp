@@ -106,7 +106,7 @@ TEST(TelnetSession, LogsInFilesSpotsRelaysAndKeepsEverythingOverARestart) {
     node.Send(test::ScriptedNode::Spot("Q2XYZ", "14025.0", "DL1ABC", "test spot", "2153Z"));
     node.Send("To ALL de Q2XYZ: hello\a\a\r\nWWV de Q7PQR <21>:   SFI=150, A=5, K=2\r\n");
     node.Send("Q1ABC de Q3DEF: are you there?\r\n");
-    WAIT_TRUE(HasRowContaining(f, 5, "DX de Q2XYZ:     14025.0  DL1ABC"), 3000);
+    WAIT_TRUE(HasRowContaining(f, ListIndexOfBand("20"), "DX de Q2XYZ:     14025.0  DL1ABC"), 3000);
     EXPECT_TRUE(HasRowContaining(f, 0, "DL1ABC       test spot"));
     WAIT_TRUE(f.Label2->text().startsWith("DL1ABC"), 3000);  // shown at most 25 times a second
     WAIT_TRUE(!f.station().talk().Lines().empty(), 3000);
@@ -127,8 +127,8 @@ TEST(TelnetSession, LogsInFilesSpotsRelaysAndKeepsEverythingOverARestart) {
     f.SendTextEdit->setText("sh/dx 5");
     QTest::mouseClick(f.SendTextButton, Qt::LeftButton);
     WAIT_TRUE(node.Received().endsWith("sh/dx 5\r\n"), 3000);
-    WAIT_TRUE(HasRowContaining(f, 5, "14195.0  VE3BAA"), 3000);
-    const auto rows = Rows(f, 5);
+    WAIT_TRUE(HasRowContaining(f, ListIndexOfBand("20"), "14195.0  VE3BAA"), 3000);
+    const auto rows = Rows(f, ListIndexOfBand("20"));
     EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const auto& r) { return Contains(r, "DL1ABC"); }), 1);
     f.DxCallEdit->setText("Q3DEF");
     f.DxQrgEdit->setText("14025.0");
@@ -157,7 +157,7 @@ TEST(TelnetSession, LogsInFilesSpotsRelaysAndKeepsEverythingOverARestart) {
   EXPECT_NE(dir.Read("20.dxc").find("DL1ABC"), std::string::npos);
   {
     Program p(dir.path());
-    EXPECT_TRUE(HasRowContaining(p.form, 5, "DL1ABC"));
+    EXPECT_TRUE(HasRowContaining(p.form, ListIndexOfBand("20"), "DL1ABC"));
     bool red = false;
     for (const auto& l : p.form.station().pane().Lines())
       if (l.text == "21:07:45: To ALL de Q2XYZ: hello") red = l.colour == qRgb(255, 0, 0);
@@ -241,7 +241,7 @@ TEST(TelnetSession, AFreezeHoldsTheClickedSpotWhileSpotsKeepComing) {
   for (int i = 0; i < 4; ++i)
     node.Send(test::ScriptedNode::Spot("Q2XYZ", "21025.0", QString("VK%1ABC").arg(i + 2), "more", "2155Z"));
   WAIT_TRUE(HasRowContaining(f, 0, "VK5ABC") && shown(), 3000);  // still filed
-  EXPECT_TRUE(HasRowContaining(f, 7, "VK5ABC"));  // 15 m
+  EXPECT_TRUE(HasRowContaining(f, ListIndexOfBand("15"), "VK5ABC"));  // 15 m
   all->Sync();  // whatever the view has yet to take in, it takes now
   EXPECT_EQ(all->currentIndex().row(), clicked);
   EXPECT_EQ(f.Label2->text(), lookup);
