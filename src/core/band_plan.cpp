@@ -10,7 +10,7 @@ struct PlanRow {
 using enum RigMode;
 // Lowest kHz of each segment, ascending.
 constexpr PlanRow kBandPlan[] = {
-    {1810, CW},     {1838, LSB},    {3500, CW},     {3600, LSB},    {7000, CW},     {7040, LSB},
+    {1800, CW},     {1838, LSB},    {3500, CW},     {3600, LSB},    {7000, CW},     {7040, LSB},
     {10100, CW},    {14070, USB},   {18068, CW},    {18100, USB},   {21000, CW},    {21070, USB},
     {24890, CW},    {24920, USB},   {24929, CW},    {24931, USB},   {28000, CW},    {28225, USB},
     {29510, FM},    {50000, CW},    {50100, USB},   {51210, FM},    {144000, CW},   {144150, USB},

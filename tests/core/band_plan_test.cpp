@@ -11,7 +11,7 @@ TEST(BandPlanMode, EveryBoundOfTheTable) {
     RigMode below, from;
   };
   const Row rows[] = {
-      {1810, AM, CW},      {1838, CW, LSB},     {3500, LSB, CW},       {3600, CW, LSB},      {7000, LSB, CW},
+      {1800, AM, CW},      {1838, CW, LSB},     {3500, LSB, CW},       {3600, CW, LSB},      {7000, LSB, CW},
       {7040, CW, LSB},     {10100, LSB, CW},    {14070, CW, USB},      {18068, USB, CW},     {18100, CW, USB},
       {21000, USB, CW},    {21070, CW, USB},    {24890, USB, CW},      {24920, CW, USB},     {24929, USB, CW},
       {24931, CW, USB},    {28000, USB, CW},    {28225, CW, USB},      {29510, USB, FM},     {50000, FM, CW},
