@@ -26,6 +26,7 @@
 #include "ui/lookup_line.h"
 #include "ui/main_window_demo.h"
 #include "ui/spot_tab_counts.h"
+#include "app/spot_filter_controller.h"
 #include "app/win1252.h"
 #include "ui/message_boxes.h"
 
@@ -95,6 +96,7 @@ TForm1::TForm1(std::filesystem::path programDir, std::shared_ptr<const Clock> cl
   station_->LoadListsAndPanes();
   ApplyPlacement();
   WireBandMap(*this);
+  ApplyFilterToViews();
 }
 
 TForm1::~TForm1() = default;
@@ -586,7 +588,9 @@ void TForm1::WireSpotLists() {
     WireScrollHold(grid->hold());
   }
   // A new spot is shown when the page in view lists it.
-  connect(station_.get(), &Station::spotFiled, this, [this](const Spot&, int list) {
+  connect(station_.get(), &Station::spotFiled, this, [this](const Spot& spot, int list) {
+    // A spot the filter hides neither becomes the current spot nor counts on its tab.
+    if (!station_->filter().Shows(spot)) return;
     if (SpotShownOnPage(list, VisibleSpotPage())) station_->PresentFiledSpot();
     TabCounts->SpotFiled(list);
   });

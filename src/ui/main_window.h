@@ -181,6 +181,9 @@ class TForm1 : public QMainWindow, public StationView {
   QAction* FilterAction = nullptr;  // "Filter" in "Setup"
   FilterSwitch* FilterBar = nullptr;  // at the spot notebook's tabs
   void WireFilter();
+  void ApplyFilterToViews();
+  void UpdateRowLookups();
+  SpotListView* FilteredGridInView() const;
 
   // ---- Map and propagation links (main_window_map.cpp) ----
   void WireMapLinks();

@@ -35,7 +35,7 @@ void TForm1::SetSpotColumns(bool on) {
       ColumnGrids[i]->deleteLater();
       ColumnGrids[i] = nullptr;
     }
-    station_->SetRowLookupsWanted(false);
+    UpdateRowLookups();
     return;
   }
   const Settings& s = station_->settings();
@@ -60,7 +60,7 @@ void TForm1::SetSpotColumns(bool on) {
     SpotPages[i]->addWidget(grid);
     SpotPages[i]->setCurrentWidget(grid);
   }
-  station_->SetRowLookupsWanted(true);
+  UpdateRowLookups();
 }
 
 void TForm1::ColumnLayoutEdited(SpotColumnsView* from) {

@@ -1,5 +1,7 @@
 // The spot filter as the operator meets it: "Setup" > "Filter", the switch at the spot
 // notebook, and what a filtered spot no longer does by itself (sound, map plot).
+#include <algorithm>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -7,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -17,7 +20,11 @@
 #include "support/wait_until.h"
 #include "ui/filter_dialog.h"
 #include "ui/filter_switch.h"
+#include "ui/band_map_view.h"
+#include "ui/band_map_window.h"
+#include "ui/batched_list_proxy.h"
 #include "ui/main_window.h"
+#include "ui/spot_list_views.h"
 
 using namespace varnak;
 
@@ -75,7 +82,7 @@ TEST(FilterWindow, DialogSavesTheNamedFiltersAndTheSwitchPicksOne) {
     dlg->KmBox->setValue(2000);
     dlg->NeverEdit->setText("*/b  dl* ");
     dlg->FilterBox->setCurrentIndex(0);  // the edits of the other one are kept meanwhile
-    dlg->BandBoxes[4]->click();          // 20 m
+    dlg->BandBoxes[ListIndexOfBand("20") - 1]->click();
     dlg->Buttons->button(QDialogButtonBox::Ok)->click();
     EXPECT_FALSE(dlg->isVisible());
     ASSERT_EQ(filter.Filters().size(), 3u);
@@ -140,6 +147,59 @@ TEST(FilterWindow, HiddenSpotNeitherSoundsNorPlotsButShowInStillWorks) {
   station.ClassifyLine("DX de Q2XYZ:     14025.5  DL1ABC       cq                             2155Z\a\a");
   EXPECT_EQ(map.Layer(1).points.size(), 1u);
   EXPECT_EQ(station.alerts().OpenCount(), 2);  // the spot sound and the rule's
+  s.form.close();
+}
+
+TEST(FilterWindow, ListsShowWhatTheFilterPassesAndTheSwitchCountsTheRest) {
+  test::TempDir dir;
+  FilterStation s(dir);
+  Station& station = s.form.station();
+  SpotFilter cwEu;  // CW from Europe's spotters within 2000 km, no beacons
+  cwEu.modes = {ModeGroup::Cw};
+  cwEu.spotterContinents = {"EU"};
+  cwEu.spotterKm = 2000;
+  cwEu.neverCalls = {"*/B"};
+  ASSERT_TRUE(station.filter().SaveFilters({cwEu, SpotFilter{}}));
+  station.filter().Choose(1);
+  s.form.show();
+  WAIT_TRUE(!s.form.Edit3->text().isEmpty(), 2000);
+  station.ClassifyLine("DX de DL1ABC:    14025.0  JA1XYZ       cq                             2154Z\a\a");
+  station.ClassifyLine("DX de DL1ABC:    14205.0  JA1XYZ       59                             2155Z\a\a");  // phone
+  station.ClassifyLine("DX de W1AW:      14026.0  JA2XYZ       cq                             2155Z\a\a");    // spotter in NA
+  station.ClassifyLine("DX de DL1ABC:    14027.0  OH2B/B       beacon                         2156Z\a\a");
+  station.ClassifyLine("DX de OH2XYZ:    14028.0  VK2XYZ       cq                             2156Z\a\a");
+  SpotListView* all = s.form.SpotGrids[kAllList];
+  all->Sync();
+  const int everyRow = all->shownModel()->rowCount();
+
+  station.filter().SetEnabled(true);
+  all->Sync();
+  EXPECT_EQ(all->shownModel()->rowCount(), everyRow - 3);
+  EXPECT_EQ(all->HiddenCount(), 3);
+  EXPECT_EQ(s.form.FilterBar->HiddenLabel->text(), "3 hidden");
+  for (int row = 0; row < all->shownModel()->rowCount(); ++row) {
+    const QString text = all->shownModel()->index(row).data().toString();
+    EXPECT_FALSE(text.contains("JA2XYZ") || text.contains("OH2B/B") || text.contains("14205.0")) << text.toStdString();
+  }
+  // A new spot the filter hides is counted, and is not presented (lookup line, maps).
+  QSignalSpy presented(&station, &Station::spotPresented);
+  station.ClassifyLine("DX de W1AW:      14029.0  ZL2XYZ       cq                             2157Z\a\a");
+  all->Sync();
+  EXPECT_EQ(s.form.FilterBar->HiddenLabel->text(), "4 hidden");
+  EXPECT_EQ(presented.count(), 0);
+  // The band map draws only what the filter passes too.
+  BandMapWindow* map = BandMapOf(s.form);
+  ASSERT_NE(map, nullptr);
+  map->ShowBand("20");
+  std::vector<std::string> standing;
+  for (const auto& spot : map->View->Standing()) standing.push_back(spot->dx);
+  std::sort(standing.begin(), standing.end());
+  EXPECT_EQ(standing, (std::vector<std::string>{"JA1XYZ", "VK2XYZ"}));
+
+  station.filter().SetEnabled(false);
+  all->Sync();
+  EXPECT_EQ(all->shownModel()->rowCount(), everyRow + 1);
+  EXPECT_EQ(s.form.FilterBar->HiddenLabel->text(), "");
   s.form.close();
 }
 
