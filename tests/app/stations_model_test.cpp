@@ -114,14 +114,10 @@ TEST(StationsModel, RowSharesTheFiledSpotAndShowsItsLaterLookup) {
   spot->dx = "VP8PJ";
   spot->band = "20";
   spot->mode = ModeGroup::Cw;
-  spot->filedMinute = s.now;
   s.model.Add(spot);
   EXPECT_EQ(s.model.RowAt(0)->last.get(), spot.get()) << "a row keeps no copy of its spot";
   spot->need = NeedMark::NewEntity;  // the list looked it up again after the log changed
   EXPECT_EQ(s.Cell(0, StNeed), QString::fromLatin1(NeedMarkTag(NeedMark::NewEntity)));
-  s.now += 61;
-  s.model.Reorder();
-  EXPECT_EQ(s.model.rowCount(), 0);
 }
 
 }  // namespace
