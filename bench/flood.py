@@ -31,7 +31,14 @@ CLK_TCK = os.sysconf("SC_CLK_TCK")
 SERIAL = re.compile(r"#(\d{6}) ")
 
 
+# Distinct DX calls before they repeat (0: never); a real feed hears the same stations
+# again and again, and the Stations table keeps one row per station.
+CALLS = 0
+
+
 def dx_call(serial):
+    if CALLS:
+        serial %= CALLS
     letters = ""
     for _ in range(4):
         letters += chr(ord("A") + serial % 26)
@@ -355,7 +362,10 @@ def main():
     p.add_argument("--no-relay", action="store_true", help="no relay reader (its socket costs Varnak CPU too); "
                    "only the saved lists are checked")
     p.add_argument("--profile", metavar="DIR", help="record a perf profile of each rate's spots into DIR")
+    p.add_argument("--calls", type=int, default=0, help="distinct DX calls before they repeat (default: never)")
     args = p.parse_args()
+    global CALLS
+    CALLS = args.calls
     rates = [None if r == "max" else int(r) for r in args.rates.split(",") if r]
     env = dict(os.environ)
     env.pop("QT_QPA_PLATFORM", None)

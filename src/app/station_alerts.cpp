@@ -2,6 +2,7 @@
 // spots, and a spot kept by either can be made the current one.
 #include "app/alert_controller.h"
 #include "app/spot_filter_controller.h"
+#include "app/spot_lists.h"
 #include "app/spot_resolver.h"
 #include "app/station.h"
 #include "app/stations_model.h"
@@ -14,7 +15,7 @@ void Station::WireAlerts() {
   stations_ = new StationsModel([this] { return NowMinute(); }, this);
   connect(this, &Station::configurationRead, stations_, [this] { stations_->SetWindowMinutes(settings_.StationsMinutes); });
   stations_->SetContinentOf([this](std::string_view spotter) { return alertRules_->continents().Of(spotter); });
-  connect(this, &Station::spotFiled, stations_, [this](const Spot& spot) { stations_->Add(spot); });
+  connect(lists_.get(), &SpotLists::spotFiled, stations_, [this](const std::shared_ptr<Spot>& spot) { stations_->Add(spot); });
 }
 
 void Station::PickSpot(const Spot& spot) {

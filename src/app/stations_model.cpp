@@ -60,7 +60,8 @@ StationsModel::StationsModel(NowMinuteFn now, QObject* parent) : QAbstractTableM
 
 StationsModel::~StationsModel() = default;
 
-void StationsModel::Add(const Spot& spot) {
+void StationsModel::Add(std::shared_ptr<const Spot> shared) {
+  const Spot& spot = *shared;
   if (!spot.valid || spot.band.empty() || !spot.mode) return;
   std::string key = KeyOf(spot);
   std::uint32_t id;
@@ -86,6 +87,7 @@ void StationsModel::Add(const Spot& spot) {
     beginInsertRows({}, at, at);
     slots_[id] = std::make_unique<StationRow>();
     slots_[id]->firstUtc = spot.utc;
+    slots_[id]->key = key;
     order_.push_back(id);
     indexOf_[id] = at;
     byKey_.emplace(std::move(key), id);
@@ -96,7 +98,7 @@ void StationsModel::Add(const Spot& spot) {
     }
   }
   StationRow* row = slots_[id].get();
-  row->last = spot;
+  row->last = std::move(shared);
   row->lastMinute = spot.filedMinute;
   row->lastSeq = ++seq_;
   ++row->spots;
@@ -170,7 +172,7 @@ void StationsModel::Reorder() {
   beginRemoveRows({}, 0, static_cast<int>(old) - 1);
   for (std::size_t i = 0; i < old; ++i) {
     const std::uint32_t id = order_[i];
-    byKey_.erase(KeyOf(slots_[id]->last));
+    byKey_.erase(slots_[id]->key);
     slots_[id].reset();
     freeIds_.push_back(id);
   }
@@ -190,7 +192,7 @@ int StationsModel::rowCount(const QModelIndex& parent) const {
 int StationsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : StColumnCount; }
 
 QString StationsModel::CellText(const StationRow& r, int column) const {
-  const Spot& s = r.last;
+  const Spot& s = *r.last;
   const auto figure = [](int n) { return n == StationRow::kNoValue ? QString() : QString::number(n); };
   const auto continents = [this, &r] {
     std::vector<std::string> seen;

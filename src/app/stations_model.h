@@ -35,7 +35,10 @@ inline constexpr std::array<const char*, StColumnCount> kStationColumnNames = {
     "SNR", "WPM", "Comment", "Entity", "km", "Deg", "Need", "Check"};
 
 struct StationRow {
-  Spot last;                 // the newest spot
+  // The newest spot, shared with the lists that hold it: a copy per row made the table
+  // the biggest thing in memory on a busy evening. Never null.
+  std::shared_ptr<const Spot> last;
+  std::string key;  // of byKey_
   std::string firstUtc;
   std::int64_t lastMinute = kUnknownMinute;
   std::uint64_t lastSeq = 0;  // order of arrival of the newest spot
@@ -69,7 +72,8 @@ class StationsModel : public QAbstractTableModel {
   // costs a walk of the prefix table the first time.
   using ContinentOf = std::function<std::string(std::string_view spotter)>;
   void SetContinentOf(ContinentOf continentOf) { continentOf_ = std::move(continentOf); }
-  void Add(const Spot& spot);
+  void Add(const Spot& spot) { Add(std::make_shared<const Spot>(spot)); }
+  void Add(std::shared_ptr<const Spot> spot);
   // Brings the order up to date and drops old rows now, unless held.
   void Reorder();
   void SetHeld(bool held);

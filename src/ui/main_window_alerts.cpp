@@ -39,7 +39,7 @@ void TForm1::WireAlerts() {
   const auto pick = [this](int row) {
     const StationRow* station = station_->stations().RowAt(row);
     if (!station) return false;
-    station_->PickSpot(station->last);
+    station_->PickSpot(*station->last);
     PresentSpotNow(station_->CurrentSpot);
     return true;
   };

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextLayout>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
@@ -211,10 +212,15 @@ struct LaidOutText {
   QSize bounds;
 };
 
-// A page of cells of the columns view on a large screen: the rows in sight stay laid out,
-// and memory does not grow (an entry is a few KiB).
+// A cell costs what its glyphs take plus a fixed part, counted in characters: the
+// budget holds a page of the columns view's short cells on a large screen, or the rows
+// in sight of the one-column view, whose long rows would otherwise fill it with a few
+// hundred rows long scrolled away.
+constexpr qsizetype kCellOverhead = 24;
+constexpr qsizetype kLayoutBudget = 660 * (kCellOverhead + 7);
+
 QCache<QString, LaidOutText>& LayoutCache() {
-  static QCache<QString, LaidOutText> cache(600);
+  static QCache<QString, LaidOutText> cache(kLayoutBudget);
   return cache;
 }
 
@@ -243,7 +249,7 @@ const LaidOutText& LaidOut(const QString& text, const QFont& font, int width, Qt
   }
   laid->layout.endLayout();
   laid->bounds = laid->layout.boundingRect().size().toSize();
-  LayoutCache().insert(key, laid);
+  LayoutCache().insert(key, laid, kCellOverhead + std::min<qsizetype>(text.size(), kLayoutBudget / 4));
   return *LayoutCache().object(key);
 }
 }  // namespace

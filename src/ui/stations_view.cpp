@@ -17,7 +17,7 @@ StationsView::StationsView(StationsModel* model, std::function<std::int64_t()> n
   delegate_ = new SpotRowDelegate(
       [model](const QModelIndex& index) {
         const StationRow* row = model->RowAt(index.row());
-        return row ? &row->last : nullptr;
+        return row ? row->last.get() : nullptr;
       },
       std::move(nowMinute), this);
   delegate_->khzColumn = StKhz;

@@ -107,5 +107,18 @@ TEST(StationsModel, RowsFollowLastHeardButHoldStillWhileFrozenAndAgeOut) {
   EXPECT_EQ(s.Cell(2, StSpots), "1");
 }
 
+TEST(StationsModel, RowSharesTheFiledSpotAndShowsItsLaterLookup) {
+  Stations s;
+  auto spot = std::make_shared<Spot>();
+  spot->valid = true;
+  spot->dx = "VP8PJ";
+  spot->band = "20";
+  spot->mode = ModeGroup::Cw;
+  s.model.Add(spot);
+  EXPECT_EQ(s.model.RowAt(0)->last.get(), spot.get()) << "a row keeps no copy of its spot";
+  spot->need = NeedMark::NewEntity;  // the list looked it up again after the log changed
+  EXPECT_EQ(s.Cell(0, StNeed), QString::fromLatin1(NeedMarkTag(NeedMark::NewEntity)));
+}
+
 }  // namespace
 }  // namespace varnak
