@@ -2,12 +2,11 @@
 
 #include <QTabWidget>
 
-#include "ui/batched_list_proxy.h"
 
 namespace varnak {
 
 SpotTabCounts::SpotTabCounts(QTabWidget* notebook, QObject* parent)
-    : QObject(parent), notebook_(notebook), captions_(BatchedListProxy::kRefreshMs, [this] { ShowCounts(); }) {
+    : QObject(parent), notebook_(notebook), captions_(kCaptionMs, [this] { ShowCounts(); }) {
   connect(notebook_, &QTabWidget::currentChanged, this, &SpotTabCounts::PageShown);
 }
 

@@ -4,8 +4,9 @@
 // it would count every spot and say nothing the band tabs do not.
 //
 // Responsibilities: count the spots filed into each band list while its page is not in
-// view, and bring the captions up to date at most once per list refresh interval and
-// only where the text changes, so a flood does not lay out the tab bar for every spot.
+// view, and bring the captions up to date at most once a second and only where the text
+// changes: a caption's new text lays out the tab bar and the notebook around it, which at
+// the lists' ten refreshes a second cost more than the rows themselves.
 //
 // Collaborations: the window hands it each filed spot's list (Station::spotFiled); it
 // follows the notebook's page changes itself. Pages 0 to kSpotListCount - 1 are the
@@ -23,6 +24,8 @@ namespace varnak {
 class SpotTabCounts : public QObject {
   Q_OBJECT
  public:
+  static constexpr int kCaptionMs = 1000;
+
   explicit SpotTabCounts(QTabWidget* notebook, QObject* parent = nullptr);
 
   // A spot went into this list (0: "All" only).
