@@ -25,7 +25,7 @@ std::vector<std::string> Calls() {
     line = Trim(line);
     if (!line.empty() && line[0] != '#') calls.push_back(line);
   }
-  while (calls.size() < 800) calls.push_back("Q" + std::to_string(calls.size()) + "ABC");
+  while (calls.size() < 800) calls.push_back(QStringLiteral("Q%1ABC").arg(calls.size()).toStdString());
   return calls;
 }
 
