@@ -55,6 +55,9 @@ int BatchedListProxy::DataRow(int row) const {
 }
 
 void BatchedListProxy::SetFilter(Accepts accepts) {
+  // Every filter change of the window reaches each list; without a filter before or after
+  // nothing changes, and a reset would only lose the scroll position.
+  if (!accepts && !accepts_) return;
   accepts_ = std::move(accepts);
   reset_ = true;
   Sync();
