@@ -169,6 +169,8 @@ void SpotHistory::Reset() {
 
 bool SpotHistory::Test(std::string_view line) { return TestKey(SpotHistoryKey(ParseSpotLine(line))); }
 
+bool SpotHistory::Test(const Spot& spot) { return TestKey(SpotHistoryKey(spot)); }
+
 bool SpotHistory::TestKey(std::string key) {
   const bool isNew = std::find(slots_.begin(), slots_.end(), key) == slots_.end();
   slots_[oldest_] = std::move(key);

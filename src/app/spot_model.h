@@ -54,6 +54,8 @@ std::string ReformatShowDx(std::string_view line, bool* reformatted = nullptr);
 // call, kHz to 0.1 and time, so the same spot is known again whether it came live (with
 // the zones or locators a node's line options add), from a listing or from a list file.
 // A "DX de" line that does not follow the spot layout keys on its first 75 characters.
+struct Spot;
+
 class SpotHistory {
  public:
   static constexpr size_t kSlots = 50;
@@ -64,6 +66,7 @@ class SpotHistory {
   // True when no slot holds the line's key; records it either way, so a spot repeated
   // often stays in the ring.
   bool Test(std::string_view line);
+  bool Test(const Spot& spot);  // the same for a spot parsed already
   // Records the key of a spot already filed (SpotHistoryKey of a row loaded from its
   // file) as if it had come now.
   void Remember(std::string key) { TestKey(std::move(key)); }
