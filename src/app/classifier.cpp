@@ -138,7 +138,7 @@ void Classifier::Classify(std::string_view received) {
   std::shared_ptr<Spot> spot;
   if (StartsWith(line, "DX de ")) {
     spot = std::make_shared<Spot>(ParseSpotLine(line));
-    if (!history_.Test(*spot)) spot.reset();
+    if (!history_.TestKey(SpotHistoryKey(*spot))) spot.reset();
   }
   if (spot) {
     host_.LookUp(*spot);

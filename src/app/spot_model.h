@@ -54,8 +54,6 @@ std::string ReformatShowDx(std::string_view line, bool* reformatted = nullptr);
 // call, kHz to 0.1 and time, so the same spot is known again whether it came live (with
 // the zones or locators a node's line options add), from a listing or from a list file.
 // A "DX de" line that does not follow the spot layout keys on its first 75 characters.
-struct Spot;
-
 class SpotHistory {
  public:
   static constexpr size_t kSlots = 50;
@@ -66,7 +64,8 @@ class SpotHistory {
   // True when no slot holds the line's key; records it either way, so a spot repeated
   // often stays in the ring.
   bool Test(std::string_view line);
-  bool Test(const Spot& spot);  // the same for a spot parsed already
+  // The same for the key of a spot parsed already (SpotHistoryKey).
+  bool TestKey(std::string key);
   // Records the key of a spot already filed (SpotHistoryKey of a row loaded from its
   // file) as if it had come now.
   void Remember(std::string key) { TestKey(std::move(key)); }
@@ -74,9 +73,8 @@ class SpotHistory {
   std::vector<std::string> Slots() const;
 
  private:
-  bool TestKey(std::string key);
-
   std::array<std::string, kSlots> slots_;
+  std::array<size_t, kSlots> hashes_{};  // of slots_: most keys differ there already
   size_t oldest_ = 0;
 };
 
