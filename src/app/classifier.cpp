@@ -93,16 +93,18 @@ void Classifier::ClassifyLine(std::string_view line) {
     return;
   }
   running_ = true;
-  std::string current(line);
+  // Only a line that has to wait is copied.
+  std::string current;
   for (;;) {
     try {
-      Classify(current);
+      Classify(line);
     } catch (...) {
       // A failing host call must not lose the lines queued behind this one.
     }
     if (pending_.empty()) break;
     current = std::move(pending_.front());
     pending_.pop_front();
+    line = current;
   }
   running_ = false;
 }
@@ -133,8 +135,14 @@ void Classifier::Classify(std::string_view received) {
   RefreshCallTexts();
   const auto stamped = [this](const std::string& text) { return LongTimeText(host_.GetClock().LocalNow()) + ": " + text; };
 
-  if (StartsWith(line, "DX de ") && history_.Test(line)) {
-    lists_.FileSpot(host_.MakeSpot(line));
+  std::shared_ptr<Spot> spot;
+  if (StartsWith(line, "DX de ")) {
+    spot = std::make_shared<Spot>(ParseSpotLine(line));
+    if (!history_.TestKey(SpotHistoryKey(*spot))) spot.reset();
+  }
+  if (spot) {
+    host_.LookUp(*spot);
+    lists_.FileSpot(std::move(spot));
     // Spots heard in monitored traffic have no other place to be seen as text.
     if (host_.Telnet() == 0 && !host_.NodeConnected()) pane_.AddPaneLine(pane_colour::kBlack, line);
   } else if (HasMonitorMark(line, 1) || HasMonitorMark(line, 2)) {  // ports 1-9 and 10 on

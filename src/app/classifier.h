@@ -57,11 +57,10 @@ class ClassifierHost {
   // The line + CR LF to the oldest relay client.
   virtual void RelayLine(const std::string& line) = 0;
 
-  // The spot of a "DX de" line, parsed and looked up. Without a callsign lookup it is
-  // only parsed (its band from the band table alone).
-  virtual std::shared_ptr<Spot> MakeSpot(const std::string& line) {
-    return std::make_shared<Spot>(ParseSpotLine(line));
-  }
+  // Looks up the spot of a new "DX de" line, which the classifier has parsed once for
+  // the duplicate test and the lists. Without a callsign lookup it stays as parsed (its
+  // band from the band table alone).
+  virtual void LookUp(Spot& /*spot*/) {}
   virtual void PlayTalkSound() {}
 
   // Monitored packet lines: held while frozen (the host appends line + CR to its held

@@ -164,13 +164,17 @@ std::string ReformatShowDx(std::string_view line, bool* reformatted) {
 
 void SpotHistory::Reset() {
   slots_.fill(std::string(1, '\x01'));
+  hashes_.fill(std::hash<std::string>{}(slots_[0]));
   oldest_ = 0;
 }
 
 bool SpotHistory::Test(std::string_view line) { return TestKey(SpotHistoryKey(ParseSpotLine(line))); }
 
 bool SpotHistory::TestKey(std::string key) {
-  const bool isNew = std::find(slots_.begin(), slots_.end(), key) == slots_.end();
+  const size_t hash = std::hash<std::string>{}(key);
+  bool isNew = true;
+  for (size_t i = 0; i < kSlots && isNew; ++i) isNew = hashes_[i] != hash || slots_[i] != key;
+  hashes_[oldest_] = hash;
   slots_[oldest_] = std::move(key);
   oldest_ = (oldest_ + 1) % kSlots;
   return isNew;

@@ -64,6 +64,8 @@ class SpotHistory {
   // True when no slot holds the line's key; records it either way, so a spot repeated
   // often stays in the ring.
   bool Test(std::string_view line);
+  // The same for the key of a spot parsed already (SpotHistoryKey).
+  bool TestKey(std::string key);
   // Records the key of a spot already filed (SpotHistoryKey of a row loaded from its
   // file) as if it had come now.
   void Remember(std::string key) { TestKey(std::move(key)); }
@@ -71,9 +73,8 @@ class SpotHistory {
   std::vector<std::string> Slots() const;
 
  private:
-  bool TestKey(std::string key);
-
   std::array<std::string, kSlots> slots_;
+  std::array<size_t, kSlots> hashes_{};  // of slots_: most keys differ there already
   size_t oldest_ = 0;
 };
 

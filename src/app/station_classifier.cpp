@@ -39,7 +39,7 @@ class StationHost : public ClassifierHost {
   void SendLine(const std::string& text) override { s_.SendLine(text); }
   void RelayLine(const std::string& line) override { s_.RelayLine(line); }
 
-  std::shared_ptr<Spot> MakeSpot(const std::string& line) override { return s_.spotResolver().NewSpot(line); }
+  void LookUp(Spot& spot) override { s_.spotResolver().Update(spot, true); }
   void PlayTalkSound() override { s_.alerts().PlayTalkSound(); }
   void HoldMonitorLine(const std::string& line) override {
     s_.freeze().HoldIfFrozen(FreezeControl::Source::Monitor, line);

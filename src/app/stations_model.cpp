@@ -56,6 +56,8 @@ StationsModel::StationsModel(NowMinuteFn now, QObject* parent) : QAbstractTableM
   expiryTimer_.setInterval(kExpiryCheckMs);
   connect(&expiryTimer_, &QTimer::timeout, this, &StationsModel::Reorder);
   expiryTimer_.start();
+  publishTimer_.setSingleShot(true);
+  connect(&publishTimer_, &QTimer::timeout, this, &StationsModel::Publish);
 }
 
 StationsModel::~StationsModel() = default;
@@ -83,15 +85,12 @@ void StationsModel::Add(std::shared_ptr<const Spot> shared) {
       id = freeIds_.back();
       freeIds_.pop_back();
     }
-    const int at = static_cast<int>(order_.size());
-    beginInsertRows({}, at, at);
     slots_[id] = std::make_unique<StationRow>();
     slots_[id]->firstUtc = spot.utc;
     slots_[id]->key = key;
+    indexOf_[id] = static_cast<int>(order_.size());
     order_.push_back(id);
-    indexOf_[id] = at;
     byKey_.emplace(std::move(key), id);
-    endInsertRows();
     if (!moved_.empty()) {  // it belongs after the rows waiting to move
       moving_[id] = 1;
       moved_.push_back(id);
@@ -109,12 +108,41 @@ void StationsModel::Add(std::shared_ptr<const Spot> shared) {
     if (f.wpm != StationRow::kNoValue) row->wpm = f.wpm;
     row->doubtful = f.doubtful;
   } else {
-    if (!TrimView(spot.comment).empty()) row->personComment = Trim(spot.comment);
+    if (const std::string_view comment = TrimView(spot.comment); !comment.empty()) row->personComment.assign(comment);
     row->doubtful = false;  // a person heard it
   }
-  const int at = indexOf_[id];
-  emit dataChanged(index(at, 0), index(at, StColumnCount - 1));
+  if (const int at = indexOf_[id]; at < shown_) {
+    changedFirst_ = changedLast_ < 0 ? at : std::min(changedFirst_, at);
+    changedLast_ = std::max(changedLast_, at);
+  }
+  SchedulePublish();
   if (!moved_.empty()) ScheduleReorder();
+}
+
+// The first change after a quiet spell is shown at once, those of a busy spell together.
+void StationsModel::SchedulePublish() {
+  if (publishTimer_.isActive()) return;
+  const qint64 age = lastPublish_.isValid() ? lastPublish_.elapsed() : kPublishMs;
+  if (age >= kPublishMs)
+    Publish();
+  else
+    publishTimer_.start(static_cast<int>(kPublishMs - age));
+}
+
+void StationsModel::Publish() {
+  publishTimer_.stop();
+  lastPublish_.start();
+  if (changedLast_ >= 0) {
+    const int first = changedFirst_, last = changedLast_;
+    changedLast_ = -1;
+    emit dataChanged(index(first, 0), index(last, StColumnCount - 1));
+  }
+  const int rows = static_cast<int>(order_.size());
+  if (shown_ < rows) {
+    beginInsertRows({}, shown_, rows - 1);
+    shown_ = rows;
+    endInsertRows();
+  }
 }
 
 void StationsModel::ScheduleReorder() {
@@ -132,6 +160,7 @@ void StationsModel::Renumber(std::size_t from) {
 }
 
 void StationsModel::Reorder() {
+  Publish();
   if (held_) return;
   reorderTimer_.stop();
   if (!moved_.empty()) {
@@ -177,6 +206,7 @@ void StationsModel::Reorder() {
     freeIds_.push_back(id);
   }
   order_.erase(order_.begin(), order_.begin() + static_cast<std::ptrdiff_t>(old));
+  shown_ -= static_cast<int>(old);
   Renumber(0);
   endRemoveRows();
 }
@@ -185,9 +215,7 @@ const StationRow* StationsModel::RowAt(int row) const {
   return row >= 0 && row < static_cast<int>(order_.size()) ? slots_[order_[static_cast<std::size_t>(row)]].get() : nullptr;
 }
 
-int StationsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(order_.size());
-}
+int StationsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shown_; }
 
 int StationsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : StColumnCount; }
 

@@ -9,11 +9,13 @@
 // spot); keeps the rows in order of last heard, oldest first like the spot lists, and
 // drops rows that fell out of the time window. Reordering and dropping wait a moment, so
 // a burst costs one; while held (the lists are frozen) they wait for the release, so
-// nothing moves under a clicked row.
+// nothing moves under a clicked row. Views hear of new and changed rows at most ten
+// times a second: a view's bookkeeping per new row cost more than the row itself.
 //
 // Collaborations: the station adds its filed spots and answers spotters' continents;
 // the stations view shows the rows and picks a row's newest spot.
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -76,9 +78,13 @@ class StationsModel : public QAbstractTableModel {
   void Add(std::shared_ptr<const Spot> spot);
   // Brings the order up to date and drops old rows now, unless held.
   void Reorder();
+  // Tells the views of the rows added and changed since the last time, now.
+  void Publish();
+  static constexpr int kPublishMs = 100;
   void SetHeld(bool held);
   bool Held() const { return held_; }
 
+  // Also rows the views have not heard of yet (they follow the others).
   const StationRow* RowAt(int row) const;
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -88,6 +94,7 @@ class StationsModel : public QAbstractTableModel {
 
  private:
   void ScheduleReorder();
+  void SchedulePublish();
   void Renumber(std::size_t from);
 
   NowMinuteFn now_;
@@ -106,6 +113,12 @@ class StationsModel : public QAbstractTableModel {
   std::vector<std::uint32_t> moved_;  // rows heard again since the order was brought up
   QTimer reorderTimer_;
   QTimer expiryTimer_;
+  // The views know of the first shown_ rows of order_; of those, changedFirst_ to
+  // changedLast_ changed since.
+  int shown_ = 0;
+  int changedFirst_ = 0, changedLast_ = -1;
+  QTimer publishTimer_;
+  QElapsedTimer lastPublish_;
 };
 
 }  // namespace varnak

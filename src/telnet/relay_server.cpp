@@ -7,11 +7,41 @@
 #include "core/text.h"
 #include "telnet/socket_error.h"
 
+#if __has_include(<sys/socket.h>)
+#include <sys/socket.h>
+#define VARNAK_DIRECT_SEND 1
+#endif
+
 namespace varnak {
+
+namespace {
+
+constexpr std::size_t kKeptCapacity = 64 * 1024;
+
+// Writes what the system takes now, straight to the socket: going through the socket's
+// own buffer costs a wake-up of the event loop to write it and another to stop waiting
+// for the socket to take more. Returns the bytes taken; 0 when none (a full buffer, an
+// error that the socket itself then finds and reports).
+qint64 SendNow(QTcpSocket* client, const char* data, qint64 size) {
+#ifdef VARNAK_DIRECT_SEND
+  const qintptr fd = client->socketDescriptor();
+  if (fd < 0 || client->bytesToWrite() > 0) return 0;
+  const auto sent = ::send(static_cast<int>(fd), data, static_cast<std::size_t>(size), MSG_NOSIGNAL | MSG_DONTWAIT);
+  return sent > 0 ? static_cast<qint64>(sent) : 0;
+#else
+  (void)client, (void)data, (void)size;
+  return 0;
+#endif
+}
+
+}  // namespace
 
 RelayServer::RelayServer(Hooks hooks, QObject* parent)
     : QObject(parent), hooks_(std::move(hooks)), server_(new QTcpServer(this)) {
   connect(server_, &QTcpServer::newConnection, this, &RelayServer::OnNewConnection);
+  flushTimer_.setSingleShot(true);
+  flushTimer_.setInterval(0);
+  connect(&flushTimer_, &QTimer::timeout, this, &RelayServer::Flush);
 }
 
 RelayServer::~RelayServer() { Close(); }
@@ -36,6 +66,9 @@ bool RelayServer::Open(quint16 port, const std::string& bindAddress) {
 
 void RelayServer::Close() {
   server_->close();
+  flushTimer_.stop();
+  owed_.clear();
+  owedTo_ = nullptr;
   auto clients = std::move(clients_);
   clients_.clear();
   for (auto& client : clients) {
@@ -52,8 +85,14 @@ quint16 RelayServer::Port() const { return server_->isListening() ? server_->ser
 
 qint64 RelayServer::QueuedBytes() const {
   for (const auto& client : clients_)
-    if (client) return client->bytesToWrite();
+    if (client) return client->bytesToWrite() + (client == owedTo_ ? static_cast<qint64>(owed_.size()) : 0);
   return 0;
+}
+
+QTcpSocket* RelayServer::Oldest() {
+  clients_.erase(std::remove_if(clients_.begin(), clients_.end(), [](const auto& c) { return c.isNull(); }),
+                 clients_.end());
+  return clients_.empty() ? nullptr : clients_.front().data();
 }
 
 void RelayServer::OnNewConnection() {
@@ -66,21 +105,36 @@ void RelayServer::OnNewConnection() {
 }
 
 void RelayServer::RelayLine(const std::string& line) {
-  clients_.erase(std::remove_if(clients_.begin(), clients_.end(), [](const auto& c) { return c.isNull(); }),
-                 clients_.end());
-  if (clients_.empty()) return;
-  QTcpSocket* client = clients_.front();
-  if (client->state() != QAbstractSocket::ConnectedState) return;
+  QTcpSocket* client = Oldest();
+  if (!client || client->state() != QAbstractSocket::ConnectedState) return;
+  if (client != owedTo_) {  // the lines owed to a client that left are dropped with it
+    owed_.clear();
+    owedTo_ = client;
+  }
   const qint64 size = static_cast<qint64>(line.size()) + 2;
-  // The bound counts only what the client has not taken: hand what we queued to the
+  // The bound counts only what the client has not taken: hand what we hold to the
   // system first, which takes all a reading client is ready for.
-  if (client->bytesToWrite() + size > kMaxQueuedBytes) client->flush();
-  if (client->bytesToWrite() + size > kMaxQueuedBytes) return;  // the client is not reading
-  std::string text;
-  text.reserve(line.size() + 2);
-  text += line;
-  text += "\r\n";
-  client->write(text.data(), size);
+  if (QueuedBytes() + size > kMaxQueuedBytes) {
+    Flush();
+    client->flush();
+  }
+  if (QueuedBytes() + size > kMaxQueuedBytes) return;  // the client is not reading
+  owed_ += line;
+  owed_ += "\r\n";
+  if (!flushTimer_.isActive()) flushTimer_.start();
+}
+
+void RelayServer::Flush() {
+  flushTimer_.stop();
+  if (owed_.empty()) return;
+  QTcpSocket* client = Oldest();
+  if (client && client == owedTo_ && client->state() == QAbstractSocket::ConnectedState) {
+    const qint64 size = static_cast<qint64>(owed_.size());
+    const qint64 sent = SendNow(client, owed_.data(), size);
+    if (sent < size) client->write(owed_.data() + sent, size - sent);
+  }
+  owed_.clear();
+  if (owed_.capacity() > kKeptCapacity) std::string().swap(owed_);  // a burst's room is not kept
 }
 
 // Each read is one line for the cluster: "sh/dx" CR LF goes out as "sh/dx". A client in
@@ -106,6 +160,7 @@ void RelayServer::Drop(QTcpSocket* client) {
   auto it = std::find(clients_.begin(), clients_.end(), client);
   if (it == clients_.end()) return;
   clients_.erase(it);
+  if (client == owedTo_) owed_.clear();
   client->disconnect(this);
   client->deleteLater();
 }

@@ -6,9 +6,14 @@
 //
 // A client that stops reading gets at most kMaxQueuedBytes queued; further lines are
 // dropped for it whole, so it never sees half a line.
+//
+// The lines of one turn of the event loop (a read from the node may bring dozens) go
+// out in one write when the turn is over: a write per line cost more than the rest of
+// a spot's handling.
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -46,8 +51,11 @@ class RelayServer : public QObject {
   // Bytes waiting to go to the oldest client.
   qint64 QueuedBytes() const;
 
-  // line + CR LF to the oldest client, without waiting.
+  // line + CR LF to the oldest client, without waiting; it leaves with the other lines
+  // of this turn of the event loop.
   void RelayLine(const std::string& line);
+  // Hands what this turn owes the oldest client to the system now.
+  void Flush();
 
  private:
   void OnNewConnection();
@@ -55,10 +63,14 @@ class RelayServer : public QObject {
   void OnClientGone(QTcpSocket* client);
   void OnClientError(QTcpSocket* client);
   void Drop(QTcpSocket* client);
+  QTcpSocket* Oldest();
 
   Hooks hooks_;
   QTcpServer* server_;
   std::vector<QPointer<QTcpSocket>> clients_;  // in the order they were accepted
+  std::string owed_;                    // lines of this turn, for owedTo_
+  QPointer<QTcpSocket> owedTo_;
+  QTimer flushTimer_;
 };
 
 }  // namespace varnak

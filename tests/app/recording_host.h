@@ -42,10 +42,7 @@ class RecordingHost : public ClassifierHost {
     classifier.ClassifyLine(text);  // the echo, while the classifier is still busy
   }
   void RelayLine(const std::string& line) override { relayed.push_back(line); }
-  std::shared_ptr<Spot> MakeSpot(const std::string& line) override {
-    lookedUp.push_back(line);
-    return ClassifierHost::MakeSpot(line);
-  }
+  void LookUp(Spot& spot) override { lookedUp.push_back(std::string(spot.line())); }
   void PlayTalkSound() override { ++talkSounds; }
   void HoldMonitorLine(const std::string& line) override { held += line + "\r"; }
   void ShowMonitorLine(const std::string& line) override { monitor.push_back(line); }

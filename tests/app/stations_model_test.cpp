@@ -2,6 +2,7 @@
 // figures, doubtful stations are marked, and rows hold still while the lists are frozen.
 #include "app/stations_model.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -38,6 +39,7 @@ struct Stations {
   }
   QString Cell(int row, int column) { return model.CellText(*model.RowAt(row), column); }
   QStringList Column(int column) {
+    model.Publish();
     QStringList out;
     for (int r = 0; r < model.rowCount(); ++r) out << Cell(r, column);
     return out;
@@ -56,6 +58,7 @@ TEST(StationsModel, TwelveSkimmersAndAPersonAreOneRowWithCountsAndBestSnr) {
   s.Add("VP8PJ", "20", "SK0-#", "CW 11 dB 26 WPM CQ");  // a skimmer again: no new spotter
   s.Add("VP8PJ", "40", "SK0-#", "CW 5 dB 26 WPM CQ");   // another band: another row
   s.Add("VP8PJ", "20", "G4ABC", "", ModeGroup::Phone);  // another mode class: another row
+  s.model.Publish();
   ASSERT_EQ(s.model.rowCount(), 3);
   EXPECT_EQ(s.Cell(0, StDx), "VP8PJ");
   EXPECT_EQ(s.Cell(0, StSpots), "14");
@@ -105,6 +108,26 @@ TEST(StationsModel, RowsFollowLastHeardButHoldStillWhileFrozenAndAgeOut) {
   EXPECT_EQ(s.Column(StDx), (QStringList{"Q1AAA", "Q1DDD"}));
   s.Add("Q1BBB", "20", "DL1ABC", "");  // heard anew: a fresh row
   EXPECT_EQ(s.Cell(2, StSpots), "1");
+}
+
+TEST(StationsModel, ViewsHearOfABurstOnceAndOfAQuietSpotAtOnce) {
+  Stations s;
+  std::vector<std::pair<int, int>> inserted;
+  int changed = 0;
+  QObject::connect(&s.model, &QAbstractItemModel::rowsInserted,
+                   [&](const QModelIndex&, int first, int last) { inserted.emplace_back(first, last); });
+  QObject::connect(&s.model, &QAbstractItemModel::dataChanged, [&] { ++changed; });
+  s.model.SetHeld(true);  // no reordering in between
+  s.Add("Q1AAA", "20", "DL1ABC", "");  // after a quiet spell: shown at once
+  EXPECT_EQ(s.model.rowCount(), 1);
+  for (int i = 0; i < 50; ++i) s.Add("Q2A" + std::to_string(i), "20", "DL1ABC", "");
+  s.Add("Q1AAA", "20", "G4ABC", "again");
+  EXPECT_EQ(s.model.rowCount(), 1) << "a burst waits for the next refresh";
+  EXPECT_EQ(s.Cell(1, StDx), "Q2A0") << "the rows themselves are there";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return s.model.rowCount() == 51; }, 2000));
+  EXPECT_EQ(inserted, (std::vector<std::pair<int, int>>{{0, 0}, {1, 50}}));
+  EXPECT_EQ(changed, 1);
+  EXPECT_EQ(s.model.index(0, StSpots).data().toString(), "2");
 }
 
 TEST(StationsModel, RowSharesTheFiledSpotAndShowsItsLaterLookup) {

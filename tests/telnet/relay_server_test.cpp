@@ -55,6 +55,31 @@ TEST_F(RelayTest, OnlyTheOldestClientGetsLines) {
   WAIT_EQ(second->readAll(), QByteArray("To ALL de Q1ABC: hello\r\n"), 5000);
 }
 
+TEST_F(RelayTest, LinesOfOneTurnArriveWholeAndInOrderAndLeaveWithTheirClient) {
+  RelayServer relay(Hooks());
+  ASSERT_TRUE(relay.Open(0));
+  auto first = Client(relay);
+  auto second = Client(relay);
+  ASSERT_TRUE(first && second);
+  QByteArray expected;
+  for (int i = 0; i < 500; ++i) {
+    const std::string line = "DX de Q2ABC:     14025.0  Q3DEF        #" + std::to_string(i);
+    relay.RelayLine(line);
+    expected += QByteArray::fromStdString(line) + "\r\n";
+  }
+  EXPECT_EQ(relay.QueuedBytes(), expected.size()) << "owed until the turn is over";
+  QByteArray got;
+  WAIT_TRUE((got += first->readAll()).size() >= expected.size(), 5000);
+  EXPECT_EQ(got, expected);
+
+  // Lines owed to a client that leaves before they go out do not go to the next one.
+  relay.RelayLine("for the first");
+  first->abort();
+  WAIT_EQ(relay.ClientCount(), 1, 5000);
+  relay.RelayLine("for the second");
+  WAIT_EQ(second->readAll(), QByteArray("for the second\r\n"), 5000);
+}
+
 TEST_F(RelayTest, ClientReadsAreSentWithoutTrailingControlBytes) {
   RelayServer relay(Hooks());
   ASSERT_TRUE(relay.Open(0));

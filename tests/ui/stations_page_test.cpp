@@ -45,7 +45,7 @@ TEST(StationsPage, SkimmerSpotsMakeOneRowAPressPicksItAndHoldsTheRows) {
                     " dB 25 WPM CQ             2150Z\a\a");
   st.ClassifyLine("DX de Q2XYZ:     7025.0  JA1XYZ       cq                             2153Z\a\a");
   StationsModel& model = st.stations();
-  ASSERT_EQ(model.rowCount(), 2);
+  WAIT_EQ(model.rowCount(), 2, 2000);
   EXPECT_EQ(model.index(0, StSkimmers).data().toString(), "12");
   EXPECT_EQ(model.index(0, StSnr).data().toString(), "21");
 
