@@ -227,14 +227,29 @@ TEST(SpotListView, TextLaidOutOnceLooksExactlyAsTheStyleDrawsIt) {
   for (int i = 0; i < 12; ++i)
     lists.AddSpotRow(0, "DX de Q2XYZ:     1402" + std::to_string(i) + ".0  DL" + std::to_string(i) +
                             "ABC       cq test über alles          2153Z");
+  // Rows sized by their length must match the style whatever their ends and characters.
+  for (const char* odd : {"DX de Q2XYZ:     14025.0  DL9AB   cq  \xa0 \xa0", "DX de Q2XYZ: 14025.0 ZL1A 5\x80 \xad--   ",
+                          "DX de Q2XYZ: 14025.0 ZL1A cq \xd0\x9f\xd1\x80\xd0\xb8   2153Z", "\xa0  x\ty  "})
+    lists.AddSpotRow(0, odd);
   view.Sync();
   for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(&view), static_cast<QAbstractItemView*>(&columns)}) {
     v->resize(700, 250);
     auto* delegate = dynamic_cast<SpotRowDelegate*>(v->itemDelegate());
     ASSERT_NE(delegate, nullptr);
     const QImage cached = v->viewport()->grab().toImage();
+    QStyleOptionViewItem option;
+    option.initFrom(v->viewport());
+    option.widget = v;
+    const auto sizes = [&] {
+      QList<QSize> out;
+      for (int r = 0; r < v->model()->rowCount(); ++r)
+        for (int c = 0; c < v->model()->columnCount(); ++c) out << delegate->sizeHint(option, v->model()->index(r, c));
+      return out;
+    };
+    const QList<QSize> known = sizes();
     delegate->reuseTextLayout = false;
     const QImage styled = v->viewport()->grab().toImage();
+    EXPECT_EQ(known, sizes()) << v->metaObject()->className();
     delegate->reuseTextLayout = true;
     EXPECT_EQ(cached, styled) << v->metaObject()->className();
   }
