@@ -10,6 +10,7 @@
 #include "app/spot_lists.h"
 #include "app/win1252.h"
 #include "ui/batched_list_proxy.h"
+#include "ui/quiet_scroll_bar.h"
 #include "ui/spot_list_views.h"
 #include "ui/spot_row_style.h"
 #include "ui/spot_view_hold.h"
@@ -172,6 +173,14 @@ bool SpotSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) 
 
 SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* parent)
     : QTableView(parent), plain_(plain) {
+  QuietScrollBar::Install(
+      this,
+      [this](Qt::Orientation o, int value) {
+        o == Qt::Vertical ? verticalScrollbarValueChanged(value) : horizontalScrollbarValueChanged(value);
+      },
+      [this](Qt::Orientation o, int action) {
+        o == Qt::Vertical ? verticalScrollbarAction(action) : horizontalScrollbarAction(action);
+      });
   columns_ = new SpotColumnsModel(plain->shownModel(), plain->spotModel(), now, this);
   sorter_ = new SpotSortProxy(this);
   sorter_->setSourceModel(columns_);
@@ -345,6 +354,16 @@ void SpotColumnsView::showEvent(QShowEvent* event) {
   if (!scrollPending_) return;
   scrollPending_ = false;
   scrollTo(currentIndex());
+}
+
+void SpotColumnsView::verticalScrollbarValueChanged(int value) {
+  // Qt asks the display server where the pointer is at every scroll, for the row under
+  // it; a flood scrolls the list ten times a second, mostly with the pointer elsewhere.
+  if (viewport()->underMouse()) QTableView::verticalScrollbarValueChanged(value);
+}
+
+void SpotColumnsView::horizontalScrollbarValueChanged(int value) {
+  if (viewport()->underMouse()) QTableView::horizontalScrollbarValueChanged(value);
 }
 
 void SpotColumnsView::doItemsLayout() {

@@ -67,6 +67,8 @@ class SpotListView : public QListView {
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void doItemsLayout() override;
+  void verticalScrollbarValueChanged(int value) override;
+  void horizontalScrollbarValueChanged(int value) override;
 
  private:
   void FollowSelection();

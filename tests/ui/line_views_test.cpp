@@ -156,10 +156,11 @@ TEST(SpotListView, ABatchOfNewRowsRepaintsOnlyThoseRows) {
   view.resize(600, 300);
   view.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-  for (int i = 0; i < 60; ++i) lists.AddSpotRow(5, "DX de Q2ABC: 14025.0 Q" + std::to_string(i));
-  QTRY_COMPARE(view.model()->rowCount(), 61);
+  for (int i = 0; i < 600; ++i) lists.AddSpotRow(5, "DX de Q2ABC: 14025.0 Q" + std::to_string(i));
+  QTRY_COMPARE(view.model()->rowCount(), 601);
   QTest::qWait(50);
   PaintedArea painted(view.viewport());
+  PaintedArea bar(view.verticalScrollBar());
   for (int i = 0; i < 3; ++i) lists.AddSpotRow(5, "DX de Q2ABC: 14025.0 R" + std::to_string(i));
   view.Sync();
   QTRY_VERIFY(painted.paints > 0);
@@ -167,6 +168,12 @@ TEST(SpotListView, ABatchOfNewRowsRepaintsOnlyThoseRows) {
   // The three new rows and the selection's move, not the page of 20 rows.
   const int rowHeight = view.visualRect(view.currentIndex()).height();
   EXPECT_LE(painted.pixels, long{view.viewport()->width()} * rowHeight * 8);
+  // The handle stays at the end of a long list: the bar need not be painted again.
+  EXPECT_EQ(bar.paints, 0);
+  // The operator's scrolling still moves the list and the bar.
+  view.verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+  EXPECT_EQ(view.indexAt(QPoint(1, 1)).row(), 0);
+  QTRY_VERIFY(bar.paints > 0);
 }
 
 TEST(SpotListView, AShownFilterHidesSpotsInBothViewsButNotMarkers) {
