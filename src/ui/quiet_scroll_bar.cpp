@@ -2,6 +2,7 @@
 
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <array>
 
 namespace varnak {
 
@@ -15,6 +16,26 @@ void QuietScrollBar::Install(QAbstractItemView* view, std::function<void(Qt::Ori
     else view->setHorizontalScrollBar(bar);
     connect(bar, &QAbstractSlider::valueChanged, view, [orientation, valueChanged](int value) { valueChanged(orientation, value); });
     connect(bar, &QAbstractSlider::actionTriggered, view, [orientation, action](int what) { action(orientation, what); });
+  }
+}
+
+void QuietScrollBar::Relayout(QAbstractScrollArea* view, const std::function<void()>& layout) {
+  struct Box {
+    QWidget* widget;
+    QRect geometry;
+    bool visible, disabled;
+  };
+  std::array<Box, 2> boxes;
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    QWidget* box = (i == 0 ? view->verticalScrollBar() : view->horizontalScrollBar())->parentWidget();
+    boxes[i] = {box, box->geometry(), box->isVisible(), box->testAttribute(Qt::WA_UpdatesDisabled)};
+    // Not setUpdatesEnabled(): turning it back on repaints the whole box.
+    box->setAttribute(Qt::WA_UpdatesDisabled, true);
+  }
+  layout();
+  for (const Box& box : boxes) {
+    box.widget->setAttribute(Qt::WA_UpdatesDisabled, box.disabled);
+    if (box.widget->geometry() != box.geometry || box.widget->isVisible() != box.visible) box.widget->update();
   }
 }
 

@@ -4,8 +4,12 @@
 // each time; on a long list the handle moves by less than a pixel, yet the bar would be
 // painted again, which costs about as much as painting a row.
 //
+// Laying out a view with both bars shown raises each bar above the other, which repaints
+// both though nothing moved; Relayout() keeps them from being painted then.
+//
 // Collaborations: the view whose bars are replaced; it keeps its own handling of the
-// bars' signals (Qt drops it with the old bars, so Install() connects the new ones).
+// bars' signals (Qt drops it with the old bars, so Install() connects the new ones), and
+// runs what lays out its bars through Relayout().
 #include <QAbstractItemView>
 #include <QScrollBar>
 #include <functional>
@@ -20,6 +24,9 @@ class QuietScrollBar : public QScrollBar {
   // own (protected) handlers of its bars.
   static void Install(QAbstractItemView* view, std::function<void(Qt::Orientation, int value)> valueChanged,
                       std::function<void(Qt::Orientation, int action)> action);
+  // Runs layout (which may place the view's bars again), then paints the bars' boxes only
+  // where they moved, appeared or vanished; the bars still paint what changed on them.
+  static void Relayout(QAbstractScrollArea* view, const std::function<void()>& layout);
 
  protected:
   void sliderChange(SliderChange change) override;

@@ -362,6 +362,18 @@ void SpotColumnsView::verticalScrollbarValueChanged(int value) {
   if (viewport()->underMouse()) QTableView::verticalScrollbarValueChanged(value);
 }
 
+void SpotColumnsView::updateGeometries() {
+  QuietScrollBar::Relayout(this, [this] { QTableView::updateGeometries(); });
+}
+
+bool SpotColumnsView::event(QEvent* event) {
+  // Qt lays the bars out again in a queued call after their range changed.
+  if (event->type() != QEvent::MetaCall) return QTableView::event(event);
+  bool done = false;
+  QuietScrollBar::Relayout(this, [&] { done = QTableView::event(event); });
+  return done;
+}
+
 void SpotColumnsView::horizontalScrollbarValueChanged(int value) {
   if (viewport()->underMouse()) QTableView::horizontalScrollbarValueChanged(value);
 }

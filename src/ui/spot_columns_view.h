@@ -108,6 +108,8 @@ class SpotColumnsView : public QTableView {
   void showEvent(QShowEvent* event) override;
   void doItemsLayout() override;
   void verticalScrollbarValueChanged(int value) override;
+  void updateGeometries() override;
+  bool event(QEvent* event) override;
   void horizontalScrollbarValueChanged(int value) override;
 
  private:

@@ -60,6 +60,18 @@ void SpotListView::verticalScrollbarValueChanged(int value) {
   if (viewport()->underMouse()) QListView::verticalScrollbarValueChanged(value);
 }
 
+void SpotListView::updateGeometries() {
+  QuietScrollBar::Relayout(this, [this] { QListView::updateGeometries(); });
+}
+
+bool SpotListView::event(QEvent* event) {
+  // Qt lays the bars out again in a queued call after their range changed.
+  if (event->type() != QEvent::MetaCall) return QListView::event(event);
+  bool done = false;
+  QuietScrollBar::Relayout(this, [&] { done = QListView::event(event); });
+  return done;
+}
+
 void SpotListView::horizontalScrollbarValueChanged(int value) {
   if (viewport()->underMouse()) QListView::horizontalScrollbarValueChanged(value);
 }

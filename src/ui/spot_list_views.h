@@ -68,6 +68,8 @@ class SpotListView : public QListView {
   void showEvent(QShowEvent* event) override;
   void doItemsLayout() override;
   void verticalScrollbarValueChanged(int value) override;
+  void updateGeometries() override;
+  bool event(QEvent* event) override;
   void horizontalScrollbarValueChanged(int value) override;
 
  private:

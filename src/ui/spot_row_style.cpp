@@ -209,16 +209,19 @@ class RowSizes {
     fonts_.push_back(std::move(font));
     return fonts_.back().fixedPitch ? &fonts_.back() : nullptr;
   }
-  // Length with and without the trailing white space a line does not count; -1 when the
-  // text has a character the count cannot speak for.
+  // Length with and without the trailing white space a line does not count, and the
+  // bells (nodes ring them after spots, and rows keep them); -1 when the text has a
+  // character the count cannot speak for.
   static std::int64_t Key(const QString& text, const Font& font) {
-    qsizetype trailing = 0;
+    qsizetype trailing = 0, bells = 0;
     for (const QChar c : text) {
       const char16_t u = c.unicode();
-      if (u > 0xff || !font.inFont[u]) return -1;
+      if (u == 0x07) ++bells;
+      else if (u > 0xff || !font.inFont[u]) return -1;
       trailing = c.isSpace() ? trailing + 1 : 0;
     }
-    return (static_cast<std::int64_t>(text.size()) << 32) | static_cast<std::int64_t>(text.size() - trailing);
+    if (text.size() >= (1 << 20) || bells >= (1 << 10)) return -1;
+    return (static_cast<std::int64_t>(text.size()) << 30) | (static_cast<std::int64_t>(text.size() - trailing) << 10) | bells;
   }
   std::vector<Font> fonts_;
 };
