@@ -186,6 +186,9 @@ SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* 
   sorter_->setSourceModel(columns_);
   sorter_->setDynamicSortFilter(true);
   setModel(sorter_);
+  // The header shows nothing of the selection (its sections are not highlighted), yet
+  // repaints itself whenever the selected row moves: with every batch of spots.
+  disconnect(selectionModel(), nullptr, horizontalHeader(), nullptr);
   repaint_ = new AppendOnlyRepaint(this, sorter_, [this](int row) { return rowViewportPosition(row); },
                                    [this] { return SortColumn() < 0; });
   delegate_ = new SpotRowDelegate(
