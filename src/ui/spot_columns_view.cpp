@@ -10,6 +10,7 @@
 #include "app/spot_lists.h"
 #include "app/win1252.h"
 #include "ui/batched_list_proxy.h"
+#include "ui/quiet_scroll_bar.h"
 #include "ui/spot_list_views.h"
 #include "ui/spot_row_style.h"
 #include "ui/spot_view_hold.h"
@@ -172,11 +173,22 @@ bool SpotSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) 
 
 SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* parent)
     : QTableView(parent), plain_(plain) {
+  QuietScrollBar::Install(
+      this,
+      [this](Qt::Orientation o, int value) {
+        o == Qt::Vertical ? verticalScrollbarValueChanged(value) : horizontalScrollbarValueChanged(value);
+      },
+      [this](Qt::Orientation o, int action) {
+        o == Qt::Vertical ? verticalScrollbarAction(action) : horizontalScrollbarAction(action);
+      });
   columns_ = new SpotColumnsModel(plain->shownModel(), plain->spotModel(), now, this);
   sorter_ = new SpotSortProxy(this);
   sorter_->setSourceModel(columns_);
   sorter_->setDynamicSortFilter(true);
   setModel(sorter_);
+  // The header shows nothing of the selection (its sections are not highlighted), yet
+  // repaints itself whenever the selected row moves: with every batch of spots.
+  disconnect(selectionModel(), nullptr, horizontalHeader(), nullptr);
   repaint_ = new AppendOnlyRepaint(this, sorter_, [this](int row) { return rowViewportPosition(row); },
                                    [this] { return SortColumn() < 0; });
   delegate_ = new SpotRowDelegate(
@@ -345,6 +357,28 @@ void SpotColumnsView::showEvent(QShowEvent* event) {
   if (!scrollPending_) return;
   scrollPending_ = false;
   scrollTo(currentIndex());
+}
+
+void SpotColumnsView::verticalScrollbarValueChanged(int value) {
+  // Qt asks the display server where the pointer is at every scroll, for the row under
+  // it; a flood scrolls the list ten times a second, mostly with the pointer elsewhere.
+  if (viewport()->underMouse()) QTableView::verticalScrollbarValueChanged(value);
+}
+
+void SpotColumnsView::updateGeometries() {
+  QuietScrollBar::Relayout(this, [this] { QTableView::updateGeometries(); });
+}
+
+bool SpotColumnsView::event(QEvent* event) {
+  // Qt lays the bars out again in a queued call after their range changed.
+  if (event->type() != QEvent::MetaCall) return QTableView::event(event);
+  bool done = false;
+  QuietScrollBar::Relayout(this, [&] { done = QTableView::event(event); });
+  return done;
+}
+
+void SpotColumnsView::horizontalScrollbarValueChanged(int value) {
+  if (viewport()->underMouse()) QTableView::horizontalScrollbarValueChanged(value);
 }
 
 void SpotColumnsView::doItemsLayout() {

@@ -107,6 +107,10 @@ class SpotColumnsView : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void doItemsLayout() override;
+  void verticalScrollbarValueChanged(int value) override;
+  void updateGeometries() override;
+  bool event(QEvent* event) override;
+  void horizontalScrollbarValueChanged(int value) override;
 
  private:
   void FollowSelection();

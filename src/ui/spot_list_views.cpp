@@ -11,6 +11,7 @@
 #include "app/spot_lists.h"
 #include "app/win1252.h"
 #include "ui/batched_list_proxy.h"
+#include "ui/quiet_scroll_bar.h"
 #include "ui/pane_views.h"
 #include "ui/spot_row_style.h"
 #include "ui/spot_view_hold.h"
@@ -34,6 +35,14 @@ void SetUpList(QListView* view) {
 SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
     : QListView(parent), model_(model), proxy_(new BatchedListProxy(model, this)) {
   SetUpList(this);
+  QuietScrollBar::Install(
+      this,
+      [this](Qt::Orientation o, int value) {
+        o == Qt::Vertical ? verticalScrollbarValueChanged(value) : horizontalScrollbarValueChanged(value);
+      },
+      [this](Qt::Orientation o, int action) {
+        o == Qt::Vertical ? verticalScrollbarAction(action) : horizontalScrollbarAction(action);
+      });
   setModel(proxy_);
   repaint_ = new AppendOnlyRepaint(this, proxy_, [this](int row) { return visualRect(proxy_->index(row, 0)).top(); });
   hold_ = new SpotViewHold(this, proxy_, [this](int row) { return model_->SpotAt(proxy_->DataRow(row)); });
@@ -44,6 +53,28 @@ SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
 }
 
 void SpotListView::Sync() { proxy_->Sync(); }
+
+void SpotListView::verticalScrollbarValueChanged(int value) {
+  // Qt asks the display server where the pointer is at every scroll, for the row under
+  // it; a flood scrolls the list ten times a second, mostly with the pointer elsewhere.
+  if (viewport()->underMouse()) QListView::verticalScrollbarValueChanged(value);
+}
+
+void SpotListView::updateGeometries() {
+  QuietScrollBar::Relayout(this, [this] { QListView::updateGeometries(); });
+}
+
+bool SpotListView::event(QEvent* event) {
+  // Qt lays the bars out again in a queued call after their range changed.
+  if (event->type() != QEvent::MetaCall) return QListView::event(event);
+  bool done = false;
+  QuietScrollBar::Relayout(this, [&] { done = QListView::event(event); });
+  return done;
+}
+
+void SpotListView::horizontalScrollbarValueChanged(int value) {
+  if (viewport()->underMouse()) QListView::horizontalScrollbarValueChanged(value);
+}
 
 void SpotListView::doItemsLayout() {
   if (!repaint_) return QListView::doItemsLayout();  // while being built

@@ -67,6 +67,10 @@ class SpotListView : public QListView {
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void doItemsLayout() override;
+  void verticalScrollbarValueChanged(int value) override;
+  void updateGeometries() override;
+  bool event(QEvent* event) override;
+  void horizontalScrollbarValueChanged(int value) override;
 
  private:
   void FollowSelection();

@@ -3,14 +3,18 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCache>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextLayout>
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 #include "map/map_model.h"
 
@@ -158,10 +162,94 @@ void PaintMarkerCell(QPainter* painter, const QStyleOptionViewItem& option, cons
 SpotRowDelegate::SpotRowDelegate(InfoOf info, NowMinute now, QObject* parent)
     : QStyledItemDelegate(parent), info_(std::move(info)), now_(std::move(now)) {}
 
+namespace {
+// A list view that keeps its rows one size asks for the newest row's size after every
+// batch; the style answers by shaping the row's text. In a fixed-pitch font a one-line
+// row whose characters all come from that font is as wide as its character count says
+// (trailing spaces aside), so the style is asked once per count and font.
+class RowSizes {
+ public:
+  // The size the style would give, when a count decides it; invalid otherwise.
+  QSize Known(const QStyleOptionViewItem& opt, const QStyle* style) {
+    Font* font = For(opt.font, style);
+    if (!font) return {};
+    const auto key = Key(opt.text, *font);
+    if (key < 0) return {};
+    const auto it = font->sizes.find(key);
+    return it == font->sizes.end() ? QSize() : it->second;
+  }
+  void Learn(const QStyleOptionViewItem& opt, const QStyle* style, QSize size) {
+    Font* font = For(opt.font, style);
+    const auto key = font ? Key(opt.text, *font) : -1;
+    if (key < 0) return;
+    if (font->sizes.size() > 512) font->sizes.clear();
+    font->sizes.emplace(key, size);
+  }
+
+ private:
+  struct Font {
+    QFont font;
+    const QStyle* style;
+    bool fixedPitch;
+    std::bitset<256> inFont;  // Latin-1 characters the font itself draws, at its one width
+    std::unordered_map<std::int64_t, QSize> sizes;
+  };
+  Font* For(const QFont& qfont, const QStyle* style) {
+    for (Font& font : fonts_)
+      if (font.style == style && font.font == qfont) return font.fixedPitch ? &font : nullptr;
+    if (fonts_.size() >= 8) fonts_.clear();  // fonts or styles changed many times over
+    Font font{qfont, style, QFontInfo(qfont).fixedPitch(), {}, {}};
+    const QFontMetrics metrics(qfont);
+    const int width = metrics.horizontalAdvance(QChar('M'));
+    for (char16_t c = 0x20; c <= 0xff; ++c) {
+      // The soft hyphen has no width; controls are not text to measure.
+      if ((c >= 0x7f && c < 0xa0) || c == 0xad) continue;
+      font.inFont[c] = metrics.inFontUcs4(c) && metrics.horizontalAdvance(QChar(c)) == width;
+    }
+    fonts_.push_back(std::move(font));
+    return fonts_.back().fixedPitch ? &fonts_.back() : nullptr;
+  }
+  // Length with and without the trailing white space a line does not count, and the
+  // bells (nodes ring them after spots, and rows keep them); -1 when the text has a
+  // character the count cannot speak for.
+  static std::int64_t Key(const QString& text, const Font& font) {
+    qsizetype trailing = 0, bells = 0;
+    for (const QChar c : text) {
+      const char16_t u = c.unicode();
+      if (u == 0x07) ++bells;
+      else if (u > 0xff || !font.inFont[u]) return -1;
+      trailing = c.isSpace() ? trailing + 1 : 0;
+    }
+    if (text.size() >= (1 << 20) || bells >= (1 << 10)) return -1;
+    return (static_cast<std::int64_t>(text.size()) << 30) | (static_cast<std::int64_t>(text.size() - trailing) << 10) | bells;
+  }
+  std::vector<Font> fonts_;
+};
+
+RowSizes& KnownRowSizes() {
+  static RowSizes sizes;
+  return sizes;
+}
+}  // namespace
+
 QSize SpotRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
-  QSize size = QStyledItemDelegate::sizeHint(option, index);
+  QSize size = StyleSizeHint(option, index);
   if (height > 0) size.setHeight(height);
   if (khzColumn < 0) size.rwidth() += kStripeWidth;
+  return size;
+}
+
+QSize SpotRowDelegate::StyleSizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  if (!reuseTextLayout || index.data(Qt::SizeHintRole).isValid()) return QStyledItemDelegate::sizeHint(option, index);
+  QStyleOptionViewItem opt = option;
+  initStyleOption(&opt, index);
+  constexpr auto kOwnWay = QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasDecoration |
+                           QStyleOptionViewItem::HasCheckIndicator;
+  if (opt.features & kOwnWay) return QStyledItemDelegate::sizeHint(option, index);
+  const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+  if (const QSize known = KnownRowSizes().Known(opt, style); known.isValid()) return known;
+  const QSize size = QStyledItemDelegate::sizeHint(option, index);
+  KnownRowSizes().Learn(opt, style, size);
   return size;
 }
 

@@ -53,7 +53,8 @@ class SpotRowDelegate : public QStyledItemDelegate {
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
   // Lays a cell's text out once and keeps it (a bounded cache shared by every view),
-  // drawing exactly what the style would; off only to compare the two in tests.
+  // drawing exactly what the style would, and sizes rows of a fixed-pitch font by their
+  // length; off only to compare with the style's own answers in tests.
   bool reuseTextLayout = true;
   int height = 0;          // fixed row height; 0 = from the font
   int khzColumn = -1;      // the column whose cell shows the band's colour; -1 = stripe
@@ -63,6 +64,7 @@ class SpotRowDelegate : public QStyledItemDelegate {
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
  private:
+  QSize StyleSizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const;
   void PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
   InfoOf info_;
   NowMinute now_;

@@ -149,24 +149,40 @@ class PaintedArea : public QObject {
 };
 }  // namespace
 
-TEST(SpotListView, ABatchOfNewRowsRepaintsOnlyThoseRows) {
+TEST(SpotListView, ABatchOfNewRowsRepaintsOnlyThoseRowsInBothViews) {
   FixedClock clock(DateTime{2026, 12, 6, 21, 7, 45});
   SpotLists lists(clock);
   SpotListView view(lists.List(5));
-  view.resize(600, 300);
-  view.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-  for (int i = 0; i < 60; ++i) lists.AddSpotRow(5, "DX de Q2ABC: 14025.0 Q" + std::to_string(i));
-  QTRY_COMPARE(view.model()->rowCount(), 61);
-  QTest::qWait(50);
-  PaintedArea painted(view.viewport());
-  for (int i = 0; i < 3; ++i) lists.AddSpotRow(5, "DX de Q2ABC: 14025.0 R" + std::to_string(i));
-  view.Sync();
-  QTRY_VERIFY(painted.paints > 0);
-  QTest::qWait(50);
-  // The three new rows and the selection's move, not the page of 20 rows.
-  const int rowHeight = view.visualRect(view.currentIndex()).height();
-  EXPECT_LE(painted.pixels, long{view.viewport()->width()} * rowHeight * 8);
+  SpotColumnsView columns(&view, [] { return kUnknownMinute; });
+  int batch = 0;
+  for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(&view), static_cast<QAbstractItemView*>(&columns)}) {
+    SCOPED_TRACE(v->metaObject()->className());
+    v->resize(600, 300);
+    v->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(v));
+    for (int i = 0; i < 600; ++i) lists.AddSpotRow(5, "DX de Q2ABC: 14025.0 Q" + std::to_string(i) + "   cq");
+    view.Sync();
+    QTest::qWait(50);
+    PaintedArea painted(v->viewport());
+    PaintedArea bar(v->verticalScrollBar());
+    PaintedArea header(columns.horizontalHeader()->viewport());
+    for (int i = 0; i < 3; ++i) lists.AddSpotRow(5, "DX de Q2ABC: 14025.0 R" + std::to_string(batch++) + "   cq");
+    view.Sync();
+    QTRY_VERIFY(painted.paints > 0);
+    QTest::qWait(50);
+    // The three new rows and the selection's move, not the page of 20 rows.
+    const int rowHeight = v->visualRect(v->currentIndex()).height();
+    EXPECT_LE(painted.pixels, long{v->viewport()->width()} * rowHeight * 8);
+    // The handle stays at the end of a long list, the headers as they were: neither need
+    // be painted again.
+    EXPECT_EQ(bar.paints, 0);
+    EXPECT_EQ(header.paints, 0);
+    // The operator's scrolling still moves the list and the bar.
+    v->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(v->indexAt(QPoint(1, 1)).row(), 0);
+    QTRY_VERIFY(bar.paints > 0);
+    v->hide();
+  }
 }
 
 TEST(SpotListView, AShownFilterHidesSpotsInBothViewsButNotMarkers) {
@@ -227,14 +243,30 @@ TEST(SpotListView, TextLaidOutOnceLooksExactlyAsTheStyleDrawsIt) {
   for (int i = 0; i < 12; ++i)
     lists.AddSpotRow(0, "DX de Q2XYZ:     1402" + std::to_string(i) + ".0  DL" + std::to_string(i) +
                             "ABC       cq test über alles          2153Z");
+  // Rows sized by their length must match the style whatever their ends and characters.
+  for (const char* odd : {"DX de Q2XYZ:     14025.0  DL9AB   cq  \xa0 \xa0", "DX de Q2XYZ: 14025.0 ZL1A 5\x80 \xad--   ",
+                          "DX de Q2XYZ: 14025.0 ZL1A cq \xd0\x9f\xd1\x80\xd0\xb8   2153Z", "\xa0  x\ty  ",
+                          "DX de Q2XYZ: 14025.0 DL1AB cq\a\a 2153Z", "DX de Q2XYZ: 14025.0 DL1AB\a cq 2153Z "})
+    lists.AddSpotRow(0, odd);
   view.Sync();
   for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(&view), static_cast<QAbstractItemView*>(&columns)}) {
     v->resize(700, 250);
     auto* delegate = dynamic_cast<SpotRowDelegate*>(v->itemDelegate());
     ASSERT_NE(delegate, nullptr);
     const QImage cached = v->viewport()->grab().toImage();
+    QStyleOptionViewItem option;
+    option.initFrom(v->viewport());
+    option.widget = v;
+    const auto sizes = [&] {
+      QList<QSize> out;
+      for (int r = 0; r < v->model()->rowCount(); ++r)
+        for (int c = 0; c < v->model()->columnCount(); ++c) out << delegate->sizeHint(option, v->model()->index(r, c));
+      return out;
+    };
+    const QList<QSize> known = sizes();
     delegate->reuseTextLayout = false;
     const QImage styled = v->viewport()->grab().toImage();
+    EXPECT_EQ(known, sizes()) << v->metaObject()->className();
     delegate->reuseTextLayout = true;
     EXPECT_EQ(cached, styled) << v->metaObject()->className();
   }
