@@ -21,6 +21,11 @@ namespace varnak {
 
 class TCallParser;
 
+// The spot's lookup record: the lookup line's and the spot menu's texts as LookupSpotLine
+// gives them for its row from the own position of the spot's last update, the lookup
+// line with the need mark's tag. Empty for a spot never looked up.
+dxrec LookupRecordOf(const Spot& spot);
+
 class SpotResolver {
  public:
   explicit SpotResolver(TCallParser& parser) : parser_(parser) {}
