@@ -74,9 +74,13 @@ struct Spot {
 Spot ParseSpotRow(std::string_view row);
 // The same for a line as it came, before it is filed: a " | " in it is no day's mark.
 Spot ParseSpotLine(std::string_view line);
+// The same into a spot made by the caller, which must be fresh (default-constructed).
+void ParseSpotLine(std::string_view line, Spot& spot);
 
 // The duplicate history's key of a spot (SpotHistory in spot_model.h).
 std::string SpotHistoryKey(const Spot& spot);
+// The same key straight from a line as it came, without making a Spot of it.
+std::string SpotHistoryKeyOfLine(std::string_view line);
 
 // A clock reading as a count of minutes (taken as it stands, no time zone).
 std::int64_t MinuteOf(const DateTime& t);

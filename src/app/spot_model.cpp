@@ -167,7 +167,7 @@ void SpotHistory::Reset() {
   oldest_ = 0;
 }
 
-bool SpotHistory::Test(std::string_view line) { return TestKey(SpotHistoryKey(ParseSpotLine(line))); }
+bool SpotHistory::Test(std::string_view line) { return TestKey(SpotHistoryKeyOfLine(line)); }
 
 bool SpotHistory::TestKey(std::string key) {
   const bool isNew = std::find(slots_.begin(), slots_.end(), key) == slots_.end();

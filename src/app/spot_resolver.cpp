@@ -99,7 +99,8 @@ void SpotResolver::SetLookups(bool on) {
 }
 
 std::shared_ptr<Spot> SpotResolver::NewSpot(std::string_view line) {
-  auto spot = std::make_shared<Spot>(ParseSpotLine(line));
+  auto spot = std::make_shared<Spot>();
+  ParseSpotLine(line, *spot);
   LookUp(*spot);
   Derive(*spot);
   return spot;

@@ -56,3 +56,17 @@ TEST(SpotResolver, LookupRecordReadsAsTheLineLookedUpOnItsOwn) {
   EXPECT_EQ(parser.QueryCount(), queries);
   EXPECT_EQ(LookupRecordOf(*spot), LookupSpotLine(lines[1], parser, -33.9, 151.2, band));
 }
+
+// The duplicate test keys a line without making a spot of it; the key must be the one a
+// spot of the line has, or a repeat would pass as new.
+TEST(SpotHistory, KeyOfALineIsTheKeyOfItsSpot) {
+  for (const std::string line : {
+           "DX de Q2ABC-#:   14025.5  DL1ABC       CW 22 dB 25 WPM CQ             2215Z",
+           "DX de Q2ABC:     3525.05  Q3XYZ        spotted 0815Z twice            0816Z JO62",
+           "DX de Q2ABC:     3525.05  Q3XYZ        no time",
+           "*** a row that is no spot but is longer than the key of a row that is no spot at all",
+       }) {
+    EXPECT_EQ(SpotHistoryKeyOfLine(line), SpotHistoryKey(ParseSpotLine(line))) << line;
+  }
+  EXPECT_EQ(SpotHistoryKeyOfLine("DX de Q2ABC:  3525.5  Q3XYZ  cq  0816Z"), "Q2ABC\x1fQ3XYZ\x1f" "35255\x1f" "0816Z");
+}
