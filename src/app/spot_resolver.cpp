@@ -1,6 +1,7 @@
 #include "app/spot_resolver.h"
 
 #include <charconv>
+#include <tuple>
 
 #include "app/spot_model.h"
 #include "callsign/call_parser.h"
@@ -59,10 +60,7 @@ dxrec LookupRecordOf(const Spot& spot) {
   r.EntityName = Cut(spot.entity, dxrec::TextCapacity);
   r.RegionsText = TableText(spot, 2);
   r.SubAreaText = TableText(spot, 3);
-  DistanceAndBearing path;
-  path.DistanceKm = spot.km;
-  path.BearingDeg = spot.deg;
-  SetPathTexts(r, path, TableText(spot, 0), spot.entity);
+  SetPathTexts(r, spot.km, spot.deg, TableText(spot, 0), spot.entity);
   if (const std::string_view tag = NeedMarkTag(spot.need); !tag.empty())
     r.LookupText.append(" [").append(tag).append("]");
   return r;
@@ -83,6 +81,7 @@ void SpotResolver::SetOwnPosition(double lat, double lon) {
   if (lat == lat_ && lon == lon_) return;
   lat_ = lat;
   lon_ = lon;
+  paths_.clear();
   ++generation_;
 }
 
@@ -149,9 +148,14 @@ void SpotResolver::Derive(Spot& spot) const {
   spot.ownCall = spot.valid && (own(spot.dx) || own(spot.spotter));
   spot.need = NeedMark::None;
   if (!spot.found) return;
-  const DistanceAndBearing path = DistanceBearing(lat_, lon_, spot.lat, spot.lon);
-  spot.km = static_cast<int>(WholeNumber(path.DistanceKm));
-  spot.deg = static_cast<int>(WholeNumber(path.BearingDeg));
+  constexpr std::size_t kMaxPaths = 4096;  // more than the table has positions
+  if (paths_.size() >= kMaxPaths) paths_.clear();
+  const auto [known, added] = paths_.try_emplace({spot.lat, spot.lon});
+  if (added) {
+    const DistanceAndBearing path = DistanceBearing(lat_, lon_, spot.lat, spot.lon);
+    known->second = {static_cast<int>(WholeNumber(path.DistanceKm)), static_cast<int>(WholeNumber(path.BearingDeg))};
+  }
+  std::tie(spot.km, spot.deg) = known->second;
   if (!markerActive_) return;
   const std::string_view f = FrequencyWordOf(spot.row);
   double kHz = 0;

@@ -1,5 +1,6 @@
 #include "callsign/lookup.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -14,8 +15,6 @@ std::string Cut(std::string s, std::size_t capacity) {
   if (s.size() > capacity) s.resize(capacity);
   return s;
 }
-
-std::string UpToBlank(std::string_view s) { return std::string(s.substr(0, s.find(' '))); }
 
 }  // namespace
 
@@ -50,15 +49,15 @@ std::string WholeNumberText(long double x) {
 dxrec SpotLineTexts(std::string_view spotLine, const BandOfKhz& bandOf) {
   dxrec r;
   const std::size_t colon = spotLine.find(':');
-  std::string s = Trim(colon == std::string_view::npos ? spotLine : spotLine.substr(colon + 1));
+  std::string_view s = TrimView(colon == std::string_view::npos ? spotLine : spotLine.substr(colon + 1));
 
-  const std::string token = UpToBlank(s);
-  r.FrequencyText = Cut(token, dxrec::TextCapacity);
-  s.erase(0, std::min(s.size(), token.size() + 1));
+  const std::string_view token = s.substr(0, s.find(' '));
+  r.FrequencyText = token.substr(0, dxrec::TextCapacity);
+  s.remove_prefix(std::min(s.size(), token.size() + 1));
   r.HzText = Cut(HzTextOf(r.FrequencyText), dxrec::TextCapacity);
 
-  s = Trim(s);
-  r.SpotCall = Cut(UpToBlank(s), dxrec::CallCapacity);
+  s = TrimView(s);
+  r.SpotCall = s.substr(0, std::min(s.find(' '), dxrec::CallCapacity));
   r.HomeCall = Cut(HomeCallOf(r.SpotCall), dxrec::CallCapacity);
 
   // A token without "." or with a non-numeric integer part has no band.
@@ -78,14 +77,34 @@ void SetHitTexts(dxrec& r, const TPrefixData& row) {
   r.SubAreaText = Cut(row.SubArea, dxrec::TextCapacity);
 }
 
-void SetPathTexts(dxrec& r, const DistanceAndBearing& path, std::string_view prefix, std::string_view entity) {
-  r.DistanceText = Cut(WholeNumberText(path.DistanceKm) + " km", dxrec::DirectionCapacity);
-  r.BearingText = Cut(WholeNumberText(path.BearingDeg) + " deg", dxrec::DirectionCapacity);
+namespace {
+
+void SetLookupText(dxrec& r, std::string_view prefix, std::string_view entity) {
   r.LookupText.clear();
   r.LookupText.reserve(r.SpotCall.size() + prefix.size() + entity.size() + r.BearingText.size() +
                        r.DistanceText.size() + 16);
   r.LookupText.append(r.SpotCall).append(" = ").append(prefix).append(": ").append(entity);
   r.LookupText.append(" [").append(r.BearingText).append("] [").append(r.DistanceText).append("]");
+}
+
+std::string IntText(int n, std::string_view unit) {
+  char buf[16];
+  const auto end = std::to_chars(buf, buf + sizeof buf, n).ptr;
+  return std::string(buf, end).append(unit);
+}
+
+}  // namespace
+
+void SetPathTexts(dxrec& r, const DistanceAndBearing& path, std::string_view prefix, std::string_view entity) {
+  r.DistanceText = Cut(WholeNumberText(path.DistanceKm) + " km", dxrec::DirectionCapacity);
+  r.BearingText = Cut(WholeNumberText(path.BearingDeg) + " deg", dxrec::DirectionCapacity);
+  SetLookupText(r, prefix, entity);
+}
+
+void SetPathTexts(dxrec& r, int km, int deg, std::string_view prefix, std::string_view entity) {
+  r.DistanceText = Cut(IntText(km, " km"), dxrec::DirectionCapacity);
+  r.BearingText = Cut(IntText(deg, " deg"), dxrec::DirectionCapacity);
+  SetLookupText(r, prefix, entity);
 }
 
 dxrec LookupSpotLine(std::string_view spotLine, TCallParser& parser, double ownLat, double ownLon,
