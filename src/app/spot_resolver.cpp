@@ -60,7 +60,19 @@ dxrec LookupRecordOf(const Spot& spot) {
   r.EntityName = Cut(spot.entity, dxrec::TextCapacity);
   r.RegionsText = TableText(spot, 2);
   r.SubAreaText = TableText(spot, 3);
-  SetPathTexts(r, spot.km, spot.deg, TableText(spot, 0), spot.entity);
+  // The path's whole numbers print as WholeNumberText prints them (SetPathTexts), without
+  // going through long double formatting on every spot.
+  const auto whole = [](int n, std::string_view unit) {
+    char digits[16];
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, n).ptr).append(unit);
+  };
+  r.DistanceText = Cut(whole(spot.km, " km"), dxrec::DirectionCapacity);
+  r.BearingText = Cut(whole(spot.deg, " deg"), dxrec::DirectionCapacity);
+  const std::string_view prefix = TableText(spot, 0);
+  r.LookupText.reserve(r.SpotCall.size() + prefix.size() + spot.entity.size() + r.BearingText.size() +
+                       r.DistanceText.size() + 24);
+  r.LookupText.append(r.SpotCall).append(" = ").append(prefix).append(": ").append(spot.entity);
+  r.LookupText.append(" [").append(r.BearingText).append("] [").append(r.DistanceText).append("]");
   if (const std::string_view tag = NeedMarkTag(spot.need); !tag.empty())
     r.LookupText.append(" [").append(tag).append("]");
   return r;

@@ -1,6 +1,5 @@
 #include "callsign/lookup.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -77,34 +76,14 @@ void SetHitTexts(dxrec& r, const TPrefixData& row) {
   r.SubAreaText = Cut(row.SubArea, dxrec::TextCapacity);
 }
 
-namespace {
-
-void SetLookupText(dxrec& r, std::string_view prefix, std::string_view entity) {
+void SetPathTexts(dxrec& r, const DistanceAndBearing& path, std::string_view prefix, std::string_view entity) {
+  r.DistanceText = Cut(WholeNumberText(path.DistanceKm) + " km", dxrec::DirectionCapacity);
+  r.BearingText = Cut(WholeNumberText(path.BearingDeg) + " deg", dxrec::DirectionCapacity);
   r.LookupText.clear();
   r.LookupText.reserve(r.SpotCall.size() + prefix.size() + entity.size() + r.BearingText.size() +
                        r.DistanceText.size() + 16);
   r.LookupText.append(r.SpotCall).append(" = ").append(prefix).append(": ").append(entity);
   r.LookupText.append(" [").append(r.BearingText).append("] [").append(r.DistanceText).append("]");
-}
-
-std::string IntText(int n, std::string_view unit) {
-  char buf[16];
-  const auto end = std::to_chars(buf, buf + sizeof buf, n).ptr;
-  return std::string(buf, end).append(unit);
-}
-
-}  // namespace
-
-void SetPathTexts(dxrec& r, const DistanceAndBearing& path, std::string_view prefix, std::string_view entity) {
-  r.DistanceText = Cut(WholeNumberText(path.DistanceKm) + " km", dxrec::DirectionCapacity);
-  r.BearingText = Cut(WholeNumberText(path.BearingDeg) + " deg", dxrec::DirectionCapacity);
-  SetLookupText(r, prefix, entity);
-}
-
-void SetPathTexts(dxrec& r, int km, int deg, std::string_view prefix, std::string_view entity) {
-  r.DistanceText = Cut(IntText(km, " km"), dxrec::DirectionCapacity);
-  r.BearingText = Cut(IntText(deg, " deg"), dxrec::DirectionCapacity);
-  SetLookupText(r, prefix, entity);
 }
 
 dxrec LookupSpotLine(std::string_view spotLine, TCallParser& parser, double ownLat, double ownLon,

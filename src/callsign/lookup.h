@@ -50,8 +50,6 @@ void SetHitTexts(dxrec& spot, const TPrefixData& row);
 // Distance, bearing and the lookup line for the row's prefix and entity name, as seen
 // from the own position along path.
 void SetPathTexts(dxrec& spot, const DistanceAndBearing& path, std::string_view prefix, std::string_view entity);
-// The same from a distance and bearing already made whole numbers (WholeNumber).
-void SetPathTexts(dxrec& spot, int km, int deg, std::string_view prefix, std::string_view entity);
 
 // Looks up one spot line such as
 //   DX de K1ABC:     14025.5  DL1ABC       cq cq                  1234Z
