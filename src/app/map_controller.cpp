@@ -4,6 +4,7 @@
 
 #include "app/spot.h"
 #include "app/spot_filter_controller.h"
+#include "app/spot_resolver.h"
 #include "app/station.h"
 #include "app/win1252.h"
 #include "map/map_link.h"
@@ -17,7 +18,7 @@ GeoPoint PositionOf(const dxrec& spot) { return {spot.Lat, spot.Lon}; }
 MapController::MapController(Station& station, QObject* parent) : QObject(parent), station_(station) {
   // A spot the filter hides is not plotted by itself; "Show in" still shows it.
   connect(&station, &Station::spotPresented, this, [this](const Spot& spot) {
-    if (station_.filter().Shows(spot)) ShowSpot(spot.rec);
+    if (host_ && station_.filter().Shows(spot)) ShowSpot(LookupRecordOf(spot));
   });
 }
 

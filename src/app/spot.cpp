@@ -5,7 +5,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <fmt/format.h>
 
 #include "app/spot_model.h"
 #include "core/text.h"
@@ -54,31 +53,27 @@ int IntOf(std::string_view text) {
   return ec == std::errc() ? value : -1;
 }
 
-Spot BadRow(std::string_view text) {
-  Spot spot;
-  spot.comment = std::string(text);
-  return spot;
-}
+// The words of a line that follows the spot layout, as views into it.
+struct LineWords {
+  std::string_view spotter, khzText, dx, comment, utc, afterTime;
+  double khz = 0;
+};
 
-// The spot layout of line; a text that does not follow it is kept whole as the comment.
-Spot ParseLayout(std::string_view line, std::string_view text) {
-  if (line.substr(0, 6) != "DX de ") return BadRow(text);
+bool SplitLayout(std::string_view line, LineWords& w) {
+  if (line.substr(0, 6) != "DX de ") return false;
   const std::size_t colon = line.find(':', 6);
-  if (colon == std::string_view::npos) return BadRow(text);
-  Spot info;
-  info.spotter = std::string(TrimView(line.substr(6, colon - 6)));
-  if (!IsCallText(info.spotter)) return BadRow(text);
+  if (colon == std::string_view::npos) return false;
+  w.spotter = TrimView(line.substr(6, colon - 6));
+  if (!IsCallText(w.spotter)) return false;
 
   std::string_view rest = TrimView(line.substr(colon + 1));
-  const std::string_view freq = rest.substr(0, rest.find(' '));
-  const auto [end, ec] = std::from_chars(freq.data(), freq.data() + freq.size(), info.khz);
-  if (ec != std::errc() || end != freq.data() + freq.size() || !(info.khz > 0)) return BadRow(text);
-  info.khzText = std::string(freq);
-  rest = TrimView(rest.substr(freq.size()));
-  const std::string_view call = rest.substr(0, rest.find(' '));
-  if (!IsCallText(call)) return BadRow(text);
-  info.dx = std::string(call);
-  rest = rest.substr(call.size());
+  w.khzText = rest.substr(0, rest.find(' '));
+  const auto [end, ec] = std::from_chars(w.khzText.data(), w.khzText.data() + w.khzText.size(), w.khz);
+  if (ec != std::errc() || end != w.khzText.data() + w.khzText.size() || !(w.khz > 0)) return false;
+  rest = TrimView(rest.substr(w.khzText.size()));
+  w.dx = rest.substr(0, rest.find(' '));
+  if (!IsCallText(w.dx)) return false;
+  rest = rest.substr(w.dx.size());
 
   std::size_t time = std::string_view::npos;
   for (std::size_t i = rest.size(); i-- > 0;) {
@@ -87,42 +82,79 @@ Spot ParseLayout(std::string_view line, std::string_view text) {
       break;
     }
   }
-  if (time == std::string_view::npos) return BadRow(text);
-  info.utc = std::string(rest.substr(time, 5));
-  info.comment = std::string(TrimView(rest.substr(0, time)));
-  if (const std::string_view after = TrimView(rest.substr(time + 5)); IsLocatorWord(after))
-    info.spotterLocator = ToUpperAscii(after);
-  info.skimmer = EndsWith(info.spotter, "-#");
-  info.mode = SpotModeGroup(info.khz, info.comment);
-  info.valid = true;
-  return info;
+  if (time == std::string_view::npos) return false;
+  w.utc = rest.substr(time, 5);
+  w.comment = TrimView(rest.substr(0, time));
+  w.afterTime = TrimView(rest.substr(time + 5));
+  return true;
 }
+
+// The spot layout of line into a fresh spot; a text that does not follow it is kept
+// whole as the comment.
+void ParseLayout(Spot& spot, std::string_view line, std::string_view text) {
+  LineWords w;
+  if (!SplitLayout(line, w)) {
+    spot.comment = text;
+    return;
+  }
+  spot.spotter = w.spotter;
+  spot.khz = w.khz;
+  spot.khzText = w.khzText;
+  spot.dx = w.dx;
+  spot.utc = w.utc;
+  spot.comment = w.comment;
+  if (IsLocatorWord(w.afterTime)) spot.spotterLocator = ToUpperAscii(w.afterTime);
+  spot.skimmer = EndsWith(spot.spotter, "-#");
+  spot.mode = SpotModeGroup(spot.khz, spot.comment);
+  spot.valid = true;
+}
+
+// A unit separator cannot occur in a call or a time, so no two spots share a key.
+std::string HistoryKey(std::string_view spotter, std::string_view dx, double khz, std::string_view utc) {
+  char tenths[24];
+  const auto end = std::to_chars(tenths, tenths + sizeof tenths, std::llround(khz * 10)).ptr;
+  std::string key;
+  key.reserve(spotter.size() + dx.size() + static_cast<std::size_t>(end - tenths) + utc.size() + 3);
+  key.append(spotter).append(1, '\x1f').append(dx).append(1, '\x1f');
+  key.append(tenths, end).append(1, '\x1f').append(utc);
+  return key;
+}
+
+std::string LineKey(std::string_view line) { return std::string(line.substr(0, std::min(line.size(), SpotHistory::kKeyLength))); }
 
 }  // namespace
 
 Spot ParseSpotRow(std::string_view row) {
   const std::size_t tail = row.rfind(" | ");
-  Spot spot = ParseLayout(row.substr(0, tail), row);
-  spot.band = std::string(BandOfSpotLine(row));
-  spot.row = std::string(row);
+  Spot spot;
+  ParseLayout(spot, row.substr(0, tail), row);
+  spot.band = BandOfSpotLine(row);
+  spot.row = row;
   spot.lineSize = tail == std::string_view::npos ? row.size() : tail;
   return spot;
 }
 
-Spot ParseSpotLine(std::string_view line) {
-  Spot spot = ParseLayout(line, line);
-  spot.band = std::string(BandOfSpotLine(line));
+void ParseSpotLine(std::string_view line, Spot& spot) {
+  ParseLayout(spot, line, line);
+  spot.band = BandOfSpotLine(line);
   spot.row.reserve(line.size() + kDayTailSize);
   spot.row = line;
   spot.lineSize = line.size();
+}
+
+Spot ParseSpotLine(std::string_view line) {
+  Spot spot;
+  ParseSpotLine(line, spot);
   return spot;
 }
 
 std::string SpotHistoryKey(const Spot& spot) {
-  const std::string_view line = spot.line();
-  if (!spot.valid) return std::string(line.substr(0, std::min(line.size(), SpotHistory::kKeyLength)));
-  // A unit separator cannot occur in a call or a time, so no two spots share a key.
-  return fmt::format("{}\x1f{}\x1f{}\x1f{}", spot.spotter, spot.dx, std::llround(spot.khz * 10), spot.utc);
+  return spot.valid ? HistoryKey(spot.spotter, spot.dx, spot.khz, spot.utc) : LineKey(spot.line());
+}
+
+std::string SpotHistoryKeyOfLine(std::string_view line) {
+  LineWords w;
+  return SplitLayout(line, w) ? HistoryKey(w.spotter, w.dx, w.khz, w.utc) : LineKey(line);
 }
 
 std::int64_t MinuteOf(const DateTime& t) {

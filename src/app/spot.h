@@ -23,15 +23,15 @@ struct Spot {
   // From the line. A row that does not follow the spot layout (the start marker, a
   // hand-edited line, relay text) is not valid and keeps its whole text in comment.
   bool valid = false;
+  bool skimmer = false;  // the spotter's call ends "-#"
+  std::optional<ModeGroup> mode;  // from the comment, else the band plan; none when not valid
+  double khz = 0;
   std::string dx;       // "DL1ABC"
   std::string khzText;  // "14025.0", as received
-  double khz = 0;
   // Band text of the band table ("20") from the line's frequency word, empty outside
   // it; the spot is filed into this band's list. Also set for rows that are not valid.
   std::string band;
-  std::optional<ModeGroup> mode;  // from the comment, else the band plan; none when not valid
   std::string spotter;  // "Q2ABC-#", without the ":"
-  bool skimmer = false;  // the spotter's call ends "-#"
   std::string comment;
   std::string utc;      // "2215Z"
   // The spotter's locator where the node writes one after the time (DX Spider's
@@ -44,18 +44,22 @@ struct Spot {
   std::string_view line() const { return std::string_view(row).substr(0, lineSize); }
 
   // From the one lookup of the DX call (lookedUp), and from the settings of the moment.
+  // The lookup line's and the spot menu's texts are not kept: LookupRecordOf
+  // (spot_resolver.h) builds them from these when they are shown.
   bool lookedUp = false;
   bool found = false;   // the prefix table knows the call
-  std::string prefix, entity, entityNumber, continent;  // as the table has them, not cut
-  int cqZone = 0, ituZone = 0;  // 0 when unknown
-  double lat = 0, lon = 0;      // degrees, east and north positive
-  int km = -1, deg = -1;        // from the own position; -1 when unknown
-  NeedMark need = NeedMark::None;
   bool ownCall = false;  // the operator's call as DX or spotter
-  // The lookup line's and the spot menu's texts, as they have always been shown (the
-  // lookup line with the need mark's tag); empty texts until the spot is looked up.
-  dxrec rec;
+  NeedMark need = NeedMark::None;
+  int cqZone = 0, ituZone = 0;  // 0 when unknown
+  int km = -1, deg = -1;        // from the own position; -1 when unknown
   int generation = -1;  // of the lookup settings these values were last brought up to
+  double lat = 0, lon = 0;      // degrees, east and north positive
+  std::string entity, continent;  // as the table has them, not cut
+  // The rest of what the table says, kept for the lookup texts only: its prefix (not
+  // cut), the entity number, and the result row's regions and sub-area (cut to their
+  // record capacity), each followed by '|', which no field of the table holds. Empty
+  // when the call was not found; short enough to need no heap block for most calls.
+  std::string tableTexts;
 
   // When it was filed, in minutes of the local clock (MinuteOf); for rows from a file the
   // estimate of EstimatedAddedMinute.
@@ -70,9 +74,13 @@ struct Spot {
 Spot ParseSpotRow(std::string_view row);
 // The same for a line as it came, before it is filed: a " | " in it is no day's mark.
 Spot ParseSpotLine(std::string_view line);
+// The same into a spot made by the caller, which must be fresh (default-constructed).
+void ParseSpotLine(std::string_view line, Spot& spot);
 
 // The duplicate history's key of a spot (SpotHistory in spot_model.h).
 std::string SpotHistoryKey(const Spot& spot);
+// The same key straight from a line as it came, without making a Spot of it.
+std::string SpotHistoryKeyOfLine(std::string_view line);
 
 // A clock reading as a count of minutes (taken as it stands, no time zone).
 std::int64_t MinuteOf(const DateTime& t);

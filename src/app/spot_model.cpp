@@ -168,7 +168,7 @@ void SpotHistory::Reset() {
   oldest_ = 0;
 }
 
-bool SpotHistory::Test(std::string_view line) { return TestKey(SpotHistoryKey(ParseSpotLine(line))); }
+bool SpotHistory::Test(std::string_view line) { return TestKey(SpotHistoryKeyOfLine(line)); }
 
 bool SpotHistory::TestKey(std::string key) {
   const size_t hash = std::hash<std::string>{}(key);

@@ -1,6 +1,7 @@
 #include "app/spot_resolver.h"
 
 #include <charconv>
+#include <tuple>
 
 #include "app/spot_model.h"
 #include "callsign/call_parser.h"
@@ -31,6 +32,54 @@ int ZoneOf(const std::string& text) {
   return ParseInt(text, zone) && zone > 0 ? zone : 0;
 }
 
+// Field k of Spot::tableTexts: 0 prefix, 1 entity number, 2 regions, 3 sub-area.
+std::string_view TableText(const Spot& spot, int k) {
+  std::string_view rest = spot.tableTexts;
+  for (; k > 0 && !rest.empty(); --k) rest.remove_prefix(rest.find('|') + 1);
+  return rest.substr(0, rest.find('|'));
+}
+
+std::string_view Cut(std::string_view s, std::size_t capacity) { return s.substr(0, capacity); }
+
+// The frequency word as the lookup record has it: the first word after the colon.
+std::string_view FrequencyWordOf(std::string_view row) {
+  const std::size_t colon = row.find(':');
+  const std::string_view s = TrimView(colon == std::string_view::npos ? row : row.substr(colon + 1));
+  return Cut(s.substr(0, s.find(' ')), dxrec::TextCapacity);
+}
+
+}  // namespace
+
+dxrec LookupRecordOf(const Spot& spot) {
+  if (!spot.lookedUp) return {};
+  dxrec r = SpotLineTexts(spot.row, BandTextOf);
+  if (!spot.found) return r;
+  r.Lat = spot.lat;
+  r.Lon = spot.lon;
+  r.PrefixText = Cut(TableText(spot, 0), dxrec::TextCapacity);
+  r.EntityName = Cut(spot.entity, dxrec::TextCapacity);
+  r.RegionsText = TableText(spot, 2);
+  r.SubAreaText = TableText(spot, 3);
+  // The path's whole numbers print as WholeNumberText prints them (SetPathTexts), without
+  // going through long double formatting on every spot.
+  const auto whole = [](int n, std::string_view unit) {
+    char digits[16];
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, n).ptr).append(unit);
+  };
+  r.DistanceText = Cut(whole(spot.km, " km"), dxrec::DirectionCapacity);
+  r.BearingText = Cut(whole(spot.deg, " deg"), dxrec::DirectionCapacity);
+  const std::string_view prefix = TableText(spot, 0);
+  r.LookupText.reserve(r.SpotCall.size() + prefix.size() + spot.entity.size() + r.BearingText.size() +
+                       r.DistanceText.size() + 24);
+  r.LookupText.append(r.SpotCall).append(" = ").append(prefix).append(": ").append(spot.entity);
+  r.LookupText.append(" [").append(r.BearingText).append("] [").append(r.DistanceText).append("]");
+  if (const std::string_view tag = NeedMarkTag(spot.need); !tag.empty())
+    r.LookupText.append(" [").append(tag).append("]");
+  return r;
+}
+
+namespace {
+
 }  // namespace
 
 void SpotResolver::SetOwnCall(std::string_view call) {
@@ -44,6 +93,7 @@ void SpotResolver::SetOwnPosition(double lat, double lon) {
   if (lat == lat_ && lon == lon_) return;
   lat_ = lat;
   lon_ = lon;
+  paths_.clear();
   ++generation_;
 }
 
@@ -60,7 +110,8 @@ void SpotResolver::SetLookups(bool on) {
 }
 
 std::shared_ptr<Spot> SpotResolver::NewSpot(std::string_view line) {
-  auto spot = std::make_shared<Spot>(ParseSpotLine(line));
+  auto spot = std::make_shared<Spot>();
+  ParseSpotLine(line, *spot);
   LookUp(*spot);
   Derive(*spot);
   return spot;
@@ -78,24 +129,27 @@ void SpotResolver::Update(Spot& spot, bool lookUp) {
 
 void SpotResolver::LookUp(Spot& spot) {
   spot.lookedUp = true;
-  spot.rec = SpotLineTexts(spot.row, BandTextOf);
   try {
-    parser_.ParseCall(spot.rec.SpotCall);
+    // A spot's call is the record's call; any other row is cut as the record cuts it.
+    parser_.ParseCall(spot.valid ? spot.dx : SpotLineTexts(spot.row, {}).SpotCall);
   } catch (const ConvertError&) {
     return;  // a damaged record: the spot stays without a result
   }
   if (parser_.HitList().empty()) return;
   const TPrefixData& hit = parser_.HitList().front();
-  SetHitTexts(spot.rec, hit);
   spot.found = true;
-  spot.lat = spot.rec.Lat;
-  spot.lon = spot.rec.Lon;
-  spot.prefix = hit.Prefix;
+  spot.lat = hit.Latitude / 180.0;
+  spot.lon = hit.Longitude / 180.0;
   spot.entity = hit.Name;
-  spot.entityNumber = hit.EntityNumber;
   spot.continent = hit.Text5;
   spot.cqZone = ZoneOf(hit.Text6);
   spot.ituZone = ZoneOf(hit.Text7);
+  std::string& t = spot.tableTexts;
+  t.reserve(hit.Prefix.size() + hit.EntityNumber.size() + 4 + std::min(hit.Regions.size(), dxrec::TextCapacity) +
+            std::min(hit.SubArea.size(), dxrec::TextCapacity));
+  t.append(hit.Prefix).append(1, '|').append(hit.EntityNumber).append(1, '|');
+  t.append(Cut(hit.Regions, dxrec::TextCapacity)).append(1, '|');
+  t.append(Cut(hit.SubArea, dxrec::TextCapacity)).append(1, '|');
 }
 
 void SpotResolver::Derive(Spot& spot) const {
@@ -106,17 +160,19 @@ void SpotResolver::Derive(Spot& spot) const {
   spot.ownCall = spot.valid && (own(spot.dx) || own(spot.spotter));
   spot.need = NeedMark::None;
   if (!spot.found) return;
-  const DistanceAndBearing path = DistanceBearing(lat_, lon_, spot.lat, spot.lon);
-  spot.km = static_cast<int>(WholeNumber(path.DistanceKm));
-  spot.deg = static_cast<int>(WholeNumber(path.BearingDeg));
-  SetPathTexts(spot.rec, path, spot.prefix, spot.entity);
+  constexpr std::size_t kMaxPaths = 4096;  // more than the table has positions
+  if (paths_.size() >= kMaxPaths) paths_.clear();
+  const auto [known, added] = paths_.try_emplace({spot.lat, spot.lon});
+  if (added) {
+    const DistanceAndBearing path = DistanceBearing(lat_, lon_, spot.lat, spot.lon);
+    known->second = {static_cast<int>(WholeNumber(path.DistanceKm)), static_cast<int>(WholeNumber(path.BearingDeg))};
+  }
+  std::tie(spot.km, spot.deg) = known->second;
   if (!markerActive_) return;
+  const std::string_view f = FrequencyWordOf(spot.row);
   double kHz = 0;
-  const std::string& f = spot.rec.FrequencyText;
   if (std::from_chars(f.data(), f.data() + f.size(), kHz).ec != std::errc()) return;
-  spot.need = marker_(spot.entityNumber, kHz, TextAfterCall(spot.row));
-  const std::string_view tag = NeedMarkTag(spot.need);
-  if (!tag.empty()) spot.rec.LookupText.append(" [").append(tag).append("]");
+  spot.need = marker_(TableText(spot, 1), kHz, TextAfterCall(spot.row));
 }
 
 }  // namespace varnak

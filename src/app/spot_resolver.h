@@ -10,6 +10,7 @@
 // Collaborations: the station keeps its settings here and owns the parser; the spot
 // lists bring their rows up to date through it in slices from the event loop; the
 // station makes a clicked row current through it.
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,11 @@
 namespace varnak {
 
 class TCallParser;
+
+// The spot's lookup record: the lookup line's and the spot menu's texts as LookupSpotLine
+// gives them for its row from the own position of the spot's last update, the lookup
+// line with the need mark's tag. Empty for a spot never looked up.
+dxrec LookupRecordOf(const Spot& spot);
 
 class SpotResolver {
  public:
@@ -49,6 +55,10 @@ class SpotResolver {
   TCallParser& parser_;
   std::string ownHome_;
   double lat_ = 0, lon_ = 0;
+  // Distance and bearing from the own position by the table's positions, which are few:
+  // most spots are of entities heard before, and the path costs a dozen long double
+  // sines and cosines.
+  mutable std::map<std::pair<double, double>, std::pair<int, int>> paths_;
   NeedMarker marker_;
   bool markerActive_ = false;
   bool lookups_ = false;

@@ -101,7 +101,7 @@ const Spot& Station::currentSpot() const { return *current_; }
 
 void Station::MakeCurrent(std::shared_ptr<Spot> spot) {
   current_ = std::move(spot);
-  CurrentSpot = current_->rec;
+  CurrentSpot = LookupRecordOf(*current_);
   CurrentSpotMark = current_->need;
   emit currentSpotChanged();
 }

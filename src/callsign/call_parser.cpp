@@ -39,10 +39,10 @@ int RestOfMask(std::string_view rest, char lastOfCall) {
 
 int ComparePrefixCompiled(std::string_view c, const TPrefixList::CompiledMask& m,
                           const TPrefixList::PatternElement* elements) {
-  if (c.empty() || m.Prefix.empty()) return 0;
+  const std::string_view p = m.Prefix();
+  if (c.empty() || p.empty()) return 0;
   const std::size_t n = c.size();
   if (m.Literal) {
-    const std::string_view p = m.Prefix;
     for (std::size_t i = 0; i < n; ++i) {
       if (i == p.size()) return 2;
       if (c[i] != p[i]) return 0;
@@ -54,7 +54,7 @@ int ComparePrefixCompiled(std::string_view c, const TPrefixList::CompiledMask& m
     if (i == m.ElementCount) return 2;
     if (!e[i].Admits.test(static_cast<unsigned char>(c[i]))) return 0;
   }
-  return RestOfMask(m.Prefix.substr(e[n - 1].End), c.back());
+  return RestOfMask(p.substr(e[n - 1].End), c.back());
 }
 
 int CompareSuffixParts(bool callHasSlash, std::string_view callSuffix, bool maskHasSlash,
@@ -271,7 +271,7 @@ bool TCallParser::MatchCompiled(int record, bool topLevel, std::string_view pref
       const auto* m = mb + *kb;
       const int a = ComparePrefixCompiled(prefixPart, *m, elements);
       if (a == 0) continue;
-      const int b = CompareSuffixParts(callHasSlash, suffixPart, m->HasSlash, m->Suffix);
+      const int b = CompareSuffixParts(callHasSlash, suffixPart, m->HasSlash, m->Suffix());
       if (Decide(a, b, topLevel)) return true;
     }
     return false;
@@ -279,7 +279,7 @@ bool TCallParser::MatchCompiled(int record, bool topLevel, std::string_view pref
   for (auto* m = mb; m != me; ++m) {
     const int a = ComparePrefixCompiled(prefixPart, *m, elements);
     if (a == 0) continue;
-    const int b = CompareSuffixParts(callHasSlash, suffixPart, m->HasSlash, m->Suffix);
+    const int b = CompareSuffixParts(callHasSlash, suffixPart, m->HasSlash, m->Suffix());
     if (Decide(a, b, topLevel)) return true;
   }
   return false;

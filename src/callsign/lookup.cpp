@@ -15,8 +15,6 @@ std::string Cut(std::string s, std::size_t capacity) {
   return s;
 }
 
-std::string UpToBlank(std::string_view s) { return std::string(s.substr(0, s.find(' '))); }
-
 }  // namespace
 
 std::string HomeCallOf(std::string_view call) {
@@ -50,15 +48,15 @@ std::string WholeNumberText(long double x) {
 dxrec SpotLineTexts(std::string_view spotLine, const BandOfKhz& bandOf) {
   dxrec r;
   const std::size_t colon = spotLine.find(':');
-  std::string s = Trim(colon == std::string_view::npos ? spotLine : spotLine.substr(colon + 1));
+  std::string_view s = TrimView(colon == std::string_view::npos ? spotLine : spotLine.substr(colon + 1));
 
-  const std::string token = UpToBlank(s);
-  r.FrequencyText = Cut(token, dxrec::TextCapacity);
-  s.erase(0, std::min(s.size(), token.size() + 1));
+  const std::string_view token = s.substr(0, s.find(' '));
+  r.FrequencyText = token.substr(0, dxrec::TextCapacity);
+  s.remove_prefix(std::min(s.size(), token.size() + 1));
   r.HzText = Cut(HzTextOf(r.FrequencyText), dxrec::TextCapacity);
 
-  s = Trim(s);
-  r.SpotCall = Cut(UpToBlank(s), dxrec::CallCapacity);
+  s = TrimView(s);
+  r.SpotCall = s.substr(0, std::min(s.find(' '), dxrec::CallCapacity));
   r.HomeCall = Cut(HomeCallOf(r.SpotCall), dxrec::CallCapacity);
 
   // A token without "." or with a non-numeric integer part has no band.

@@ -235,19 +235,20 @@ void TPrefixList::CompileMasks() {
   masks_.resize(maskItems_.size());
   for (std::size_t i = 0; i < maskItems_.size(); ++i) {
     CompiledMask& m = masks_[i];
-    m.Text = std::string_view(maskPool_).substr(maskItems_[i].first, maskItems_[i].second);
-    const std::size_t slash = m.Text.find('/');
+    const std::string_view text = std::string_view(maskPool_).substr(maskItems_[i].first, maskItems_[i].second);
+    const std::size_t slash = text.find('/');
+    m.Start = text.data();
+    m.TextSize = static_cast<std::uint32_t>(text.size());
     m.HasSlash = slash != std::string_view::npos;
-    m.Prefix = m.Text.substr(0, slash);
-    m.Suffix = m.HasSlash ? m.Text.substr(slash) : std::string_view();
-    m.Literal = m.Prefix.find_first_of("#@?[") == std::string_view::npos;
+    m.PrefixSize = static_cast<std::uint32_t>(m.HasSlash ? slash : text.size());
+    m.Literal = m.Prefix().find_first_of("#@?[") == std::string_view::npos;
     if (m.Literal) continue;
     m.FirstElement = static_cast<std::uint32_t>(elements_.size());
-    std::string rest(m.Prefix);
+    std::string rest(m.Prefix());
     while (!rest.empty()) {
       PatternElement el;
       for (char ch : ExpandElement(rest)) el.Admits.set(static_cast<unsigned char>(ch));
-      el.End = static_cast<std::uint32_t>(m.Prefix.size() - rest.size());
+      el.End = static_cast<std::uint32_t>(m.PrefixSize - rest.size());
       elements_.push_back(el);
     }
     m.ElementCount = static_cast<std::uint32_t>(elements_.size()) - m.FirstElement;
@@ -262,7 +263,7 @@ void TPrefixList::CompileMasks() {
     if (count <= kManyMasks) continue;
     cells.clear();
     for (std::uint32_t k = 0; k < count; ++k) {
-      std::string rest(masks_[first + k].Prefix);
+      std::string rest(masks_[first + k].Prefix());
       const std::string a = ExpandElement(rest);
       const std::string b = rest.empty() ? std::string(PrefixAlphabet) : ExpandElement(rest);
       for (char x : a)
@@ -279,6 +280,7 @@ void TPrefixList::CompileMasks() {
   }
   maskCellMasks_.reserve(maskCells_.size());
   for (const auto& c : maskCells_) maskCellMasks_.push_back(c.Mask);
+  maskItems_ = {};  // the compiled masks say it all now
 }
 
 bool TPrefixList::MasksInCell(int i, char c1, char c2, const std::uint32_t*& begin,
@@ -304,7 +306,7 @@ void TPrefixList::BuildIndex() {
     bool hasPattern = false;
     for (auto* m = mb; m != me; ++m) {
       if (!m->Literal) hasPattern = true;
-      std::string rest(m->Text);
+      std::string rest(m->Text());
       const std::string first = ExpandElement(rest);
       const std::string second = rest.empty() ? std::string(PrefixAlphabet) : ExpandElement(rest);
       for (char a : first) {
@@ -317,14 +319,14 @@ void TPrefixList::BuildIndex() {
           if (cell.empty() || cell.back() != &e) cell.push_back(&e);
         }
       }
-      if (m->Literal && !m->Prefix.empty()) {
-        literals_.emplace_back(m->Prefix, e.Index);
-        const int ia = AlphabetIndex(m->Prefix[0]);
-        const int ib = m->Prefix.size() > 1 ? AlphabetIndex(m->Prefix[1]) : -2;
+      if (const std::string_view prefix = m->Prefix(); m->Literal && !prefix.empty()) {
+        literals_.emplace_back(prefix, e.Index);
+        const int ia = AlphabetIndex(prefix[0]);
+        const int ib = prefix.size() > 1 ? AlphabetIndex(prefix[1]) : -2;
         if (ia >= 0 && ib == -2) {
           for (int b = 0; b < 36; ++b) literalLengths_[ia * 36 + b] |= LengthBit(1);
         } else if (ia >= 0 && ib >= 0) {
-          literalLengths_[ia * 36 + ib] |= LengthBit(m->Prefix.size());
+          literalLengths_[ia * 36 + ib] |= LengthBit(prefix.size());
         }
       }
     }

@@ -86,13 +86,18 @@ class TPrefixList {
     std::bitset<256> Admits;
     std::uint32_t End = 0;  // position in the prefix part just after this element
   };
+  // Kept for every mask of the table (tens of thousands), so it holds one pointer into
+  // the mask pool and the lengths rather than three views.
   struct CompiledMask {
-    std::string_view Text;    // the whole item
-    std::string_view Prefix;  // up to the first "/"
-    std::string_view Suffix;  // from the first "/" on, empty without one
+    const char* Start = nullptr;  // the whole item, in the table's mask pool
+    std::uint32_t TextSize = 0, PrefixSize = 0;
+    std::uint32_t FirstElement = 0, ElementCount = 0;  // into PatternElements()
     bool HasSlash = false;
     bool Literal = true;
-    std::uint32_t FirstElement = 0, ElementCount = 0;  // into PatternElements()
+    std::string_view Text() const { return {Start, TextSize}; }  // the whole item
+    std::string_view Prefix() const { return {Start, PrefixSize}; }  // up to the first "/"
+    // From the first "/" on, empty without one.
+    std::string_view Suffix() const { return Text().substr(PrefixSize); }
   };
   // The masks of record i.
   std::pair<const CompiledMask*, const CompiledMask*> MasksOf(int i) const {

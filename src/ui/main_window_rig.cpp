@@ -8,6 +8,7 @@
 
 #include "app/rig_controller.h"
 #include "app/spot_model.h"
+#include "app/spot_resolver.h"
 #include "ui/spot_list_views.h"
 #include "ui/main_window.h"
 #include "ui/rig_setup_dialog.h"
@@ -70,7 +71,7 @@ void TForm1::SetQRG1Click() {
   // The mode and split come from the comment of the spot whose frequency is tuned.
   const Spot& spot = station_->currentSpot();
   const std::string& hz = station_->CurrentSpot.HzText;
-  station_->rig().TuneTo(hz, spot.rec.HzText == hz ? std::string_view(spot.comment) : std::string_view());
+  station_->rig().TuneTo(hz, LookupRecordOf(spot).HzText == hz ? std::string_view(spot.comment) : std::string_view());
 }
 
 void TForm1::ModeBoxChange(int index) {
