@@ -129,8 +129,8 @@ void BatchedListProxy::Sync() {
 }
 
 AppendOnlyRepaint::AppendOnlyRepaint(QAbstractItemView* view, QAbstractItemModel* rows,
-                                     std::function<int(int row)> rowTop, std::function<bool()> inOrder)
-    : QObject(view), view_(view), rowTop_(std::move(rowTop)), inOrder_(std::move(inOrder)) {
+                                     std::function<int(int row)> rowTop)
+    : QObject(view), view_(view), rowTop_(std::move(rowTop)) {
   connect(rows, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int) {
     if (appendedFrom_ < 0 || first < appendedFrom_) appendedFrom_ = first;
   });
@@ -143,7 +143,7 @@ AppendOnlyRepaint::AppendOnlyRepaint(QAbstractItemView* view, QAbstractItemModel
 
 void AppendOnlyRepaint::Layout(const std::function<void()>& layout) {
   const int from = appendedFrom_;
-  const bool whole = changed_ || from < 0 || (inOrder_ && !inOrder_());
+  const bool whole = changed_ || from < 0;
   appendedFrom_ = -1;
   changed_ = false;
   QWidget* viewport = view_->viewport();

@@ -79,17 +79,14 @@ class BatchedListProxy : public QAbstractListModel {
 // signals tell what a batch did.
 class AppendOnlyRepaint : public QObject {
  public:
-  // rowTop: the viewport's y of a row's top edge; inOrder: the view shows the proxy's rows
-  // in the proxy's order (not sorted).
-  AppendOnlyRepaint(QAbstractItemView* view, QAbstractItemModel* rows, std::function<int(int row)> rowTop,
-                    std::function<bool()> inOrder = {});
+  // rowTop: the viewport's y of a row's top edge.
+  AppendOnlyRepaint(QAbstractItemView* view, QAbstractItemModel* rows, std::function<int(int row)> rowTop);
   // Runs the view's own layout, keeping it from repainting rows that did not change.
   void Layout(const std::function<void()>& layout);
 
  private:
   QAbstractItemView* view_;
   std::function<int(int)> rowTop_;
-  std::function<bool()> inOrder_;
   int appendedFrom_ = -1;  // first row appended since the last layout
   bool changed_ = false;   // anything else changed since then
 };

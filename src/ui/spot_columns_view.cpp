@@ -189,8 +189,9 @@ SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* 
   // The header shows nothing of the selection (its sections are not highlighted), yet
   // repaints itself whenever the selected row moves: with every batch of spots.
   disconnect(selectionModel(), nullptr, horizontalHeader(), nullptr);
-  repaint_ = new AppendOnlyRepaint(this, sorter_, [this](int row) { return rowViewportPosition(row); },
-                                   [this] { return SortColumn() < 0; });
+  // The table repaints all it shows after each batch. Repainting only the appended rows, as
+  // the one-column list does, left rows of the pass before on an X display, drawn over
+  // each other, while the table scrolled to the newest row.
   delegate_ = new SpotRowDelegate(
       [this](const QModelIndex& index) { return columns_->Info(sorter_->mapToSource(index).row()); }, now, this);
   delegate_->khzColumn = ColKhz;
@@ -381,10 +382,6 @@ void SpotColumnsView::horizontalScrollbarValueChanged(int value) {
   if (viewport()->underMouse()) QTableView::horizontalScrollbarValueChanged(value);
 }
 
-void SpotColumnsView::doItemsLayout() {
-  if (!repaint_) return QTableView::doItemsLayout();  // while being built
-  repaint_->Layout([this] { QTableView::doItemsLayout(); });
-}
 
 void SpotColumnsView::HoldSelection(bool held) {
   held_ = held;

@@ -12,7 +12,6 @@
 
 namespace varnak {
 
-class AppendOnlyRepaint;
 class BatchedListProxy;
 class SpotListView;
 class SpotListModel;
@@ -106,7 +105,6 @@ class SpotColumnsView : public QTableView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void doItemsLayout() override;
   void verticalScrollbarValueChanged(int value) override;
   void updateGeometries() override;
   bool event(QEvent* event) override;
@@ -123,7 +121,6 @@ class SpotColumnsView : public QTableView {
   SpotSortProxy* sorter_;
   SpotRowDelegate* delegate_;
   SpotViewHold* hold_;
-  AppendOnlyRepaint* repaint_ = nullptr;
   bool held_ = false;
   bool followPending_ = false;
   bool scrollPending_ = false;
