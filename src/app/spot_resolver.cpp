@@ -78,10 +78,6 @@ dxrec LookupRecordOf(const Spot& spot) {
   return r;
 }
 
-namespace {
-
-}  // namespace
-
 void SpotResolver::SetOwnCall(std::string_view call) {
   std::string home = HomeCallOf(call.substr(0, call.find('-')));
   if (home == ownHome_) return;

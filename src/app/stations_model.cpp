@@ -87,7 +87,6 @@ void StationsModel::Add(std::shared_ptr<const Spot> shared) {
     }
     slots_[id] = std::make_unique<StationRow>();
     slots_[id]->firstUtc = spot.utc;
-    slots_[id]->key = key;
     indexOf_[id] = static_cast<int>(order_.size());
     order_.push_back(id);
     byKey_.emplace(std::move(key), id);
@@ -201,7 +200,7 @@ void StationsModel::Reorder() {
   beginRemoveRows({}, 0, static_cast<int>(old) - 1);
   for (std::size_t i = 0; i < old; ++i) {
     const std::uint32_t id = order_[i];
-    byKey_.erase(slots_[id]->key);
+    byKey_.erase(KeyOf(*slots_[id]->last));
     slots_[id].reset();
     freeIds_.push_back(id);
   }

@@ -40,7 +40,6 @@ struct StationRow {
   // The newest spot, shared with the lists that hold it: a copy per row made the table
   // the biggest thing in memory on a busy evening. Never null.
   std::shared_ptr<const Spot> last;
-  std::string key;  // of byKey_
   std::string firstUtc;
   std::int64_t lastMinute = kUnknownMinute;
   std::uint64_t lastSeq = 0;  // order of arrival of the newest spot
