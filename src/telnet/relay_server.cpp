@@ -40,7 +40,6 @@ RelayServer::RelayServer(Hooks hooks, QObject* parent)
     : QObject(parent), hooks_(std::move(hooks)), server_(new QTcpServer(this)) {
   connect(server_, &QTcpServer::newConnection, this, &RelayServer::OnNewConnection);
   flushTimer_.setSingleShot(true);
-  flushTimer_.setInterval(0);
   connect(&flushTimer_, &QTimer::timeout, this, &RelayServer::Flush);
 }
 
@@ -65,8 +64,8 @@ bool RelayServer::Open(quint16 port, const std::string& bindAddress) {
 }
 
 void RelayServer::Close() {
+  Flush();  // what the client is owed still goes, as far as the system takes it now
   server_->close();
-  flushTimer_.stop();
   owed_.clear();
   owedTo_ = nullptr;
   auto clients = std::move(clients_);
@@ -121,12 +120,15 @@ void RelayServer::RelayLine(const std::string& line) {
   if (QueuedBytes() + size > kMaxQueuedBytes) return;  // the client is not reading
   owed_ += line;
   owed_ += "\r\n";
-  if (!flushTimer_.isActive()) flushTimer_.start();
+  if (flushTimer_.isActive()) return;
+  const qint64 since = lastFlush_.isValid() ? lastFlush_.elapsed() : kFlushMs;
+  flushTimer_.start(static_cast<int>(std::max<qint64>(0, kFlushMs - since)));
 }
 
 void RelayServer::Flush() {
   flushTimer_.stop();
   if (owed_.empty()) return;
+  lastFlush_.start();
   QTcpSocket* client = Oldest();
   if (client && client == owedTo_ && client->state() == QAbstractSocket::ConnectedState) {
     const qint64 size = static_cast<qint64>(owed_.size());

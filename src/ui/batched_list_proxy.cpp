@@ -128,32 +128,4 @@ void BatchedListProxy::Sync() {
   emit synced();
 }
 
-AppendOnlyRepaint::AppendOnlyRepaint(QAbstractItemView* view, QAbstractItemModel* rows,
-                                     std::function<int(int row)> rowTop)
-    : QObject(view), view_(view), rowTop_(std::move(rowTop)) {
-  connect(rows, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int) {
-    if (appendedFrom_ < 0 || first < appendedFrom_) appendedFrom_ = first;
-  });
-  const auto changed = [this] { changed_ = true; };
-  connect(rows, &QAbstractItemModel::rowsRemoved, this, changed);
-  connect(rows, &QAbstractItemModel::modelReset, this, changed);
-  connect(rows, &QAbstractItemModel::layoutChanged, this, changed);
-  connect(rows, &QAbstractItemModel::dataChanged, this, changed);
-}
-
-void AppendOnlyRepaint::Layout(const std::function<void()>& layout) {
-  const int from = appendedFrom_;
-  const bool whole = changed_ || from < 0;
-  appendedFrom_ = -1;
-  changed_ = false;
-  QWidget* viewport = view_->viewport();
-  if (whole || !viewport->updatesEnabled()) return layout();
-  // The layout asks for the whole viewport to be repainted; only the new rows need it.
-  viewport->setAttribute(Qt::WA_UpdatesDisabled, true);
-  layout();
-  viewport->setAttribute(Qt::WA_UpdatesDisabled, false);
-  const int top = std::max(0, rowTop_(from));
-  if (top < viewport->height()) viewport->update(QRect(0, top, viewport->width(), viewport->height() - top));
-}
-
 }  // namespace varnak

@@ -5,7 +5,6 @@
 // them would cost more than everything else the program does with a line. A line after
 // a quiet spell is shown at once, so an ordinary evening's spots appear as they come.
 // A filter may hide rows: the view then shows the rows it accepts, in the source's order.
-#include <QAbstractItemView>
 #include <QAbstractListModel>
 #include <QPointer>
 #include <functional>
@@ -68,27 +67,6 @@ class BatchedListProxy : public QAbstractListModel {
   bool reset_ = false;
   bool paused_ = false;
   bool missed_ = false;  // an update was due while paused
-};
-
-// Responsibilities: lets a view of a BatchedListProxy repaint only the rows a batch
-// appended. A view lays itself out again after every batch and then repaints all it
-// shows; for rows added at the end that is a page of rows to paint ten times a second
-// where a few are new. The rows already painted move with the scroll, which copies them.
-//
-// Collaborations: the view calls Layout() from its doItemsLayout(); the proxy's change
-// signals tell what a batch did.
-class AppendOnlyRepaint : public QObject {
- public:
-  // rowTop: the viewport's y of a row's top edge.
-  AppendOnlyRepaint(QAbstractItemView* view, QAbstractItemModel* rows, std::function<int(int row)> rowTop);
-  // Runs the view's own layout, keeping it from repainting rows that did not change.
-  void Layout(const std::function<void()>& layout);
-
- private:
-  QAbstractItemView* view_;
-  std::function<int(int)> rowTop_;
-  int appendedFrom_ = -1;  // first row appended since the last layout
-  bool changed_ = false;   // anything else changed since then
 };
 
 }  // namespace varnak

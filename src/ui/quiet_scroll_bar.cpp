@@ -8,14 +8,16 @@ namespace varnak {
 
 QuietScrollBar::QuietScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(orientation, parent) {}
 
-void QuietScrollBar::Install(QAbstractItemView* view, std::function<void(Qt::Orientation, int)> valueChanged,
+void QuietScrollBar::Install(QAbstractScrollArea* view, std::function<void(Qt::Orientation, int)> valueChanged,
                              std::function<void(Qt::Orientation, int)> action) {
   for (const Qt::Orientation orientation : {Qt::Vertical, Qt::Horizontal}) {
     auto* bar = new QuietScrollBar(orientation, view);
     if (orientation == Qt::Vertical) view->setVerticalScrollBar(bar);
     else view->setHorizontalScrollBar(bar);
-    connect(bar, &QAbstractSlider::valueChanged, view, [orientation, valueChanged](int value) { valueChanged(orientation, value); });
-    connect(bar, &QAbstractSlider::actionTriggered, view, [orientation, action](int what) { action(orientation, what); });
+    if (valueChanged)
+      connect(bar, &QAbstractSlider::valueChanged, view, [orientation, valueChanged](int value) { valueChanged(orientation, value); });
+    if (action)
+      connect(bar, &QAbstractSlider::actionTriggered, view, [orientation, action](int what) { action(orientation, what); });
   }
 }
 

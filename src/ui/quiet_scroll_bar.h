@@ -20,9 +20,9 @@ class QuietScrollBar : public QScrollBar {
  public:
   explicit QuietScrollBar(Qt::Orientation orientation, QWidget* parent = nullptr);
 
-  // Gives the view quiet bars both ways. valueChanged and action stand for the view's
-  // own (protected) handlers of its bars.
-  static void Install(QAbstractItemView* view, std::function<void(Qt::Orientation, int value)> valueChanged,
+  // Gives the view quiet bars both ways. valueChanged and action stand for an item view's
+  // own (protected) handlers of its bars; a plain scroll area needs none.
+  static void Install(QAbstractScrollArea* view, std::function<void(Qt::Orientation, int value)> valueChanged,
                       std::function<void(Qt::Orientation, int action)> action);
   // Runs layout (which may place the view's bars again), then paints the bars' boxes only
   // where they moved, appeared or vanished; the bars still paint what changed on them.

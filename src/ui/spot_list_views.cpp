@@ -5,6 +5,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <algorithm>
 #include <QStyledItemDelegate>
 
 #include "app/pane_models.h"
@@ -33,53 +37,50 @@ void SetUpList(QListView* view) {
 }  // namespace
 
 SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
-    : QListView(parent), model_(model), proxy_(new BatchedListProxy(model, this)) {
-  SetUpList(this);
-  QuietScrollBar::Install(
-      this,
-      [this](Qt::Orientation o, int value) {
-        o == Qt::Vertical ? verticalScrollbarValueChanged(value) : horizontalScrollbarValueChanged(value);
-      },
-      [this](Qt::Orientation o, int action) {
-        o == Qt::Vertical ? verticalScrollbarAction(action) : horizontalScrollbarAction(action);
-      });
-  setModel(proxy_);
-  repaint_ = new AppendOnlyRepaint(this, proxy_, [this](int row) { return visualRect(proxy_->index(row, 0)).top(); });
-  hold_ = new SpotViewHold(this, proxy_, [this](int row) { return model_->SpotAt(proxy_->DataRow(row)); });
-  connect(proxy_, &BatchedListProxy::synced, this, &SpotListView::FollowSelection);
+    : QAbstractScrollArea(parent), model_(model), proxy_(new BatchedListProxy(model, this)) {
+  delegate_ = new SpotRowDelegate(
+      [this](const QModelIndex& index) { return coloured_ ? model_->SpotAt(proxy_->DataRow(index.row())) : nullptr; },
+      [this] { return nowMinute_ ? nowMinute_() : kUnknownMinute; }, this);
+  setFont(FixedPitchFont());
+  setFocusPolicy(Qt::StrongFocus);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  viewport()->setBackgroundRole(QPalette::Base);
+  QuietScrollBar::Install(this, nullptr, nullptr);
+  connect(proxy_, &QAbstractItemModel::rowsInserted, this,
+          [this](const QModelIndex&, int first, int last) { RowsInserted(first, last); });
+  connect(proxy_, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
+    const int gone = last - first + 1;
+    if (current_ > last) current_ -= gone;
+    else if (current_ >= first) current_ = -1;
+    RowsChanged();
+  });
+  connect(proxy_, &QAbstractItemModel::modelReset, this, [this] {
+    current_ = -1;
+    contentsWidth_ = 0;
+    longest_ = 0;
+    if (const int rows = proxy_->rowCount(); rows > 0) RowsInserted(0, rows - 1);
+    RowsChanged();
+  });
+  connect(proxy_, &QAbstractItemModel::layoutChanged, this, &SpotListView::RowsChanged);
+  connect(proxy_, &QAbstractItemModel::dataChanged, this, &SpotListView::RowsChanged);
+  SpotViewHold::Rows rows{[this] { return current_; },
+                          [this](int row) { return visualRect(proxy_->index(row, 0)); },
+                          [this](const QPoint& at) { return RowAt(at.y()); },
+                          [this] { return proxy_->rowCount(); }, [] {}, true};
+  hold_ = new SpotViewHold(this, std::move(rows), proxy_, [this](int row) { return model_->SpotAt(proxy_->DataRow(row)); });
+  connect(proxy_, &BatchedListProxy::synced, this, [this] {
+    FollowSelection();
+    PaintNewRows();
+  });
   // A page change selects the newest row again without adding one.
   connect(model, &SpotListModel::selectedRowChanged, proxy_, &BatchedListProxy::RequestSync);
+  if (const int shown = proxy_->rowCount(); shown > 0) RowsInserted(0, shown - 1);
   FollowSelection();
 }
 
+QAbstractItemModel* SpotListView::model() const { return proxy_; }
+
 void SpotListView::Sync() { proxy_->Sync(); }
-
-void SpotListView::verticalScrollbarValueChanged(int value) {
-  // Qt asks the display server where the pointer is at every scroll, for the row under
-  // it; a flood scrolls the list ten times a second, mostly with the pointer elsewhere.
-  if (viewport()->underMouse()) QListView::verticalScrollbarValueChanged(value);
-}
-
-void SpotListView::updateGeometries() {
-  QuietScrollBar::Relayout(this, [this] { QListView::updateGeometries(); });
-}
-
-bool SpotListView::event(QEvent* event) {
-  // Qt lays the bars out again in a queued call after their range changed.
-  if (event->type() != QEvent::MetaCall) return QListView::event(event);
-  bool done = false;
-  QuietScrollBar::Relayout(this, [&] { done = QListView::event(event); });
-  return done;
-}
-
-void SpotListView::horizontalScrollbarValueChanged(int value) {
-  if (viewport()->underMouse()) QListView::horizontalScrollbarValueChanged(value);
-}
-
-void SpotListView::doItemsLayout() {
-  if (!repaint_) return QListView::doItemsLayout();  // while being built
-  repaint_->Layout([this] { QListView::doItemsLayout(); });
-}
 
 void SpotListView::SetShownFilter(std::function<bool(const Spot&)> shows) {
   if (!shows) return proxy_->SetFilter({});
@@ -91,27 +92,205 @@ void SpotListView::SetShownFilter(std::function<bool(const Spot&)> shows) {
 
 int SpotListView::HiddenCount() const { return proxy_->Hidden(); }
 
+int SpotListView::Step() const {
+  if (delegate_->height > 0) return delegate_->height;
+  if (step_ == 0) {
+    // As tall as the style makes a line of text in this font, as an item view would.
+    QStyleOptionViewItem option;
+    InitOption(&option);
+    option.text = QStringLiteral("0");
+    option.features = QStyleOptionViewItem::HasDisplay;
+    const_cast<SpotListView*>(this)->step_ =
+        std::max(1, style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height());
+  }
+  return step_;
+}
+
+int SpotListView::TopRow() const { return verticalScrollBar()->value(); }
+int SpotListView::RowsInView() const { return std::max(1, viewport()->height() / Step()); }
+
+int SpotListView::RowAt(int y) const {
+  if (y < 0) return -1;
+  const int row = TopRow() + y / Step();
+  return row < proxy_->rowCount() ? row : -1;
+}
+
+QModelIndex SpotListView::currentIndex() const { return current_ >= 0 ? proxy_->index(current_, 0) : QModelIndex(); }
+
+void SpotListView::setCurrentIndex(const QModelIndex& index) {
+  SetCurrentRow(index.isValid() && index.model() == proxy_ ? index.row() : -1);
+}
+
+QRect SpotListView::visualRect(const QModelIndex& index) const {
+  if (!index.isValid() || index.model() != proxy_ || index.row() >= proxy_->rowCount()) return {};
+  const int step = Step();
+  return {-horizontalScrollBar()->value(), (index.row() - TopRow()) * step,
+          std::max(contentsWidth_, viewport()->width()), step};
+}
+
+QModelIndex SpotListView::indexAt(const QPoint& point) const {
+  const int row = RowAt(point.y());
+  return row >= 0 ? proxy_->index(row, 0) : QModelIndex();
+}
+
+void SpotListView::scrollTo(const QModelIndex& index) {
+  if (index.isValid() && index.model() == proxy_) ScrollToRow(index.row());
+}
+
+void SpotListView::ScrollToRow(int row) {
+  const int top = TopRow(), inView = RowsInView();
+  if (row < top) verticalScrollBar()->setValue(row);
+  else if (row >= top + inView) verticalScrollBar()->setValue(row - inView + 1);
+}
+
+void SpotListView::UpdateRow(int row) {
+  if (row < 0) return;
+  const int y = (row - TopRow()) * Step();
+  if (y + Step() > 0 && y < viewport()->height()) viewport()->update(0, y, viewport()->width(), Step());
+}
+
+void SpotListView::SetCurrentRow(int row) {
+  if (row >= proxy_->rowCount()) row = -1;
+  if (row == current_) return;
+  UpdateRow(current_);
+  current_ = row;
+  UpdateRow(current_);
+}
+
+void SpotListView::InitOption(QStyleOptionViewItem* option) const {
+  // What an item view hands its delegate, so the rows look as in any other list.
+  option->initFrom(this);
+  option->state &= ~QStyle::State_MouseOver;
+  option->font = font();
+  if (!hasFocus()) option->state &= ~QStyle::State_Active;
+  option->state &= ~QStyle::State_HasFocus;
+  const int icon = style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, this);
+  option->decorationSize = QSize(icon, icon);
+  option->decorationPosition = QStyleOptionViewItem::Left;
+  option->decorationAlignment = Qt::AlignCenter;
+  option->displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+  option->textElideMode = Qt::ElideRight;
+  option->showDecorationSelected = style()->styleHint(QStyle::SH_ItemView_ShowDecorationSelected, nullptr, this);
+  option->locale = locale();
+  option->locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  option->widget = this;
+  option->viewItemPosition = QStyleOptionViewItem::OnlyOne;
+}
+
+void SpotListView::RowsInserted(int first, int last) {
+  QStyleOptionViewItem option;
+  InitOption(&option);
+  const int before = contentsWidth_;
+  for (int row = first; row <= last; ++row) {
+    // In the fixed-pitch font a row no longer than the longest so far is no wider, unless
+    // it has letters from beyond ASCII, which may come from a wider font.
+    const std::string& text = model_->Row(proxy_->DataRow(row));
+    if (text.size() <= longest_ &&
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+      continue;
+    longest_ = std::max(longest_, text.size());
+    contentsWidth_ = std::max(contentsWidth_, delegate_->sizeHint(option, proxy_->index(row, 0)).width());
+  }
+  UpdateBars();
+  // A wider row widens every row's background: all is painted again.
+  if (contentsWidth_ != before && contentsWidth_ > viewport()->width()) return viewport()->update();
+  // Painted once the batch has scrolled the list, where the rows then are.
+  newFrom_ = newFrom_ < 0 ? first : std::min(newFrom_, first);
+}
+
+void SpotListView::PaintNewRows() {
+  const int from = newFrom_;
+  newFrom_ = -1;
+  if (from < 0) return;
+  // The new rows and any below them (none, as rows come at the end).
+  const int y = (from - TopRow()) * Step();
+  if (y < viewport()->height()) viewport()->update(0, std::max(0, y), viewport()->width(), viewport()->height());
+}
+
+void SpotListView::RowsChanged() {
+  UpdateBars();
+  viewport()->update();
+}
+
+void SpotListView::UpdateBars() {
+  const int inView = RowsInView();
+  QScrollBar* vertical = verticalScrollBar();
+  vertical->setSingleStep(1);
+  vertical->setPageStep(inView);
+  vertical->setRange(0, std::max(0, proxy_->rowCount() - inView));
+  QScrollBar* horizontal = horizontalScrollBar();
+  horizontal->setSingleStep(std::max(1, fontMetrics().averageCharWidth() * 2));
+  horizontal->setPageStep(viewport()->width());
+  horizontal->setRange(0, std::max(0, contentsWidth_ - viewport()->width()));
+}
+
+void SpotListView::scrollContentsBy(int dx, int dy) {
+  // The rows already painted move with the scroll; only the rows it uncovers are painted.
+  const int pixels = dy * Step();
+  if (std::abs(pixels) >= viewport()->height() || std::abs(dx) >= viewport()->width()) return viewport()->update();
+  viewport()->scroll(dx, pixels);
+}
+
+void SpotListView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  UpdateBars();
+  if (current_ >= 0 && !held_) ScrollToRow(current_);
+}
+
+bool SpotListView::event(QEvent* event) {
+  // The bars are shown or hidden in a queued call after their range changed.
+  if (event->type() != QEvent::MetaCall) return QAbstractScrollArea::event(event);
+  bool done = false;
+  QuietScrollBar::Relayout(this, [&] { done = QAbstractScrollArea::event(event); });
+  return done;
+}
+
+void SpotListView::paintEvent(QPaintEvent* event) {
+  QStyleOptionViewItem option;
+  InitOption(&option);
+  const QStyle::State state = option.state;
+  const bool focus = (hasFocus() || viewport()->hasFocus()) && current_ >= 0;
+  QPainter painter(viewport());
+  const QRect area = event->rect();
+  const int step = Step();
+  const int top = TopRow();
+  const int rows = proxy_->rowCount();
+  const int width = std::max(contentsWidth_, viewport()->width());
+  const int x = -horizontalScrollBar()->value();
+  for (int row = top + std::max(0, area.top()) / step; row < rows; ++row) {
+    const int y = (row - top) * step;
+    if (y > area.bottom()) break;
+    option.rect = QRect(x, y, width, step);
+    option.state = state;
+    if (row == current_) option.state |= QStyle::State_Selected;
+    if (state & QStyle::State_Enabled) option.palette.setCurrentColorGroup(QPalette::Normal);
+    if (focus && row == current_) option.state |= QStyle::State_HasFocus;
+    delegate_->paint(&painter, option, proxy_->index(row, 0));
+  }
+}
+
 void SpotListView::FollowSelection() {
   if (held_) {
     followPending_ = true;
     return;
   }
   // A selected row the filter hides: the shown row nearest above it.
-  const QModelIndex index = proxy_->index(proxy_->ShownRowAtOrBefore(model_->SelectedRow()), 0);
-  if (!index.isValid()) return;
-  setCurrentIndex(index);
-  // A list on a page out of sight is laid out when its page is shown.
+  const int row = proxy_->ShownRowAtOrBefore(model_->SelectedRow());
+  if (row < 0 || row >= proxy_->rowCount()) return;
+  SetCurrentRow(row);
+  // A list on a page out of sight is scrolled when its page is shown.
   if (isVisible())
-    scrollTo(index);
+    ScrollToRow(row);
   else
     scrollPending_ = true;
 }
 
 void SpotListView::showEvent(QShowEvent* event) {
-  QListView::showEvent(event);
+  QAbstractScrollArea::showEvent(event);
+  UpdateBars();
   if (!scrollPending_) return;
   scrollPending_ = false;
-  scrollTo(currentIndex());
+  if (current_ >= 0) ScrollToRow(current_);
 }
 
 void SpotListView::HoldSelection(bool held) {
@@ -123,38 +302,43 @@ void SpotListView::HoldSelection(bool held) {
   }
 }
 
-SpotRowDelegate* SpotListView::Delegate() {
-  auto* delegate = dynamic_cast<SpotRowDelegate*>(itemDelegate());
-  if (!delegate) {
-    delegate = new SpotRowDelegate(
-        [this](const QModelIndex& index) { return coloured_ ? model_->SpotAt(proxy_->DataRow(index.row())) : nullptr; },
-        [this] { return nowMinute_ ? nowMinute_() : kUnknownMinute; }, this);
-    setItemDelegate(delegate);
-  }
-  return delegate;
-}
-
 void SpotListView::SetRowHeight(int pixels) {
-  Delegate()->height = pixels;
-  doItemsLayout();
+  delegate_->height = pixels;
+  UpdateBars();
   viewport()->update();
 }
 
-int SpotListView::RowHeight() const {
-  auto* delegate = dynamic_cast<SpotRowDelegate*>(itemDelegate());
-  return delegate ? delegate->height : 0;
-}
+int SpotListView::RowHeight() const { return delegate_->height; }
 
 void SpotListView::ColourRows(std::function<std::int64_t()> nowMinute) {
   nowMinute_ = std::move(nowMinute);
   coloured_ = true;
-  Delegate();
   connect(model_, &SpotListModel::cellsChanged, viewport(), qOverload<>(&QWidget::update));
+  viewport()->update();
+}
+
+void SpotListView::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() != QEvent::FontChange && event->type() != QEvent::StyleChange) return;
+  step_ = 0;
+  contentsWidth_ = 0;
+  longest_ = 0;
+  if (const int rows = proxy_->rowCount(); rows > 0) RowsInserted(0, rows - 1);
+  RowsChanged();
+}
+
+void SpotListView::focusInEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusInEvent(event);
+  UpdateRow(current_);  // the selection's colour follows the focus
+}
+
+void SpotListView::focusOutEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusOutEvent(event);
+  UpdateRow(current_);
 }
 
 void SpotListView::keyPressEvent(QKeyEvent* event) {
-  const QModelIndex before = currentIndex();
-  const int current = before.isValid() ? proxy_->SourceRow(before.row()) : -1;
+  const int current = current_ >= 0 ? proxy_->SourceRow(current_) : -1;
   if (event == QKeySequence::Copy) {
     if (current >= 0) QApplication::clipboard()->setText(ToQString(model_->Row(current)));
     return event->accept();
@@ -164,28 +348,38 @@ void SpotListView::keyPressEvent(QKeyEvent* event) {
     else if (current >= 0) emit rowEntered(current);
     return event->accept();
   }
-  QListView::keyPressEvent(event);
-  const QModelIndex now = currentIndex();
-  if (!now.isValid() || now == before) return;
-  const int row = proxy_->SourceRow(now.row());
-  if (row < 0) return;
-  emit rowKeyed(row);
+  const int rows = proxy_->rowCount();
+  int row = current_;
+  switch (event->key()) {
+    case Qt::Key_Up: row = current_ < 0 ? 0 : current_ - 1; break;
+    case Qt::Key_Down: row = current_ < 0 ? 0 : current_ + 1; break;
+    case Qt::Key_PageUp: row = std::max(0, current_) - RowsInView(); break;
+    case Qt::Key_PageDown: row = std::max(0, current_) + RowsInView(); break;
+    case Qt::Key_Home: row = 0; break;
+    case Qt::Key_End: row = rows - 1; break;
+    default: return QAbstractScrollArea::keyPressEvent(event);
+  }
+  event->accept();
+  row = std::clamp(row, 0, rows - 1);
+  if (rows == 0 || row == current_) return;
+  SetCurrentRow(row);
+  ScrollToRow(row);
+  if (const int source = proxy_->SourceRow(row); source >= 0) emit rowKeyed(source);
 }
 
 void SpotListView::mousePressEvent(QMouseEvent* event) {
-  QListView::mousePressEvent(event);
-  const QModelIndex index = indexAt(event->position().toPoint());
-  if (!index.isValid()) return;
-  const int row = proxy_->SourceRow(index.row());
+  const int shown = RowAt(event->position().toPoint().y());
+  if (shown < 0) return QAbstractScrollArea::mousePressEvent(event);
+  SetCurrentRow(shown);
+  const int row = proxy_->SourceRow(shown);
   if (row < 0) return;
   const std::string& text = model_->Row(row);
   emit rowPressed(row, QByteArray(text.data(), static_cast<qsizetype>(text.size())), event->button());
 }
 
 void SpotListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  QListView::mouseDoubleClickEvent(event);
-  const QModelIndex index = indexAt(event->position().toPoint());
-  const int row = index.isValid() ? proxy_->SourceRow(index.row()) : -1;
+  const int shown = RowAt(event->position().toPoint().y());
+  const int row = shown >= 0 ? proxy_->SourceRow(shown) : -1;
   if (row >= 0) emit rowDoubleClicked(row);
 }
 

@@ -1,16 +1,17 @@
 #pragma once
 // Views of the spot lists, the search results and the user list: one column, fixed-pitch
 // font, whole-row selection.
+#include <QAbstractScrollArea>
 #include <QListView>
-#include <cstdint>
+#include <QStyleOptionViewItem>
 #include <QTableView>
+#include <cstdint>
 #include <functional>
 
 #include "app/spot.h"
 
 namespace varnak {
 
-class AppendOnlyRepaint;
 class BatchedListProxy;
 class SpotListModel;
 class SpotRowDelegate;
@@ -20,21 +21,40 @@ class UserListModel;
 
 // One spot list on its notebook page. It selects and shows the row the program selects
 // (the newest spot), and reports presses and keys by row, so the window can freeze the
-// lists and make the row's spot the current one. New rows reach the view in batches (BatchedListProxy), so a burst of
-// spots lays the list out and paints it once.
-class SpotListView : public QListView {
+// lists and make the row's spot the current one. New rows reach the view in batches
+// (BatchedListProxy), ten times a second at most in a flood.
+//
+// The list draws its rows itself rather than through QListView: an item view lays out
+// every row of its model after each batch and walks its selection machinery to move the
+// selected row, which for a list of two thousand spots costs many times what painting the
+// few new rows does. Here every row is one height, so a row's place is a product; a batch
+// scrolls the pixels already painted and paints the rows that came in, and moving the
+// selection repaints two rows.
+class SpotListView : public QAbstractScrollArea {
   Q_OBJECT
  public:
   explicit SpotListView(SpotListModel* model, QWidget* parent = nullptr);
   SpotListModel* spotModel() const { return model_; }
   BatchedListProxy* shownModel() const { return proxy_; }
+  // The rows shown, as an item model (the shown model).
+  QAbstractItemModel* model() const;
   SpotViewHold* hold() const { return hold_; }
+  SpotRowDelegate* itemDelegate() const { return delegate_; }
   // Rows whose spot shows fails are left out of this view and the columns view of the
   // same list (the list keeps them); marker rows always show. Empty: every row shows.
   // Takes effect at once; new rows are tested as they come.
   void SetShownFilter(std::function<bool(const Spot&)> shows);
   // Spots the filter hides now; changes when the view takes new rows or a new filter.
   int HiddenCount() const;
+
+  // The current (selected) row of the shown model; invalid for none.
+  QModelIndex currentIndex() const;
+  void setCurrentIndex(const QModelIndex& index);
+  // Where a shown row is in the viewport; empty for none.
+  QRect visualRect(const QModelIndex& index) const;
+  // The shown row at a viewport point; invalid for none.
+  QModelIndex indexAt(const QPoint& point) const;
+  void scrollTo(const QModelIndex& index);
 
  signals:
   // Any mouse button pressed on a row of the list; text is the row as shown
@@ -62,24 +82,42 @@ class SpotListView : public QListView {
   void ColourRows(std::function<std::int64_t()> nowMinute);
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void doItemsLayout() override;
-  void verticalScrollbarValueChanged(int value) override;
-  void updateGeometries() override;
   bool event(QEvent* event) override;
-  void horizontalScrollbarValueChanged(int value) override;
 
  private:
   void FollowSelection();
-  SpotRowDelegate* Delegate();
+  void RowsInserted(int first, int last);
+  void RowsChanged();
+  void PaintNewRows();
+  void SetCurrentRow(int row);
+  void ScrollToRow(int row);
+  void UpdateBars();
+  void UpdateRow(int row);
+  int Step() const;          // a row's height in pixels
+  int RowsInView() const;    // rows wholly in the viewport
+  int RowAt(int y) const;    // -1 below the last row
+  int TopRow() const;
+  void InitOption(QStyleOptionViewItem* option) const;
   SpotListModel* model_;
   BatchedListProxy* proxy_;
-  AppendOnlyRepaint* repaint_ = nullptr;
-  SpotViewHold* hold_;
+  SpotRowDelegate* delegate_ = nullptr;
+  SpotViewHold* hold_ = nullptr;
   std::function<std::int64_t()> nowMinute_;
+  int current_ = -1;        // shown row; -1 for none
+  int step_ = 0;            // row height from the font; 0 until measured
+  int contentsWidth_ = 0;   // of the widest row shown
+  std::size_t longest_ = 0;  // characters of the longest row measured
+  int newFrom_ = -1;        // first row of a batch not painted yet
   bool coloured_ = false;
   bool scrollPending_ = false;
   bool held_ = false;

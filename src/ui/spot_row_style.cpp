@@ -5,11 +5,14 @@
 #include <QCache>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextLayout>
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <cmath>
 #include <cstdint>
@@ -342,6 +345,77 @@ const LaidOutText& LaidOut(const QString& text, const QFont& font, int width, Qt
 }
 }  // namespace
 
+namespace {
+// The glyphs of a fixed-pitch font for the Latin-1 characters it draws at its one width.
+// A row made only of those needs no shaping: its glyphs stand one advance apart, which is
+// where shaping would put them. Painting a flood's new rows is mostly shaping otherwise.
+class MonoGlyphs {
+ public:
+  struct Font {
+    QFont font;
+    QRawFont raw;
+    bool usable = false;
+    std::array<quint32, 256> glyph{};  // 0: a character to leave to the text layout
+    qreal advance = 0, ascent = 0;
+    int height = 0;  // of a laid-out line, as the text layout gives it
+  };
+  static const Font* For(const QFont& qfont) {
+    static std::vector<Font> fonts;
+    for (const Font& font : fonts)
+      if (font.font == qfont) return font.usable ? &font : nullptr;
+    if (fonts.size() >= 8) fonts.clear();  // fonts changed many times over
+    Font font;
+    font.font = qfont;
+    font.raw = QRawFont::fromFont(qfont);
+    if (QFontInfo(qfont).fixedPitch() && font.raw.isValid()) {
+      const QFontMetrics metrics(qfont);
+      const int width = metrics.horizontalAdvance(QChar('M'));
+      QString chars;
+      for (char16_t c = 0x20; c <= 0xff; ++c) chars += QChar(c);
+      const QList<quint32> glyphs = font.raw.glyphIndexesForString(chars);
+      const QList<QPointF> advances = font.raw.advancesForGlyphIndexes(glyphs);
+      if (glyphs.size() == chars.size() && advances.size() == chars.size()) {
+        font.advance = advances[QChar('M').unicode() - 0x20].x();
+        for (char16_t c = 0x20; c <= 0xff; ++c) {
+          const auto i = static_cast<qsizetype>(c - 0x20);
+          const bool drawn = glyphs[i] != 0 && (c < 0x7f || c >= 0xa0) && c != 0xad &&
+                             metrics.inFontUcs4(c) && metrics.horizontalAdvance(QChar(c)) == width &&
+                             advances[i].x() == font.advance;
+          font.glyph[c] = drawn ? glyphs[i] : 0;
+        }
+        QTextLayout line(QStringLiteral("M"), qfont);
+        line.beginLayout();
+        line.createLine();
+        line.endLayout();
+        font.height = line.boundingRect().size().toSize().height();
+        font.ascent = QFontMetricsF(qfont).ascent();
+        font.usable = font.advance > 0;
+      }
+    }
+    fonts.push_back(std::move(font));
+    return fonts.back().usable ? &fonts.back() : nullptr;
+  }
+};
+
+// text as a run of the font's glyphs, when the table covers every character and the text
+// fits the width (text cut short goes the style's way).
+bool MonoRun(const QString& text, const MonoGlyphs::Font& font, int width, QGlyphRun* run) {
+  if (static_cast<qreal>(text.size()) * font.advance > width) return false;
+  QList<quint32> glyphs(text.size());
+  QList<QPointF> positions(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c > 0xff || font.glyph[c] == 0) return false;
+    glyphs[i] = font.glyph[c];
+    positions[i] = QPointF(static_cast<qreal>(i) * font.advance, 0);
+  }
+  run->setRawFont(font.raw);
+  run->setGlyphIndexes(glyphs);
+  run->setPositions(positions);
+  return true;
+}
+}  // namespace
+
 void SpotRowDelegate::PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   QStyleOptionViewItem opt = option;
   initStyleOption(&opt, index);
@@ -356,20 +430,33 @@ void SpotRowDelegate::PaintCell(QPainter* painter, const QStyleOptionViewItem& o
   if (!plain) return style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
   const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
   const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
-  const LaidOutText& laid = LaidOut(opt.text, opt.font, textRect.width(), opt.displayAlignment, opt.direction);
-  // Text cut short with an ellipsis is rare (a narrow column): the style does it.
-  if (laid.naturalWidth > textRect.width()) return style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+  const QString text = opt.text;
   // The background, selection and focus frame without the text, which follows as the
   // style draws it: its pen, its clip, its position.
-  opt.text.clear();
-  opt.features &= ~QStyleOptionViewItem::HasDisplay;
-  style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-  QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
-  if (group == QPalette::Normal && !(opt.state & QStyle::State_Active)) group = QPalette::Inactive;
-  painter->save();
-  painter->setClipRect(opt.rect);
-  painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText
-                                                                                 : QPalette::Text));
+  const auto background = [&] {
+    opt.text.clear();
+    opt.features &= ~QStyleOptionViewItem::HasDisplay;
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(opt.state & QStyle::State_Active)) group = QPalette::Inactive;
+    painter->save();
+    painter->setClipRect(opt.rect);
+    painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText
+                                                                                   : QPalette::Text));
+  };
+  const bool leftToRight = (opt.displayAlignment & Qt::AlignLeft) && opt.direction == Qt::LeftToRight;
+  const MonoGlyphs::Font* mono = leftToRight ? MonoGlyphs::For(opt.font) : nullptr;
+  if (QGlyphRun run; mono && MonoRun(text, *mono, textRect.width(), &run)) {
+    background();
+    const QRect placed = QStyle::alignedRect(Qt::LayoutDirectionAuto, opt.displayAlignment,
+                                             QSize(textRect.width(), mono->height), textRect);
+    painter->drawGlyphRun(QPointF(textRect.x(), placed.top() + mono->ascent), run);
+    return painter->restore();
+  }
+  const LaidOutText& laid = LaidOut(text, opt.font, textRect.width(), opt.displayAlignment, opt.direction);
+  // Text cut short with an ellipsis is rare (a narrow column): the style does it.
+  if (laid.naturalWidth > textRect.width()) return style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+  background();
   const QRect placed = QStyle::alignedRect(Qt::LayoutDirectionAuto, opt.displayAlignment, laid.bounds, textRect);
   laid.layout.draw(painter, QPointF(textRect.x(), placed.top()));
   painter->restore();

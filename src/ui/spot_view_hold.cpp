@@ -6,10 +6,22 @@
 
 namespace varnak {
 
-SpotViewHold::SpotViewHold(QAbstractItemView* view, BatchedListProxy* rows, SpotOfRow spotOf)
-    : QObject(view), view_(view), spotOf_(std::move(spotOf)) {
-  connect(rows, &BatchedListProxy::aboutToSync, this, &SpotViewHold::Remember);
-  connect(rows, &BatchedListProxy::synced, this, &SpotViewHold::Restore);
+SpotViewHold::SpotViewHold(QAbstractItemView* view, BatchedListProxy* batches, SpotOfRow spotOf)
+    : SpotViewHold(view,
+                   Rows{[view] { return view->currentIndex().isValid() ? view->currentIndex().row() : -1; },
+                        [view](int row) { return view->visualRect(view->model()->index(row, 0)); },
+                        [view](const QPoint& at) {
+                          const QModelIndex index = view->indexAt(at);
+                          return index.isValid() ? index.row() : -1;
+                        },
+                        [view] { return view->model()->rowCount(); }, [view] { view->doItemsLayout(); },
+                        view->verticalScrollMode() == QAbstractItemView::ScrollPerItem},
+                   batches, std::move(spotOf)) {}
+
+SpotViewHold::SpotViewHold(QAbstractScrollArea* view, Rows rows, BatchedListProxy* batches, SpotOfRow spotOf)
+    : QObject(view), view_(view), rows_(std::move(rows)), spotOf_(std::move(spotOf)) {
+  connect(batches, &BatchedListProxy::aboutToSync, this, &SpotViewHold::Remember);
+  connect(batches, &BatchedListProxy::synced, this, &SpotViewHold::Restore);
   // Only the operator's own scrolling: the wheel, the arrows, a drag of the handle.
   connect(view->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, &SpotViewHold::ScrollAction);
 }
@@ -42,27 +54,26 @@ void SpotViewHold::Remember() {
   anchor_ = nullptr;
   if (!held_) return;
   const QRect area = view_->viewport()->rect();
-  QModelIndex index = view_->currentIndex();
-  if (!index.isValid() || !area.intersects(view_->visualRect(index))) index = view_->indexAt(QPoint(1, 1));
-  if (!index.isValid()) return;
-  anchor_ = spotOf_(index.row());
-  anchorY_ = view_->visualRect(index).top();
+  int row = rows_.current();
+  if (row < 0 || !area.intersects(rows_.rect(row))) row = rows_.at(QPoint(1, 1));
+  if (row < 0) return;
+  anchor_ = spotOf_(row);
+  anchorY_ = rows_.rect(row).top();
 }
 
 void SpotViewHold::Restore() {
   const Spot* anchor = anchor_;
   anchor_ = nullptr;
   if (!held_ || !anchor) return;
-  QAbstractItemModel* model = view_->model();
-  int row = model->rowCount() - 1;
+  int row = rows_.count() - 1;
   while (row >= 0 && spotOf_(row) != anchor) --row;
   if (row < 0) return;  // trimmed away
-  view_->doItemsLayout();
-  const QRect now = view_->visualRect(model->index(row, 0));
+  rows_.layOut();
+  const QRect now = rows_.rect(row);
   const int dy = now.top() - anchorY_;
   if (dy == 0 || now.height() <= 0) return;
   QScrollBar* bar = view_->verticalScrollBar();
-  bar->setValue(bar->value() + (view_->verticalScrollMode() == QAbstractItemView::ScrollPerItem ? dy / now.height() : dy));
+  bar->setValue(bar->value() + (rows_.perRow ? dy / now.height() : dy));
 }
 
 }  // namespace varnak

@@ -27,7 +27,17 @@ class SpotViewHold : public QObject {
  public:
   // The spot a row of the view shows; null for none.
   using SpotOfRow = std::function<const Spot*(int viewRow)>;
-  SpotViewHold(QAbstractItemView* view, BatchedListProxy* rows, SpotOfRow spotOf);
+  // Where a view shows its rows, in viewport coordinates.
+  struct Rows {
+    std::function<int()> current;                // the current row; -1 for none
+    std::function<QRect(int row)> rect;
+    std::function<int(const QPoint&)> at;        // -1 for none
+    std::function<int()> count;
+    std::function<void()> layOut;                // brings rect() up to date after a batch
+    bool perRow = true;                          // the vertical bar counts rows, not pixels
+  };
+  SpotViewHold(QAbstractScrollArea* view, Rows rows, BatchedListProxy* batches, SpotOfRow spotOf);
+  SpotViewHold(QAbstractItemView* view, BatchedListProxy* batches, SpotOfRow spotOf);
 
   void SetHeld(bool held);
   bool Held() const { return held_; }
@@ -45,7 +55,8 @@ class SpotViewHold : public QObject {
   void Remember();
   void Restore();
 
-  QAbstractItemView* view_;
+  QAbstractScrollArea* view_;
+  Rows rows_;
   SpotOfRow spotOf_;
   bool held_ = false;
   bool away_ = false;  // held because the operator scrolled away

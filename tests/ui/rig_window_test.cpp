@@ -263,7 +263,7 @@ TEST(RigWindow, CtrlReturnTunesTheSpotWithItsModeAndSplit) {
   f.show();
   WAIT_TRUE(f.station().StartupDone(), 2000);
   EXPECT_TRUE(f.SplitFromSpotCheck->isChecked());
-  auto tuneLast = [&](QAbstractItemView* view) {
+  auto tuneLast = [&](auto* view) {
     WAIT_TRUE(view->model()->rowCount() == static_cast<int>(f.station().lists().All()->Rows().size()), 2000);
     view->setCurrentIndex(view->model()->index(view->model()->rowCount() - 1, 0));
     view->setFocus();
