@@ -436,7 +436,14 @@ void SpotRowDelegate::PaintCell(QPainter* painter, const QStyleOptionViewItem& o
   const auto background = [&] {
     opt.text.clear();
     opt.features &= ~QStyleOptionViewItem::HasDisplay;
-    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    // A cell neither selected nor current is its background brush and nothing else; the
+    // style would work out where an icon, a check box and the text would go to draw that.
+    if (opt.state & (QStyle::State_Selected | QStyle::State_HasFocus))
+      style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    else if (opt.backgroundBrush.style() == Qt::SolidPattern)
+      painter->fillRect(opt.rect, opt.backgroundBrush.color());
+    else if (opt.backgroundBrush.style() != Qt::NoBrush)
+      style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
     QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Normal : QPalette::Disabled;
     if (group == QPalette::Normal && !(opt.state & QStyle::State_Active)) group = QPalette::Inactive;
     painter->save();
@@ -444,13 +451,18 @@ void SpotRowDelegate::PaintCell(QPainter* painter, const QStyleOptionViewItem& o
     painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText
                                                                                    : QPalette::Text));
   };
-  const bool leftToRight = (opt.displayAlignment & Qt::AlignLeft) && opt.direction == Qt::LeftToRight;
-  const MonoGlyphs::Font* mono = leftToRight ? MonoGlyphs::For(opt.font) : nullptr;
+  // Left or right in a left-to-right row; text right-aligned with white space at its end
+  // is placed as the text layout sees fit.
+  const bool left = opt.displayAlignment & Qt::AlignLeft;
+  const bool right = (opt.displayAlignment & Qt::AlignRight) && !text.isEmpty() && !text.back().isSpace();
+  const MonoGlyphs::Font* mono =
+      (left || right) && opt.direction == Qt::LeftToRight ? MonoGlyphs::For(opt.font) : nullptr;
   if (QGlyphRun run; mono && MonoRun(text, *mono, textRect.width(), &run)) {
     background();
     const QRect placed = QStyle::alignedRect(Qt::LayoutDirectionAuto, opt.displayAlignment,
                                              QSize(textRect.width(), mono->height), textRect);
-    painter->drawGlyphRun(QPointF(textRect.x(), placed.top() + mono->ascent), run);
+    const qreal x = left ? 0 : textRect.width() - static_cast<qreal>(text.size()) * mono->advance;
+    painter->drawGlyphRun(QPointF(textRect.x() + x, placed.top() + mono->ascent), run);
     return painter->restore();
   }
   const LaidOutText& laid = LaidOut(text, opt.font, textRect.width(), opt.displayAlignment, opt.direction);
