@@ -201,14 +201,17 @@ class RowSizes {
     for (Font& font : fonts_)
       if (font.style == style && font.font == qfont) return font.fixedPitch ? &font : nullptr;
     if (fonts_.size() >= 8) fonts_.clear();  // fonts or styles changed many times over
-    Font font{qfont, style, QFontInfo(qfont).fixedPitch(), {}, {}};
-    const QFontMetrics metrics(qfont);
-    const int width = metrics.horizontalAdvance(QChar('M'));
+    // Fonts that call themselves fixed-pitch are not always told so (Noto Sans Mono is
+    // not): the characters' own advances decide.
+    Font font{qfont, style, false, {}, {}};
+    const QFontMetricsF metrics(qfont);
+    const qreal width = metrics.horizontalAdvance(QChar('M'));
     for (char16_t c = 0x20; c <= 0xff; ++c) {
       // The soft hyphen has no width; controls are not text to measure.
       if ((c >= 0x7f && c < 0xa0) || c == 0xad) continue;
       font.inFont[c] = metrics.inFontUcs4(c) && metrics.horizontalAdvance(QChar(c)) == width;
     }
+    font.fixedPitch = font.inFont.count() >= 64;
     fonts_.push_back(std::move(font));
     return fonts_.back().fixedPitch ? &fonts_.back() : nullptr;
   }
@@ -367,7 +370,7 @@ class MonoGlyphs {
     Font font;
     font.font = qfont;
     font.raw = QRawFont::fromFont(qfont);
-    if (QFontInfo(qfont).fixedPitch() && font.raw.isValid()) {
+    if (font.raw.isValid()) {
       const QFontMetrics metrics(qfont);
       const int width = metrics.horizontalAdvance(QChar('M'));
       QString chars;
@@ -375,6 +378,7 @@ class MonoGlyphs {
       const QList<quint32> glyphs = font.raw.glyphIndexesForString(chars);
       const QList<QPointF> advances = font.raw.advancesForGlyphIndexes(glyphs);
       if (glyphs.size() == chars.size() && advances.size() == chars.size()) {
+        int same = 0;
         font.advance = advances[QChar('M').unicode() - 0x20].x();
         for (char16_t c = 0x20; c <= 0xff; ++c) {
           const auto i = static_cast<qsizetype>(c - 0x20);
@@ -382,6 +386,7 @@ class MonoGlyphs {
                              metrics.inFontUcs4(c) && metrics.horizontalAdvance(QChar(c)) == width &&
                              advances[i].x() == font.advance;
           font.glyph[c] = drawn ? glyphs[i] : 0;
+          same += drawn ? 1 : 0;
         }
         QTextLayout line(QStringLiteral("M"), qfont);
         line.beginLayout();
@@ -389,7 +394,9 @@ class MonoGlyphs {
         line.endLayout();
         font.height = line.boundingRect().size().toSize().height();
         font.ascent = QFontMetricsF(qfont).ascent();
-        font.usable = font.advance > 0;
+        // A proportional font may kern or join letters of one width: only a font of
+        // one width throughout is drawn this way.
+        font.usable = font.advance > 0 && same >= 64;
       }
     }
     fonts.push_back(std::move(font));

@@ -276,4 +276,13 @@ TEST(SpotListView, TextLaidOutOnceLooksExactlyAsTheStyleDrawsIt) {
   };
   check(&view);
   check(&columns);
+  // The window's font: a family the system may substitute with a monospaced font that
+  // does not say it is one.
+  QFont courier("Courier New");
+  courier.setStyleHint(QFont::TypeWriter);
+  courier.setFixedPitch(true);
+  view.setFont(courier);
+  columns.setFont(courier);
+  check(&view);
+  check(&columns);
 }
