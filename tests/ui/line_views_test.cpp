@@ -189,6 +189,44 @@ TEST(SpotListView, ABatchRepaintsNeitherBarNorHeaderAndTheListOnlyItsNewRows) {
   check(&columns);
 }
 
+TEST(SpotListView, KeysMoveTheCurrentRowInViewAndTheBarReachesTheWidestRow) {
+  FixedClock clock(DateTime{2026, 12, 6, 21, 7, 45});
+  SpotLists lists(clock);
+  SpotListView view(lists.List(5));
+  // The widest row comes first; the rows after it are short.
+  const std::string wide = "DX de Q2ABC: 14025.0 R1 " + std::string(120, 'x');
+  lists.AddSpotRow(5, wide);
+  for (int i = 0; i < 100; ++i) lists.AddSpotRow(5, "DX de Q2ABC: 14025.0 Q" + std::to_string(i) + "   cq");
+  view.Sync();
+  view.resize(300, 200);
+  view.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+  const int last = view.model()->rowCount() - 1;
+  EXPECT_EQ(view.currentIndex().row(), last);
+  QScrollBar* across = view.horizontalScrollBar();
+  EXPECT_GE(across->maximum() + view.viewport()->width(), view.fontMetrics().horizontalAdvance(QString::fromStdString(wide)));
+  QSignalSpy keyed(&view, &SpotListView::rowKeyed);
+  const auto inView = [&] {
+    const QRect row = view.visualRect(view.currentIndex());
+    return row.top() >= 0 && row.bottom() < view.viewport()->height();
+  };
+  QTest::keyClick(&view, Qt::Key_Home);
+  EXPECT_EQ(view.currentIndex().row(), 0);
+  EXPECT_TRUE(inView());
+  QTest::keyClick(&view, Qt::Key_PageDown);
+  const int page = view.currentIndex().row();
+  EXPECT_GT(page, 3);
+  EXPECT_TRUE(inView());
+  QTest::keyClick(&view, Qt::Key_Up);
+  QTest::keyClick(&view, Qt::Key_End);
+  EXPECT_EQ(view.currentIndex().row(), last);
+  EXPECT_TRUE(inView());
+  QTest::keyClick(&view, Qt::Key_Down);  // nothing below: no move, no report
+  ASSERT_EQ(keyed.size(), 4);
+  EXPECT_EQ(keyed[1][0].toInt(), view.shownModel()->SourceRow(page));
+  EXPECT_EQ(keyed[3][0].toInt(), view.shownModel()->SourceRow(last));
+}
+
 TEST(SpotListView, AShownFilterHidesSpotsInBothViewsButNotMarkers) {
   FixedClock clock(DateTime{2026, 12, 6, 21, 7, 45});
   SpotLists lists(clock);
