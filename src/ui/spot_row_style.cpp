@@ -431,7 +431,7 @@ void SpotRowDelegate::PaintCell(QPainter* painter, const QStyleOptionViewItem& o
   // Anything but one line of plain text in a whole-cell item goes the style's own way.
   constexpr auto kOwnWay = QStyleOptionViewItem::WrapText | QStyleOptionViewItem::HasDecoration |
                            QStyleOptionViewItem::HasCheckIndicator;
-  const bool plain = reuseTextLayout && !opt.text.isEmpty() && opt.showDecorationSelected &&
+  const bool plain = reuseTextLayout && opt.showDecorationSelected &&
                      !(opt.features & kOwnWay) && !(opt.state & QStyle::State_Editing) &&
                      !opt.text.contains(QChar('\n')) && !opt.text.contains(QChar::LineSeparator);
   if (!plain) return style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
@@ -458,6 +458,10 @@ void SpotRowDelegate::PaintCell(QPainter* painter, const QStyleOptionViewItem& o
     painter->setPen(opt.palette.color(group, (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText
                                                                                    : QPalette::Text));
   };
+  if (text.isEmpty()) {  // an empty cell: its background alone
+    background();
+    return painter->restore();
+  }
   // Left or right in a left-to-right row; text right-aligned with white space at its end
   // is placed as the text layout sees fit.
   const bool left = opt.displayAlignment & Qt::AlignLeft;
