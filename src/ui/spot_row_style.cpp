@@ -3,7 +3,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCache>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QRawFont>
@@ -166,6 +165,61 @@ SpotRowDelegate::SpotRowDelegate(InfoOf info, NowMinute now, QObject* parent)
     : QStyledItemDelegate(parent), info_(std::move(info)), now_(std::move(now)) {}
 
 namespace {
+// The glyphs of a fixed-pitch font for the Latin-1 characters it draws at its one width.
+// A row made only of those needs no shaping: its glyphs stand one advance apart, which is
+// where shaping would put them. Painting a flood's new rows is mostly shaping otherwise.
+class MonoGlyphs {
+ public:
+  struct Font {
+    QFont font;
+    QRawFont raw;
+    bool usable = false;
+    std::array<quint32, 256> glyph{};  // 0: a character to leave to the text layout
+    qreal advance = 0, ascent = 0;
+    int height = 0;  // of a laid-out line, as the text layout gives it
+  };
+  static const Font* For(const QFont& qfont) {
+    static std::vector<Font> fonts;
+    for (const Font& font : fonts)
+      if (font.font == qfont) return font.usable ? &font : nullptr;
+    if (fonts.size() >= 8) fonts.clear();  // fonts changed many times over
+    Font font;
+    font.font = qfont;
+    font.raw = QRawFont::fromFont(qfont);
+    if (font.raw.isValid()) {
+      const QFontMetrics metrics(qfont);
+      const int width = metrics.horizontalAdvance(QChar('M'));
+      QString chars;
+      for (char16_t c = 0x20; c <= 0xff; ++c) chars += QChar(c);
+      const QList<quint32> glyphs = font.raw.glyphIndexesForString(chars);
+      const QList<QPointF> advances = font.raw.advancesForGlyphIndexes(glyphs);
+      if (glyphs.size() == chars.size() && advances.size() == chars.size()) {
+        int same = 0;
+        font.advance = advances[QChar('M').unicode() - 0x20].x();
+        for (char16_t c = 0x20; c <= 0xff; ++c) {
+          const auto i = static_cast<qsizetype>(c - 0x20);
+          const bool drawn = glyphs[i] != 0 && (c < 0x7f || c >= 0xa0) && c != 0xad &&
+                             metrics.inFontUcs4(c) && metrics.horizontalAdvance(QChar(c)) == width &&
+                             advances[i].x() == font.advance;
+          font.glyph[c] = drawn ? glyphs[i] : 0;
+          same += drawn ? 1 : 0;
+        }
+        QTextLayout line(QStringLiteral("M"), qfont);
+        line.beginLayout();
+        line.createLine();
+        line.endLayout();
+        font.height = line.boundingRect().size().toSize().height();
+        font.ascent = QFontMetricsF(qfont).ascent();
+        // A proportional font may kern or join letters of one width: only a font of
+        // one width throughout is drawn this way.
+        font.usable = font.advance > 0 && same >= 64;
+      }
+    }
+    fonts.push_back(std::move(font));
+    return fonts.back().usable ? &fonts.back() : nullptr;
+  }
+};
+
 // A list view that keeps its rows one size asks for the newest row's size after every
 // batch; the style answers by shaping the row's text. In a fixed-pitch font a one-line
 // row whose characters all come from that font is as wide as its character count says
@@ -201,17 +255,9 @@ class RowSizes {
     for (Font& font : fonts_)
       if (font.style == style && font.font == qfont) return font.fixedPitch ? &font : nullptr;
     if (fonts_.size() >= 8) fonts_.clear();  // fonts or styles changed many times over
-    // Fonts that call themselves fixed-pitch are not always told so (Noto Sans Mono is
-    // not): the characters' own advances decide.
-    Font font{qfont, style, false, {}, {}};
-    const QFontMetricsF metrics(qfont);
-    const qreal width = metrics.horizontalAdvance(QChar('M'));
-    for (char16_t c = 0x20; c <= 0xff; ++c) {
-      // The soft hyphen has no width; controls are not text to measure.
-      if ((c >= 0x7f && c < 0xa0) || c == 0xad) continue;
-      font.inFont[c] = metrics.inFontUcs4(c) && metrics.horizontalAdvance(QChar(c)) == width;
-    }
-    font.fixedPitch = font.inFont.count() >= 64;
+    const MonoGlyphs::Font* mono = MonoGlyphs::For(qfont);
+    Font font{qfont, style, mono != nullptr, {}, {}};
+    for (char16_t c = 0x20; mono && c <= 0xff; ++c) font.inFont[c] = mono->glyph[c] != 0;
     fonts_.push_back(std::move(font));
     return fonts_.back().fixedPitch ? &fonts_.back() : nullptr;
   }
@@ -346,63 +392,6 @@ const LaidOutText& LaidOut(const QString& text, const QFont& font, int width, Qt
   LayoutCache().insert(key, laid, kCellOverhead + std::min<qsizetype>(text.size(), kLayoutBudget / 4));
   return *LayoutCache().object(key);
 }
-}  // namespace
-
-namespace {
-// The glyphs of a fixed-pitch font for the Latin-1 characters it draws at its one width.
-// A row made only of those needs no shaping: its glyphs stand one advance apart, which is
-// where shaping would put them. Painting a flood's new rows is mostly shaping otherwise.
-class MonoGlyphs {
- public:
-  struct Font {
-    QFont font;
-    QRawFont raw;
-    bool usable = false;
-    std::array<quint32, 256> glyph{};  // 0: a character to leave to the text layout
-    qreal advance = 0, ascent = 0;
-    int height = 0;  // of a laid-out line, as the text layout gives it
-  };
-  static const Font* For(const QFont& qfont) {
-    static std::vector<Font> fonts;
-    for (const Font& font : fonts)
-      if (font.font == qfont) return font.usable ? &font : nullptr;
-    if (fonts.size() >= 8) fonts.clear();  // fonts changed many times over
-    Font font;
-    font.font = qfont;
-    font.raw = QRawFont::fromFont(qfont);
-    if (font.raw.isValid()) {
-      const QFontMetrics metrics(qfont);
-      const int width = metrics.horizontalAdvance(QChar('M'));
-      QString chars;
-      for (char16_t c = 0x20; c <= 0xff; ++c) chars += QChar(c);
-      const QList<quint32> glyphs = font.raw.glyphIndexesForString(chars);
-      const QList<QPointF> advances = font.raw.advancesForGlyphIndexes(glyphs);
-      if (glyphs.size() == chars.size() && advances.size() == chars.size()) {
-        int same = 0;
-        font.advance = advances[QChar('M').unicode() - 0x20].x();
-        for (char16_t c = 0x20; c <= 0xff; ++c) {
-          const auto i = static_cast<qsizetype>(c - 0x20);
-          const bool drawn = glyphs[i] != 0 && (c < 0x7f || c >= 0xa0) && c != 0xad &&
-                             metrics.inFontUcs4(c) && metrics.horizontalAdvance(QChar(c)) == width &&
-                             advances[i].x() == font.advance;
-          font.glyph[c] = drawn ? glyphs[i] : 0;
-          same += drawn ? 1 : 0;
-        }
-        QTextLayout line(QStringLiteral("M"), qfont);
-        line.beginLayout();
-        line.createLine();
-        line.endLayout();
-        font.height = line.boundingRect().size().toSize().height();
-        font.ascent = QFontMetricsF(qfont).ascent();
-        // A proportional font may kern or join letters of one width: only a font of
-        // one width throughout is drawn this way.
-        font.usable = font.advance > 0 && same >= 64;
-      }
-    }
-    fonts.push_back(std::move(font));
-    return fonts.back().usable ? &fonts.back() : nullptr;
-  }
-};
 
 // text as a run of the font's glyphs, when the table covers every character and the text
 // fits the width (text cut short goes the style's way).
