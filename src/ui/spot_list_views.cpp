@@ -56,10 +56,7 @@ SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
   });
   connect(proxy_, &QAbstractItemModel::modelReset, this, [this] {
     current_ = -1;
-    contentsWidth_ = 0;
-    longest_ = 0;
-    if (const int rows = proxy_->rowCount(); rows > 0) RowsInserted(0, rows - 1);
-    RowsChanged();
+    MeasureRows();
   });
   connect(proxy_, &QAbstractItemModel::layoutChanged, this, &SpotListView::RowsChanged);
   connect(proxy_, &QAbstractItemModel::dataChanged, this, &SpotListView::RowsChanged);
@@ -100,8 +97,7 @@ int SpotListView::Step() const {
     InitOption(&option);
     option.text = QStringLiteral("0");
     option.features = QStyleOptionViewItem::HasDisplay;
-    const_cast<SpotListView*>(this)->step_ =
-        std::max(1, style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height());
+    step_ = std::max(1, style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height());
   }
   return step_;
 }
@@ -321,6 +317,10 @@ void SpotListView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
   if (event->type() != QEvent::FontChange && event->type() != QEvent::StyleChange) return;
   step_ = 0;
+  MeasureRows();
+}
+
+void SpotListView::MeasureRows() {
   contentsWidth_ = 0;
   longest_ = 0;
   if (const int rows = proxy_->rowCount(); rows > 0) RowsInserted(0, rows - 1);

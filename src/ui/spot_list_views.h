@@ -98,6 +98,7 @@ class SpotListView : public QAbstractScrollArea {
   void FollowSelection();
   void RowsInserted(int first, int last);
   void RowsChanged();
+  void MeasureRows();  // the widths of all rows again, and a repaint
   void PaintNewRows();
   void SetCurrentRow(int row);
   void ScrollToRow(int row);
@@ -114,7 +115,7 @@ class SpotListView : public QAbstractScrollArea {
   SpotViewHold* hold_ = nullptr;
   std::function<std::int64_t()> nowMinute_;
   int current_ = -1;        // shown row; -1 for none
-  int step_ = 0;            // row height from the font; 0 until measured
+  mutable int step_ = 0;            // row height from the font; 0 until measured
   int contentsWidth_ = 0;   // of the widest row shown
   std::size_t longest_ = 0;  // characters of the longest row measured
   int newFrom_ = -1;        // first row of a batch not painted yet
