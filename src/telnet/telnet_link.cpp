@@ -29,6 +29,10 @@ TelnetLink::TelnetLink(QObject* parent) : QObject(parent) {
   sliceTimer_.setSingleShot(true);
   sliceTimer_.setInterval(0);
   connect(&sliceTimer_, &QTimer::timeout, this, &TelnetLink::Deliver);
+  paceTimer_.setSingleShot(true);
+  paceTimer_.setTimerType(Qt::PreciseTimer);
+  paceTimer_.setInterval(kPaceMs);
+  connect(&paceTimer_, &QTimer::timeout, this, &TelnetLink::OnPaceOver);
 }
 
 TelnetLink::~TelnetLink() {
@@ -118,6 +122,7 @@ void TelnetLink::FailAttempt(const SocketFailure& failure) {
 }
 
 void TelnetLink::DropSocket() {
+  paceTimer_.stop();
   if (!socket_) return;
   QTcpSocket* socket = socket_;
   socket_ = nullptr;
@@ -127,9 +132,27 @@ void TelnetLink::DropSocket() {
 }
 
 void TelnetLink::OnReadyRead() {
-  if (state_ != State::Connected) return;
+  if (state_ != State::Connected || !socket_) return;
+  // While paced, the socket takes one byte and then stops reading (its buffer is "full"),
+  // so the rest stays in the system until OnPaceOver.
+  if (taking_) {
+    ReadAvailable();
+    return;
+  }
+  if (paceTimer_.isActive()) return;
   ReadAvailable();
+  socket_->setReadBufferSize(1);
+  paceTimer_.start();
   Deliver();
+}
+
+void TelnetLink::OnPaceOver() {
+  if (state_ != State::Connected || !socket_) return;
+  socket_->setReadBufferSize(0);
+  // Takes what came meanwhile from the system at once (readyRead, and so OnReadyRead,
+  // comes from inside); else the byte held in the buffer, if any, is read now.
+  if (!socket_->waitForReadyRead(0) && state_ == State::Connected && socket_ && socket_->bytesAvailable() > 0)
+    OnReadyRead();
 }
 
 void TelnetLink::ReadAvailable() {
@@ -206,13 +229,27 @@ void TelnetLink::Disconnect() {
     return;
   }
   if (state_ != State::Connected) return;
+  TakeHeld();
+  if (state_ != State::Connected) return;  // the node had closed already: OnRemoteClosed did it
   ReadAvailable();
   FinishDisconnect();
+}
+
+// What waits in the system (a pace leaves up to kPaceMs of it) came before the close and
+// is kept.
+void TelnetLink::TakeHeld() {
+  if (!socket_) return;
+  paceTimer_.stop();
+  socket_->setReadBufferSize(0);
+  taking_ = true;
+  socket_->waitForReadyRead(0);
+  taking_ = false;
 }
 
 void TelnetLink::FinishDisconnect() {
   state_ = State::Idle;
   quietTimer_.stop();
+  paceTimer_.stop();
   sliceTimer_.stop();
   std::string tail;
   if (cutter_.FlushTail(tail)) pending_.push_back(std::move(tail));

@@ -1,5 +1,6 @@
 // The Telnet link and the Connect/Disconnect/SendLine logic against a scripted node on
 // loopback.
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
@@ -301,6 +302,27 @@ TEST_F(TelnetLinkTest, ByeClosesAndConnectTogglesToDisconnect) {
   EXPECT_TRUE(gone.wait(5000));
   control.Disconnect();  // nothing is up, so this connects again
   WAIT_TRUE(control.TelnetConnected(), 5000);
+}
+
+// After a read the link leaves what comes next in the system for a pace; when the node
+// falls silent, the held lines still come, and a disconnect in the middle keeps them.
+TEST_F(TelnetLinkTest, LinesHeldByAPaceComeAndAreKeptByADisconnect) {
+  node.SetLoginPrompt(false);
+  ConnectAndWait();
+  node.Send("a\r\n");
+  WAIT_TRUE(station.Saw("a"), 5000);
+  QElapsedTimer sinceA;
+  sinceA.start();
+  node.Send("b\r\n");
+  node.Send("c\r\n");
+  WAIT_TRUE(station.Saw("c"), 5000);
+  EXPECT_GE(sinceA.elapsed(), TelnetLink::kPaceMs - 1);
+  EXPECT_EQ(std::vector<std::string>(station.lines.end() - 3, station.lines.end()), (std::vector<std::string>{"a", "b", "c"}));
+
+  node.Send("d\r\n");
+  control.Disconnect();
+  EXPECT_EQ(std::vector<std::string>(station.lines.end() - 2, station.lines.end()),
+            (std::vector<std::string>{"d", "*** Disconnected from 127.0.0.1"}));
 }
 
 TEST_F(TelnetLinkTest, FloodWithoutLineEndsComesInPieces) {
