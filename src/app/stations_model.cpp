@@ -4,6 +4,7 @@
 
 #include "app/alert_rules.h"
 #include "app/win1252.h"
+#include "core/pace.h"
 #include "core/text.h"
 
 namespace varnak {
@@ -121,11 +122,10 @@ void StationsModel::Add(std::shared_ptr<const Spot> shared) {
 // The first change after a quiet spell is shown at once, those of a busy spell together.
 void StationsModel::SchedulePublish() {
   if (publishTimer_.isActive()) return;
-  const qint64 age = lastPublish_.isValid() ? lastPublish_.elapsed() : kPublishMs;
-  if (age >= kPublishMs)
+  if (const int wait = lastPublish_.isValid() ? MsUntilDue(lastPublish_.elapsed(), kPublishMs) : 0; wait == 0)
     Publish();
   else
-    publishTimer_.start(static_cast<int>(kPublishMs - age));
+    publishTimer_.start(wait);
 }
 
 void StationsModel::Publish() {

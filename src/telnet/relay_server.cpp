@@ -4,6 +4,7 @@
 #include <QTcpSocket>
 #include <algorithm>
 
+#include "core/pace.h"
 #include "core/text.h"
 #include "telnet/socket_error.h"
 
@@ -121,8 +122,7 @@ void RelayServer::RelayLine(const std::string& line) {
   owed_ += line;
   owed_ += "\r\n";
   if (flushTimer_.isActive()) return;
-  const qint64 since = lastFlush_.isValid() ? lastFlush_.elapsed() : kFlushMs;
-  flushTimer_.start(static_cast<int>(std::max<qint64>(0, kFlushMs - since)));
+  flushTimer_.start(lastFlush_.isValid() ? MsUntilDue(lastFlush_.elapsed(), kFlushMs) : 0);
 }
 
 void RelayServer::Flush() {

@@ -11,16 +11,16 @@ BatchedListProxy::BatchedListProxy(QAbstractItemModel* source, QObject* parent)
   for (int i = 0; i < seen_; ++i) rows_[static_cast<size_t>(i)] = i;
   connect(source, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int, int last) {
     if (last + 1 != source_->rowCount()) reset_ = true;
-    throttle_.Schedule();
+    Later();
   });
   connect(source, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
     if (first != 0) reset_ = true;
     offset_ += last - first + 1;
-    throttle_.Schedule();
+    Later();
   });
   const auto resetLater = [this] {
     reset_ = true;
-    throttle_.Schedule();
+    Later();
   };
   connect(source, &QAbstractItemModel::modelReset, this, resetLater);
   connect(source, &QAbstractItemModel::layoutChanged, this, resetLater);
@@ -71,6 +71,13 @@ QVariant BatchedListProxy::data(const QModelIndex& index, int role) const {
 
 QVariant BatchedListProxy::headerData(int section, Qt::Orientation orientation, int role) const {
   return source_ ? source_->headerData(section, orientation, role) : QVariant();
+}
+
+// A paused list only notes that it is behind: its timer would wake the program ten times
+// a second in a flood to do nothing.
+void BatchedListProxy::Later() {
+  if (paused_) missed_ = true;
+  else throttle_.Schedule();
 }
 
 void BatchedListProxy::Due() {

@@ -38,7 +38,7 @@ class BatchedListProxy : public QAbstractListModel {
   // Brings the shown rows up to date now.
   void Sync();
   // Asks for an update (and the synced() signal) even when no row changed.
-  void RequestSync() { throttle_.Schedule(); }
+  void RequestSync() { Later(); }
   // A list on a page out of sight need not follow a flood: while paused the batches
   // wait (Sync() still works), and the first update on resuming brings them all.
   void SetPaused(bool paused);
@@ -57,6 +57,7 @@ class BatchedListProxy : public QAbstractListModel {
 
  private:
   void Due();  // the throttle's turn
+  void Later();
   int Shown() const { return static_cast<int>(rows_.size()); }
   QPointer<QAbstractItemModel> source_;
   Throttle throttle_;

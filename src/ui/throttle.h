@@ -5,8 +5,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
-#include <algorithm>
 #include <functional>
+
+#include "core/pace.h"
 
 namespace varnak {
 
@@ -20,19 +21,17 @@ class Throttle : public QObject {
 
   void Request() {
     if (timer_.isActive()) return;
-    const qint64 age = last_.isValid() ? last_.elapsed() : intervalMs_;
-    if (age >= intervalMs_) {
+    if (const int wait = Wait(); wait == 0) {
       RunNow();
     } else {
-      timer_.start(static_cast<int>(intervalMs_ - age));
+      timer_.start(wait);
     }
   }
   // As Request(), but a due run waits for the event loop's next turn, so that what the
   // caller is in the middle of (a model's change signal) is over before the action.
   void Schedule() {
     if (timer_.isActive()) return;
-    const qint64 age = last_.isValid() ? last_.elapsed() : intervalMs_;
-    timer_.start(static_cast<int>(std::max<qint64>(0, intervalMs_ - age)));
+    timer_.start(Wait());
   }
   bool Pending() const { return timer_.isActive(); }
   // Runs at once; a request waiting is taken care of by this run.
@@ -43,6 +42,8 @@ class Throttle : public QObject {
   }
 
  private:
+  int Wait() const { return last_.isValid() ? MsUntilDue(last_.elapsed(), intervalMs_) : 0; }
+
   int intervalMs_;
   std::function<void()> action_;
   QTimer timer_;
