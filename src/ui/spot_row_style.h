@@ -7,7 +7,9 @@
 #include <QColor>
 #include <QPalette>
 #include <QStyledItemDelegate>
+#include <array>
 #include <functional>
+#include <optional>
 
 #include "app/spot.h"
 
@@ -66,8 +68,14 @@ class SpotRowDelegate : public QStyledItemDelegate {
  private:
   QSize StyleSizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const;
   void PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
+  const QPalette& AgedPalette(const QPalette& palette, std::int64_t ageMinutes, bool selected) const;
   InfoOf info_;
   NowMinute now_;
+  // A row's palette by age (0..kFadeMinutes) and selection, for the view's palette of
+  // agedOf_: setting the text colour copies the whole palette, and that was a tenth of
+  // what painting a table cost.
+  mutable qint64 agedOf_ = 0;
+  mutable std::array<std::optional<QPalette>, 2 * (kFadeMinutes + 1)> aged_;
 };
 
 }  // namespace varnak
