@@ -133,12 +133,12 @@ void TelnetLink::DropSocket() {
 
 void TelnetLink::OnReadyRead() {
   if (state_ != State::Connected || !socket_) return;
-  // While paced, the socket takes one byte and then stops reading (its buffer is "full"),
-  // so the rest stays in the system until OnPaceOver.
   if (taking_) {
     ReadAvailable();
     return;
   }
+  // While paced, the socket takes one byte and then stops reading (its buffer is "full"),
+  // so the rest stays in the system until OnPaceOver.
   if (paceTimer_.isActive()) return;
   ReadAvailable();
   socket_->setReadBufferSize(1);
