@@ -341,12 +341,15 @@ void SpotRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
 }
 
 const QPalette& SpotRowDelegate::AgedPalette(const QPalette& palette, std::int64_t ageMinutes, bool selected) const {
+  // The key leaves out the current colour group (Active, Disabled or Inactive), which the
+  // text colour is read from.
+  const int group = std::clamp<int>(palette.currentColorGroup(), 0, kAgedGroups - 1);
   if (palette.cacheKey() != agedOf_) {
     agedOf_ = palette.cacheKey();
     aged_.fill(std::nullopt);
   }
   const std::int64_t age = std::clamp<std::int64_t>(ageMinutes, 0, kFadeMinutes);
-  std::optional<QPalette>& slot = aged_[static_cast<std::size_t>(age * 2 + (selected ? 1 : 0))];
+  std::optional<QPalette>& slot = aged_[static_cast<std::size_t>((group * (kFadeMinutes + 1) + age) * 2 + (selected ? 1 : 0))];
   if (!slot) {
     slot = palette;
     slot->setColor(QPalette::Text, AgedText(palette, age, selected));

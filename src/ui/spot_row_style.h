@@ -71,11 +71,12 @@ class SpotRowDelegate : public QStyledItemDelegate {
   const QPalette& AgedPalette(const QPalette& palette, std::int64_t ageMinutes, bool selected) const;
   InfoOf info_;
   NowMinute now_;
-  // A row's palette by age (0..kFadeMinutes) and selection, for the view's palette of
-  // agedOf_: setting the text colour copies the whole palette, and that was a tenth of
-  // what painting a table cost.
+  // A row's palette by colour group (active, disabled, inactive), age (0..kFadeMinutes)
+  // and selection, for the view's palette of agedOf_: setting the text colour copies the
+  // whole palette, and that was a tenth of what painting a table cost.
+  static constexpr int kAgedGroups = 3;
   mutable qint64 agedOf_ = 0;
-  mutable std::array<std::optional<QPalette>, 2 * (kFadeMinutes + 1)> aged_;
+  mutable std::array<std::optional<QPalette>, kAgedGroups * (kFadeMinutes + 1) * 2> aged_;
 };
 
 }  // namespace varnak

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QStandardItemModel>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -277,6 +278,29 @@ TEST(SpotColumns, BandAndMarkColoursStayReadableInLightAndDarkThemes) {
     const QColor old = AgedText(p, 45, false);
     EXPECT_LT(ContrastRatio(old, p.color(QPalette::Base)), ContrastRatio(p.color(QPalette::Text), p.color(QPalette::Base)));
     EXPECT_GT(ContrastRatio(old, p.color(QPalette::Base)), 2.0);
+  }
+}
+
+// A row's text colour comes from the colour group it is painted in (an inactive window's
+// may differ), also once rows of that age were painted in another group.
+TEST(SpotColumns, RowTextFollowsTheColourGroupItIsPaintedIn) {
+  struct Probe : SpotRowDelegate {
+    using SpotRowDelegate::SpotRowDelegate;
+    using SpotRowDelegate::initStyleOption;
+  };
+  Spot spot;
+  spot.valid = true;
+  spot.filedMinute = 1000;
+  Probe delegate([&](const QModelIndex&) { return &spot; }, [] { return std::int64_t{1000}; }, nullptr);
+  QStandardItemModel model(1, 1);
+  QStyleOptionViewItem option;
+  option.palette.setColor(QPalette::Active, QPalette::Text, Qt::black);
+  option.palette.setColor(QPalette::Inactive, QPalette::Text, Qt::red);
+  for (const auto& [group, text] : {std::pair{QPalette::Active, QColor(Qt::black)}, std::pair{QPalette::Inactive, QColor(Qt::red)}}) {
+    QStyleOptionViewItem cell = option;
+    cell.palette.setCurrentColorGroup(group);
+    delegate.initStyleOption(&cell, model.index(0, 0));
+    EXPECT_EQ(cell.palette.color(QPalette::Text), text) << group;
   }
 }
 
