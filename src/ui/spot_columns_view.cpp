@@ -6,6 +6,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <algorithm>
 
 #include "app/spot_lists.h"
 #include "app/win1252.h"
@@ -172,58 +176,66 @@ bool SpotSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) 
 }
 
 SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* parent)
-    : QTableView(parent), plain_(plain) {
-  QuietScrollBar::Install(
-      this,
-      [this](Qt::Orientation o, int value) {
-        o == Qt::Vertical ? verticalScrollbarValueChanged(value) : horizontalScrollbarValueChanged(value);
-      },
-      [this](Qt::Orientation o, int action) {
-        o == Qt::Vertical ? verticalScrollbarAction(action) : horizontalScrollbarAction(action);
-      });
+    : QAbstractScrollArea(parent), plain_(plain) {
+  QuietScrollBar::Install(this, nullptr, nullptr);
   columns_ = new SpotColumnsModel(plain->shownModel(), plain->spotModel(), now, this);
   sorter_ = new SpotSortProxy(this);
   sorter_->setSourceModel(columns_);
   sorter_->setDynamicSortFilter(true);
-  setModel(sorter_);
-  // The header shows nothing of the selection (its sections are not highlighted), yet
-  // repaints itself whenever the selected row moves: with every batch of spots.
-  disconnect(selectionModel(), nullptr, horizontalHeader(), nullptr);
-  // The table repaints all it shows after each batch. Repainting only the appended rows, as
-  // the one-column list does, left rows of the pass before on an X display, drawn over
-  // each other, while the table scrolled to the newest row.
   delegate_ = new SpotRowDelegate(
       [this](const QModelIndex& index) { return columns_->Info(sorter_->mapToSource(index).row()); }, now, this);
   delegate_->khzColumn = ColKhz;
-  setItemDelegate(delegate_);
-  hold_ = new SpotViewHold(this, plain->shownModel(),
-                           [this](int row) { return columns_->Info(sorter_->mapToSource(sorter_->index(row, 0)).row()); });
-  setSelectionMode(QAbstractItemView::SingleSelection);
-  setSelectionBehavior(QAbstractItemView::SelectRows);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setWordWrap(false);
-  setShowGrid(false);
+  header_ = new QHeaderView(Qt::Horizontal, this);
+  header_->setModel(sorter_);
+  setFocusPolicy(Qt::StrongFocus);
   setFont(plain->font());
-  verticalHeader()->hide();
-  QHeaderView* header = horizontalHeader();
-  header->setSectionsMovable(true);
-  header->setSectionsClickable(true);
-  header->setHighlightSections(false);
-  header->setContextMenuPolicy(Qt::CustomContextMenu);
-  for (int c = 0; c < ColCount; ++c) header->resizeSection(c, kDefaultWidths[static_cast<std::size_t>(c)]);
-  SetRowHeight(0);
-  connect(header, &QHeaderView::sectionClicked, this, &SpotColumnsView::HeaderClicked);
-  connect(header, &QHeaderView::customContextMenuRequested, this, &SpotColumnsView::ShowHeaderMenu);
+  // The rows take the list's fixed-pitch font; the header keeps the desktop's.
+  header_->setFont(QApplication::font(header_));
+  viewport()->setBackgroundRole(QPalette::Base);
+  header_->setSectionsMovable(true);
+  header_->setSectionsClickable(true);
+  header_->setHighlightSections(false);
+  header_->setContextMenuPolicy(Qt::CustomContextMenu);
+  for (int c = 0; c < ColCount; ++c) header_->resizeSection(c, kDefaultWidths[static_cast<std::size_t>(c)]);
+  connect(header_, &QHeaderView::sectionClicked, this, &SpotColumnsView::HeaderClicked);
+  connect(header_, &QHeaderView::customContextMenuRequested, this, &SpotColumnsView::ShowHeaderMenu);
+  connect(header_, &QHeaderView::geometriesChanged, this, &SpotColumnsView::LayOut);
   const auto edited = [this] {
     UpdateStripeColumn();
+    UpdateBars();
     if (!applying_) emit layoutEdited();
   };
-  connect(header, &QHeaderView::sectionResized, this, edited);
-  connect(header, &QHeaderView::sectionMoved, this, edited);
-  connect(plain->shownModel(), &BatchedListProxy::synced, this, &SpotColumnsView::FollowSelection);
+  connect(header_, &QHeaderView::sectionResized, this, edited);
+  connect(header_, &QHeaderView::sectionMoved, this, edited);
+  SetRowHeight(0);
+
+  connect(sorter_, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int) {
+    UpdateBars();
+    // Sorted, the new rows may land anywhere and push the rest down.
+    if (SortColumn() >= 0) return viewport()->update();
+    // Painted once the batch has scrolled the list, where the rows then are.
+    newFrom_ = newFrom_ < 0 ? first : std::min(newFrom_, first);
+  });
+  connect(sorter_, &QAbstractItemModel::rowsRemoved, this, &SpotColumnsView::RowsChanged);
+  connect(sorter_, &QAbstractItemModel::modelReset, this, &SpotColumnsView::RowsChanged);
+  connect(sorter_, &QAbstractItemModel::layoutChanged, this, &SpotColumnsView::RowsChanged);
+  connect(sorter_, &QAbstractItemModel::dataChanged, this, &SpotColumnsView::RowsChanged);
+  SpotViewHold::Rows rows{[this] { return CurrentRow(); },
+                          [this](int row) { return QRect(0, (row - TopRow()) * Step(), viewport()->width(), Step()); },
+                          [this](const QPoint& at) { return RowAt(at.y()); },
+                          [this] { return sorter_->rowCount(); }};
+  hold_ = new SpotViewHold(this, std::move(rows), plain->shownModel(),
+                           [this](int row) { return columns_->Info(sorter_->mapToSource(sorter_->index(row, 0)).row()); });
+  connect(plain->shownModel(), &BatchedListProxy::synced, this, [this] {
+    FollowSelection();
+    PaintNewRows();
+  });
   connect(plain->spotModel(), &SpotListModel::cellsChanged, this, &SpotColumnsView::CellsChanged);
+  UpdateStripeColumn();
   FollowSelection();
 }
+
+QAbstractItemModel* SpotColumnsView::model() const { return sorter_; }
 
 int SpotColumnsView::ListRowAt(int viewRow) const {
   const QModelIndex source = sorter_->mapToSource(sorter_->index(viewRow, 0));
@@ -237,13 +249,13 @@ int SpotColumnsView::ViewRowOf(int listRow) const {
 
 void SpotColumnsView::SortBy(int column, Qt::SortOrder order) {
   sorter_->sort(column, order);
-  horizontalHeader()->setSortIndicatorShown(true);
-  horizontalHeader()->setSortIndicator(column, order);
+  header_->setSortIndicatorShown(true);
+  header_->setSortIndicator(column, order);
 }
 
 void SpotColumnsView::SortInTimeOrder() {
   sorter_->sort(-1);
-  horizontalHeader()->setSortIndicatorShown(false);
+  header_->setSortIndicatorShown(false);
   FollowSelection();
 }
 
@@ -255,7 +267,7 @@ void SpotColumnsView::HeaderClicked(int column) {
 
 void SpotColumnsView::ShowHeaderMenu(const QPoint& at) {
   QMenu menu(this);
-  QHeaderView* header = horizontalHeader();
+  QHeaderView* header = header_;
   int shown = 0;
   for (int c = 0; c < ColCount; ++c) shown += header->isSectionHidden(c) ? 0 : 1;
   for (int c = 0; c < ColCount; ++c) {
@@ -264,7 +276,7 @@ void SpotColumnsView::ShowHeaderMenu(const QPoint& at) {
     action->setChecked(!header->isSectionHidden(c));
     action->setEnabled(header->isSectionHidden(c) || shown > 1);  // one column always stays
     connect(action, &QAction::toggled, this, [this, c](bool on) {
-      horizontalHeader()->setSectionHidden(c, !on);
+      header_->setSectionHidden(c, !on);
       UpdateStripeColumn();
       emit layoutEdited();
     });
@@ -273,7 +285,7 @@ void SpotColumnsView::ShowHeaderMenu(const QPoint& at) {
 }
 
 void SpotColumnsView::UpdateStripeColumn() {
-  QHeaderView* header = horizontalHeader();
+  QHeaderView* header = header_;
   for (int v = 0; v < header->count(); ++v) {
     const int logical = header->logicalIndex(v);
     if (!header->isSectionHidden(logical)) {
@@ -285,7 +297,7 @@ void SpotColumnsView::UpdateStripeColumn() {
 }
 
 SpotColumnsView::Layout SpotColumnsView::CurrentLayout() const {
-  QHeaderView* header = horizontalHeader();
+  QHeaderView* header = header_;
   QStringList order, widths, hidden;
   for (int v = 0; v < header->count(); ++v) {
     const int logical = header->logicalIndex(v);
@@ -300,7 +312,7 @@ SpotColumnsView::Layout SpotColumnsView::CurrentLayout() const {
 
 void SpotColumnsView::ApplyLayout(const Layout& layout) {
   applying_ = true;
-  QHeaderView* header = horizontalHeader();
+  QHeaderView* header = header_;
   const QStringList order = layout.order.split(',', Qt::SkipEmptyParts);
   const QStringList widths = layout.widths.split(',', Qt::SkipEmptyParts);
   int visual = 0;
@@ -323,12 +335,6 @@ void SpotColumnsView::ApplyLayout(const Layout& layout) {
   UpdateStripeColumn();
 }
 
-void SpotColumnsView::SetRowHeight(int pixels) {
-  delegate_->height = pixels;
-  verticalHeader()->setMinimumSectionSize(1);
-  verticalHeader()->setDefaultSectionSize(pixels > 0 ? pixels : fontMetrics().height() + 4);
-}
-
 void SpotColumnsView::FollowSelection() {
   if (held_) {
     followPending_ = true;
@@ -339,49 +345,22 @@ void SpotColumnsView::FollowSelection() {
   // A selected row the filter hides: the shown row nearest above it.
   const int shown = plain_->shownModel()->ShownRowAtOrBefore(plain_->spotModel()->SelectedRow());
   const int row = sorter_->mapFromSource(columns_->index(shown, 0)).row();
-  const QModelIndex index = sorter_->index(row, 0);
-  if (!index.isValid()) return;
-  if (sorter_->flags(index) & Qt::ItemIsSelectable) {
-    setCurrentIndex(index);
-  } else {
-    // The start marker after a restart: the newest rows in view, no spot selected.
-    selectionModel()->clear();
-  }
+  if (row < 0 || row >= sorter_->rowCount()) return;
+  // The start marker after a restart: the newest rows in view, no spot selected.
+  SetCurrentRow(Selectable(row) ? row : -1);
   if (isVisible())
-    scrollTo(index);
+    ScrollToRow(row);
   else
     scrollPending_ = true;
 }
 
 void SpotColumnsView::showEvent(QShowEvent* event) {
-  QTableView::showEvent(event);
+  QAbstractScrollArea::showEvent(event);
+  LayOut();
   if (!scrollPending_) return;
   scrollPending_ = false;
-  scrollTo(currentIndex());
+  if (CurrentRow() >= 0) ScrollToRow(CurrentRow());
 }
-
-void SpotColumnsView::verticalScrollbarValueChanged(int value) {
-  // Qt asks the display server where the pointer is at every scroll, for the row under
-  // it; a flood scrolls the list ten times a second, mostly with the pointer elsewhere.
-  if (viewport()->underMouse()) QTableView::verticalScrollbarValueChanged(value);
-}
-
-void SpotColumnsView::updateGeometries() {
-  QuietScrollBar::Relayout(this, [this] { QTableView::updateGeometries(); });
-}
-
-bool SpotColumnsView::event(QEvent* event) {
-  // Qt lays the bars out again in a queued call after their range changed.
-  if (event->type() != QEvent::MetaCall) return QTableView::event(event);
-  bool done = false;
-  QuietScrollBar::Relayout(this, [&] { done = QTableView::event(event); });
-  return done;
-}
-
-void SpotColumnsView::horizontalScrollbarValueChanged(int value) {
-  if (viewport()->underMouse()) QTableView::horizontalScrollbarValueChanged(value);
-}
-
 
 void SpotColumnsView::HoldSelection(bool held) {
   held_ = held;
@@ -398,25 +377,206 @@ void SpotColumnsView::CellsChanged() {
   viewport()->update();
 }
 
+int SpotColumnsView::Step() const {
+  if (delegate_->height > 0) return delegate_->height;
+  return step_;
+}
+
+int SpotColumnsView::TopRow() const { return verticalScrollBar()->value(); }
+int SpotColumnsView::RowsInView() const { return std::max(1, viewport()->height() / Step()); }
+
+int SpotColumnsView::RowAt(int y) const {
+  if (y < 0) return -1;
+  const int row = TopRow() + y / Step();
+  return row < sorter_->rowCount() ? row : -1;
+}
+
+int SpotColumnsView::CurrentRow() const { return current_.isValid() ? current_.row() : -1; }
+
+QModelIndex SpotColumnsView::currentIndex() const { return current_.isValid() ? sorter_->index(current_.row(), 0) : QModelIndex(); }
+
+void SpotColumnsView::setCurrentIndex(const QModelIndex& index) {
+  SetCurrentRow(index.isValid() && index.model() == sorter_ && Selectable(index.row()) ? index.row() : -1);
+}
+
+bool SpotColumnsView::Selectable(int row) const {
+  return (sorter_->flags(sorter_->index(row, 0)) & Qt::ItemIsSelectable) != 0;
+}
+
+QRect SpotColumnsView::visualRect(const QModelIndex& index) const {
+  if (!index.isValid() || index.model() != sorter_ || header_->isSectionHidden(index.column())) return {};
+  const int step = Step();
+  return {header_->sectionViewportPosition(index.column()), (index.row() - TopRow()) * step,
+          header_->sectionSize(index.column()), step};
+}
+
+QModelIndex SpotColumnsView::indexAt(const QPoint& point) const {
+  const int row = RowAt(point.y());
+  const int column = header_->logicalIndexAt(point.x());
+  return row >= 0 && column >= 0 ? sorter_->index(row, column) : QModelIndex();
+}
+
+void SpotColumnsView::scrollTo(const QModelIndex& index) {
+  if (index.isValid() && index.model() == sorter_) ScrollToRow(index.row());
+}
+
+void SpotColumnsView::ScrollToRow(int row) {
+  const int top = TopRow(), inView = RowsInView();
+  if (row < top) verticalScrollBar()->setValue(row);
+  else if (row >= top + inView) verticalScrollBar()->setValue(row - inView + 1);
+}
+
+void SpotColumnsView::UpdateRow(int row) {
+  if (row < 0) return;
+  const int y = (row - TopRow()) * Step();
+  if (y + Step() > 0 && y < viewport()->height()) viewport()->update(0, y, viewport()->width(), Step());
+}
+
+void SpotColumnsView::SetCurrentRow(int row) {
+  if (row >= sorter_->rowCount()) row = -1;
+  if (row == CurrentRow()) return;
+  UpdateRow(CurrentRow());
+  current_ = row >= 0 ? QPersistentModelIndex(sorter_->index(row, 0)) : QPersistentModelIndex();
+  UpdateRow(row);
+}
+
+void SpotColumnsView::PaintNewRows() {
+  const int from = newFrom_;
+  newFrom_ = -1;
+  if (from < 0) return;
+  const int y = (from - TopRow()) * Step();
+  if (y < viewport()->height()) viewport()->update(0, std::max(0, y), viewport()->width(), viewport()->height());
+}
+
+void SpotColumnsView::RowsChanged() {
+  newFrom_ = -1;
+  UpdateBars();
+  viewport()->update();
+}
+
+void SpotColumnsView::LayOut() {
+  const int height = std::clamp(header_->sizeHint().height(), header_->minimumHeight(), header_->maximumHeight());
+  setViewportMargins(0, height, 0, 0);
+  const QRect area = viewport()->geometry();
+  header_->setGeometry(area.left(), area.top() - height, area.width(), height);
+  UpdateBars();
+}
+
+void SpotColumnsView::UpdateBars() {
+  const int inView = RowsInView();
+  QScrollBar* vertical = verticalScrollBar();
+  vertical->setSingleStep(1);
+  vertical->setPageStep(inView);
+  vertical->setRange(0, std::max(0, sorter_->rowCount() - inView));
+  QScrollBar* horizontal = horizontalScrollBar();
+  horizontal->setSingleStep(std::max(1, fontMetrics().averageCharWidth() * 2));
+  horizontal->setPageStep(viewport()->width());
+  horizontal->setRange(0, std::max(0, header_->length() - viewport()->width()));
+  header_->setOffset(horizontal->value());
+}
+
+void SpotColumnsView::scrollContentsBy(int dx, int dy) {
+  header_->setOffset(horizontalScrollBar()->value());
+  // The rows already painted move with the scroll; only the rows it uncovers are painted.
+  const int pixels = dy * Step();
+  if (std::abs(pixels) >= viewport()->height() || std::abs(dx) >= viewport()->width()) return viewport()->update();
+  viewport()->scroll(dx, pixels);
+}
+
+void SpotColumnsView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  LayOut();
+  if (CurrentRow() >= 0 && !held_) ScrollToRow(CurrentRow());
+}
+
+bool SpotColumnsView::event(QEvent* event) {
+  // The bars are shown or hidden in a queued call after their range changed.
+  if (event->type() != QEvent::MetaCall) return QAbstractScrollArea::event(event);
+  bool done = false;
+  QuietScrollBar::Relayout(this, [&] { done = QAbstractScrollArea::event(event); });
+  return done;
+}
+
+void SpotColumnsView::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() != QEvent::FontChange && event->type() != QEvent::StyleChange) return;
+  step_ = std::max(1, fontMetrics().height() + 4);
+  LayOut();
+  viewport()->update();
+}
+
+void SpotColumnsView::SetRowHeight(int pixels) {
+  delegate_->height = pixels;
+  step_ = std::max(1, fontMetrics().height() + 4);
+  UpdateBars();
+  viewport()->update();
+}
+
+void SpotColumnsView::paintEvent(QPaintEvent* event) {
+  // What a table view hands its delegate: the selection covers the whole cell.
+  QStyleOptionViewItem option;
+  InitRowOption(this, &option);
+  option.showDecorationSelected = true;
+  const QStyle::State state = option.state;
+  QPainter painter(viewport());
+  const QRect area = event->rect();
+  const int step = Step();
+  const int top = TopRow();
+  const int rows = sorter_->rowCount();
+  const int current = CurrentRow();
+  int first = header_->visualIndexAt(area.left()), last = header_->visualIndexAt(area.right());
+  if (first < 0) first = 0;
+  if (last < 0) last = header_->count() - 1;
+  for (int row = top + std::max(0, area.top()) / step; row < rows; ++row) {
+    const int y = (row - top) * step;
+    if (y > area.bottom()) break;
+    for (int v = first; v <= last; ++v) {
+      const int column = header_->logicalIndex(v);
+      if (header_->isSectionHidden(column)) continue;
+      const QModelIndex index = sorter_->index(row, column);
+      option.rect = QRect(header_->sectionViewportPosition(column), y, header_->sectionSize(column), step);
+      option.state = state;
+      if (state & QStyle::State_Enabled) {
+        const bool enabled = sorter_->flags(index) & Qt::ItemIsEnabled;
+        if (!enabled) option.state &= ~QStyle::State_Enabled;
+        option.palette.setCurrentColorGroup(enabled ? QPalette::Normal : QPalette::Disabled);
+      }
+      if (row == current) {
+        option.state |= QStyle::State_Selected;
+        style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, &painter, this);
+      }
+      delegate_->paint(&painter, option, index);
+    }
+  }
+}
+
+void SpotColumnsView::focusInEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusInEvent(event);
+  UpdateRow(CurrentRow());  // the selection's colour follows the focus
+}
+
+void SpotColumnsView::focusOutEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusOutEvent(event);
+  UpdateRow(CurrentRow());
+}
+
 void SpotColumnsView::mousePressEvent(QMouseEvent* event) {
-  QTableView::mousePressEvent(event);
-  const QModelIndex index = indexAt(event->position().toPoint());
-  if (!index.isValid()) return;
-  const int row = ListRowAt(index.row());
-  if (row < 0 || !(sorter_->flags(index) & Qt::ItemIsSelectable)) return;
-  emit rowPressed(row, event->button());
+  const int shown = RowAt(event->position().toPoint().y());
+  if (shown < 0 || !Selectable(shown)) return QAbstractScrollArea::mousePressEvent(event);
+  SetCurrentRow(shown);
+  const int row = ListRowAt(shown);
+  if (row >= 0) emit rowPressed(row, event->button());
 }
 
 void SpotColumnsView::mouseDoubleClickEvent(QMouseEvent* event) {
-  QTableView::mouseDoubleClickEvent(event);
-  const QModelIndex index = indexAt(event->position().toPoint());
-  const int row = index.isValid() && (sorter_->flags(index) & Qt::ItemIsSelectable) ? ListRowAt(index.row()) : -1;
+  const int shown = RowAt(event->position().toPoint().y());
+  const int row = shown >= 0 && Selectable(shown) ? ListRowAt(shown) : -1;
   if (row >= 0) emit rowDoubleClicked(row);
 }
 
 void SpotColumnsView::keyPressEvent(QKeyEvent* event) {
-  const QModelIndex before = currentIndex();
-  const int listRow = before.isValid() ? ListRowAt(before.row()) : -1;
+  const int current = CurrentRow();
+  const int listRow = current >= 0 ? ListRowAt(current) : -1;
   if (event == QKeySequence::Copy) {
     if (listRow >= 0) QApplication::clipboard()->setText(ToQString(plain_->spotModel()->Row(listRow)));
     return event->accept();
@@ -426,12 +586,17 @@ void SpotColumnsView::keyPressEvent(QKeyEvent* event) {
     else if (listRow >= 0) emit rowEntered(listRow);
     return event->accept();
   }
-  QTableView::keyPressEvent(event);
-  const QModelIndex now = currentIndex();
-  if (!now.isValid() || (before.isValid() && now.row() == before.row())) return;
-  if (!(sorter_->flags(now) & Qt::ItemIsSelectable)) return;  // the start marker
-  const int row = ListRowAt(now.row());
-  if (row >= 0) emit rowKeyed(row);
+  const int rows = sorter_->rowCount();
+  int row = RowForKey(event->key(), current, rows, RowsInView());
+  if (row < 0) return QAbstractScrollArea::keyPressEvent(event);
+  event->accept();
+  // The start marker is passed over, in the way the key moves.
+  const int towards = row < current || event->key() == Qt::Key_End ? -1 : 1;
+  while (row >= 0 && row < rows && !Selectable(row)) row += towards;
+  if (row < 0 || row >= rows || row == current) return;
+  SetCurrentRow(row);
+  ScrollToRow(row);
+  if (const int source = ListRowAt(row); source >= 0) emit rowKeyed(source);
 }
 
 }  // namespace varnak

@@ -3,12 +3,15 @@
 // cells (time, frequency, calls, entity, path, age, the log's mark), sortable by a
 // header click without touching the list itself. It shows the rows of the one-column
 // view's batched proxy, so both views take new spots in the same batches.
+#include <QAbstractScrollArea>
+#include <QPersistentModelIndex>
 #include <QSortFilterProxyModel>
-#include <QTableView>
 #include <array>
 #include <functional>
 
 #include "app/spot.h"
+
+class QHeaderView;
 
 namespace varnak {
 
@@ -58,14 +61,31 @@ class SpotSortProxy : public QSortFilterProxyModel {
   bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 };
 
-class SpotColumnsView : public QTableView {
+// Draws its rows itself, as the one-column list does and for the same reason: a table view
+// repaints every row it shows after each batch of new rows. Here a batch scrolls the rows
+// already painted and paints the new ones; moving the selection repaints two rows. The
+// header is a QHeaderView above the rows, so columns are moved, resized and sorted as in
+// any table.
+class SpotColumnsView : public QAbstractScrollArea {
   Q_OBJECT
  public:
   SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* parent = nullptr);
 
   SpotColumnsModel* columnsModel() const { return columns_; }
   SpotSortProxy* sorter() const { return sorter_; }
+  // The rows as shown: sorted, one column per cell.
+  QAbstractItemModel* model() const;
+  QHeaderView* horizontalHeader() const { return header_; }
   SpotViewHold* hold() const { return hold_; }
+  SpotRowDelegate* itemDelegate() const { return delegate_; }
+  // The current (selected) row of model(); invalid for none.
+  QModelIndex currentIndex() const;
+  void setCurrentIndex(const QModelIndex& index);
+  // The cell's place in the viewport; empty for none or a hidden column.
+  QRect visualRect(const QModelIndex& index) const;
+  // The cell at a viewport point; invalid for none.
+  QModelIndex indexAt(const QPoint& point) const;
+  void scrollTo(const QModelIndex& index);
   // Row of the spot list shown in a row of this view; -1 when gone.
   int ListRowAt(int viewRow) const;
   int ViewRowOf(int listRow) const;
@@ -101,26 +121,46 @@ class SpotColumnsView : public QTableView {
   void CellsChanged();
 
  protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void verticalScrollbarValueChanged(int value) override;
-  void updateGeometries() override;
   bool event(QEvent* event) override;
-  void horizontalScrollbarValueChanged(int value) override;
 
  private:
   void FollowSelection();
   void HeaderClicked(int column);
   void ShowHeaderMenu(const QPoint& at);
   void UpdateStripeColumn();
+  void LayOut();  // the header above the rows, the bars
+  void UpdateBars();
+  void RowsChanged();
+  void PaintNewRows();
+  int CurrentRow() const;
+  void SetCurrentRow(int row);
+  void ScrollToRow(int row);
+  void UpdateRow(int row);
+  bool Selectable(int row) const;
+  int Step() const;
+  int RowsInView() const;
+  int RowAt(int y) const;  // -1 below the last row
+  int TopRow() const;
 
   SpotListView* plain_;
   SpotColumnsModel* columns_;
   SpotSortProxy* sorter_;
   SpotRowDelegate* delegate_;
+  QHeaderView* header_ = nullptr;
   SpotViewHold* hold_;
+  QPersistentModelIndex current_;  // follows the row through sorts and trims
+  int step_ = 1;                   // row height from the font
+  int newFrom_ = -1;               // first row of a batch not painted yet
   bool held_ = false;
   bool followPending_ = false;
   bool scrollPending_ = false;

@@ -63,7 +63,7 @@ SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
   SpotViewHold::Rows rows{[this] { return current_; },
                           [this](int row) { return visualRect(proxy_->index(row, 0)); },
                           [this](const QPoint& at) { return RowAt(at.y()); },
-                          [this] { return proxy_->rowCount(); }, [] {}, true};
+                          [this] { return proxy_->rowCount(); }};
   hold_ = new SpotViewHold(this, std::move(rows), proxy_, [this](int row) { return model_->SpotAt(proxy_->DataRow(row)); });
   connect(proxy_, &BatchedListProxy::synced, this, [this] {
     FollowSelection();
@@ -94,7 +94,8 @@ int SpotListView::Step() const {
   if (step_ == 0) {
     // As tall as the style makes a line of text in this font, as an item view would.
     QStyleOptionViewItem option;
-    InitOption(&option);
+    InitRowOption(this, &option);
+    option.viewItemPosition = QStyleOptionViewItem::OnlyOne;
     option.text = QStringLiteral("0");
     option.features = QStyleOptionViewItem::HasDisplay;
     step_ = std::max(1, style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height());
@@ -153,29 +154,42 @@ void SpotListView::SetCurrentRow(int row) {
   UpdateRow(current_);
 }
 
-void SpotListView::InitOption(QStyleOptionViewItem* option) const {
-  // What an item view hands its delegate, so the rows look as in any other list.
-  option->initFrom(this);
+void InitRowOption(const QAbstractScrollArea* view, QStyleOptionViewItem* option) {
+  option->initFrom(view);
   option->state &= ~QStyle::State_MouseOver;
-  option->font = font();
-  if (!hasFocus()) option->state &= ~QStyle::State_Active;
+  option->font = view->font();
+  if (!view->hasFocus()) option->state &= ~QStyle::State_Active;
   option->state &= ~QStyle::State_HasFocus;
-  const int icon = style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, this);
+  const int icon = view->style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, view);
   option->decorationSize = QSize(icon, icon);
   option->decorationPosition = QStyleOptionViewItem::Left;
   option->decorationAlignment = Qt::AlignCenter;
   option->displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
   option->textElideMode = Qt::ElideRight;
-  option->showDecorationSelected = style()->styleHint(QStyle::SH_ItemView_ShowDecorationSelected, nullptr, this);
-  option->locale = locale();
+  option->showDecorationSelected = view->style()->styleHint(QStyle::SH_ItemView_ShowDecorationSelected, nullptr, view);
+  option->locale = view->locale();
   option->locale.setNumberOptions(QLocale::OmitGroupSeparator);
-  option->widget = this;
-  option->viewItemPosition = QStyleOptionViewItem::OnlyOne;
+  option->widget = view;
+}
+
+int RowForKey(int key, int current, int rows, int page) {
+  int row = current;
+  switch (key) {
+    case Qt::Key_Up: row = current < 0 ? 0 : current - 1; break;
+    case Qt::Key_Down: row = current < 0 ? 0 : current + 1; break;
+    case Qt::Key_PageUp: row = std::max(0, current) - page; break;
+    case Qt::Key_PageDown: row = std::max(0, current) + page; break;
+    case Qt::Key_Home: row = 0; break;
+    case Qt::Key_End: row = rows - 1; break;
+    default: return -1;
+  }
+  return std::clamp(row, 0, std::max(0, rows - 1));
 }
 
 void SpotListView::RowsInserted(int first, int last) {
   QStyleOptionViewItem option;
-  InitOption(&option);
+  InitRowOption(this, &option);
+  option.viewItemPosition = QStyleOptionViewItem::OnlyOne;
   const int before = contentsWidth_;
   for (int row = first; row <= last; ++row) {
     // In the fixed-pitch font a row no longer than the longest so far is no wider, unless
@@ -243,7 +257,8 @@ bool SpotListView::event(QEvent* event) {
 
 void SpotListView::paintEvent(QPaintEvent* event) {
   QStyleOptionViewItem option;
-  InitOption(&option);
+  InitRowOption(this, &option);
+  option.viewItemPosition = QStyleOptionViewItem::OnlyOne;
   const QStyle::State state = option.state;
   const bool focus = (hasFocus() || viewport()->hasFocus()) && current_ >= 0;
   QPainter painter(viewport());
@@ -349,18 +364,9 @@ void SpotListView::keyPressEvent(QKeyEvent* event) {
     return event->accept();
   }
   const int rows = proxy_->rowCount();
-  int row = current_;
-  switch (event->key()) {
-    case Qt::Key_Up: row = current_ < 0 ? 0 : current_ - 1; break;
-    case Qt::Key_Down: row = current_ < 0 ? 0 : current_ + 1; break;
-    case Qt::Key_PageUp: row = std::max(0, current_) - RowsInView(); break;
-    case Qt::Key_PageDown: row = std::max(0, current_) + RowsInView(); break;
-    case Qt::Key_Home: row = 0; break;
-    case Qt::Key_End: row = rows - 1; break;
-    default: return QAbstractScrollArea::keyPressEvent(event);
-  }
+  const int row = RowForKey(event->key(), current_, rows, RowsInView());
+  if (row < 0) return QAbstractScrollArea::keyPressEvent(event);
   event->accept();
-  row = std::clamp(row, 0, rows - 1);
   if (rows == 0 || row == current_) return;
   SetCurrentRow(row);
   ScrollToRow(row);

@@ -30,6 +30,13 @@ class UserListModel;
 // few new rows does. Here every row is one height, so a row's place is a product; a batch
 // scrolls the pixels already painted and paints the rows that came in, and moving the
 // selection repaints two rows.
+// What an item view hands its delegate for a row of this view, so self-drawn rows look as
+// in any other list.
+void InitRowOption(const QAbstractScrollArea* view, QStyleOptionViewItem* option);
+// The row a movement key takes the current row to in a list of rows rows showing page at a
+// time; -1 for a key that moves nothing, so the view hands it on.
+int RowForKey(int key, int current, int rows, int page);
+
 class SpotListView : public QAbstractScrollArea {
   Q_OBJECT
  public:
@@ -108,7 +115,6 @@ class SpotListView : public QAbstractScrollArea {
   int RowsInView() const;    // rows wholly in the viewport
   int RowAt(int y) const;    // -1 below the last row
   int TopRow() const;
-  void InitOption(QStyleOptionViewItem* option) const;
   SpotListModel* model_;
   BatchedListProxy* proxy_;
   SpotRowDelegate* delegate_ = nullptr;

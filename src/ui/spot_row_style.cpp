@@ -1,6 +1,6 @@
 #include "ui/spot_row_style.h"
 
-#include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCache>
 #include <QFontMetrics>
@@ -142,7 +142,7 @@ namespace {
 // text on it. Each cell paints its own stretch of the rule and of the text, so a cell
 // repainted alone matches its neighbours.
 void PaintMarkerCell(QPainter* painter, const QStyleOptionViewItem& option, const std::string& text) {
-  const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+  const auto* view = qobject_cast<const QAbstractScrollArea*>(option.widget);
   const int rowLeft = view ? -view->horizontalScrollBar()->value() : option.rect.left();
   const int rowRight = view ? view->viewport()->width() : option.rect.right();
   painter->save();

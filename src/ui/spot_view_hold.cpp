@@ -6,18 +6,6 @@
 
 namespace varnak {
 
-SpotViewHold::SpotViewHold(QAbstractItemView* view, BatchedListProxy* batches, SpotOfRow spotOf)
-    : SpotViewHold(view,
-                   Rows{[view] { return view->currentIndex().isValid() ? view->currentIndex().row() : -1; },
-                        [view](int row) { return view->visualRect(view->model()->index(row, 0)); },
-                        [view](const QPoint& at) {
-                          const QModelIndex index = view->indexAt(at);
-                          return index.isValid() ? index.row() : -1;
-                        },
-                        [view] { return view->model()->rowCount(); }, [view] { view->doItemsLayout(); },
-                        view->verticalScrollMode() == QAbstractItemView::ScrollPerItem},
-                   batches, std::move(spotOf)) {}
-
 SpotViewHold::SpotViewHold(QAbstractScrollArea* view, Rows rows, BatchedListProxy* batches, SpotOfRow spotOf)
     : QObject(view), view_(view), rows_(std::move(rows)), spotOf_(std::move(spotOf)) {
   connect(batches, &BatchedListProxy::aboutToSync, this, &SpotViewHold::Remember);
@@ -68,12 +56,11 @@ void SpotViewHold::Restore() {
   int row = rows_.count() - 1;
   while (row >= 0 && spotOf_(row) != anchor) --row;
   if (row < 0) return;  // trimmed away
-  rows_.layOut();
   const QRect now = rows_.rect(row);
   const int dy = now.top() - anchorY_;
   if (dy == 0 || now.height() <= 0) return;
   QScrollBar* bar = view_->verticalScrollBar();
-  bar->setValue(bar->value() + (rows_.perRow ? dy / now.height() : dy));
+  bar->setValue(bar->value() + dy / now.height());  // the bar counts rows
 }
 
 }  // namespace varnak

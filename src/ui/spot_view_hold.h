@@ -11,7 +11,7 @@
 //
 // Collaborations: the view's BatchedListProxy (aboutToSync, synced) and vertical scroll
 // bar; the window turns scrolledAway/scrolledBack into the freeze.
-#include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -33,11 +33,8 @@ class SpotViewHold : public QObject {
     std::function<QRect(int row)> rect;
     std::function<int(const QPoint&)> at;        // -1 for none
     std::function<int()> count;
-    std::function<void()> layOut;                // brings rect() up to date after a batch
-    bool perRow = true;                          // the vertical bar counts rows, not pixels
   };
   SpotViewHold(QAbstractScrollArea* view, Rows rows, BatchedListProxy* batches, SpotOfRow spotOf);
-  SpotViewHold(QAbstractItemView* view, BatchedListProxy* batches, SpotOfRow spotOf);
 
   void SetHeld(bool held);
   bool Held() const { return held_; }
