@@ -206,6 +206,7 @@ SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* 
     if (!applying_) emit layoutEdited();
   };
   connect(header_, &QHeaderView::sectionResized, this, edited);
+  connect(header_, &QHeaderView::sectionHandleDoubleClicked, this, &SpotColumnsView::FitColumn);
   connect(header_, &QHeaderView::sectionMoved, this, edited);
   SetRowHeight(0);
 
@@ -550,6 +551,17 @@ void SpotColumnsView::paintEvent(QPaintEvent* event) {
   }
 }
 
+void SpotColumnsView::FitColumn(int column) {
+  // As wide as the column's header and its cells in view need, as in any table.
+  QStyleOptionViewItem option;
+  InitRowOption(this, &option);
+  int width = header_->sectionSizeHint(column);
+  const int top = TopRow(), end = std::min(sorter_->rowCount(), top + RowsInView() + 1);
+  for (int row = top; row < end; ++row)
+    width = std::max(width, delegate_->sizeHint(option, sorter_->index(row, column)).width());
+  header_->resizeSection(column, width);
+}
+
 void SpotColumnsView::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
   UpdateRow(CurrentRow());  // the selection's colour follows the focus
@@ -591,7 +603,8 @@ void SpotColumnsView::keyPressEvent(QKeyEvent* event) {
   if (row < 0) return QAbstractScrollArea::keyPressEvent(event);
   event->accept();
   // The start marker is passed over, in the way the key moves.
-  const int towards = row < current || event->key() == Qt::Key_End ? -1 : 1;
+  const int key = event->key();
+  const int towards = key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_End ? -1 : 1;
   while (row >= 0 && row < rows && !Selectable(row)) row += towards;
   if (row < 0 || row >= rows || row == current) return;
   SetCurrentRow(row);

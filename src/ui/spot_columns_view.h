@@ -138,6 +138,7 @@ class SpotColumnsView : public QAbstractScrollArea {
   void HeaderClicked(int column);
   void ShowHeaderMenu(const QPoint& at);
   void UpdateStripeColumn();
+  void FitColumn(int column);
   void LayOut();  // the header above the rows, the bars
   void UpdateBars();
   void RowsChanged();

@@ -234,12 +234,22 @@ TEST(SpotColumns, PressFreezeSpotMenuAndKeysAsInTheOneColumnList) {
   EXPECT_EQ(w.sent.back(), "show/qrz DL1ABC");
   QTest::keyClick(v, Qt::Key_C, Qt::ControlModifier);
   EXPECT_EQ(QApplication::clipboard()->text().toStdString(), std::string(kSpot1) + " | 12-07");
+
+  // A double click on a header's edge fits the column to the cells in view.
+  QHeaderView* header = v->horizontalHeader();
+  header->resizeSection(ColEntity, 8);
+  emit header->sectionHandleDoubleClicked(ColEntity);
+  const QString entity = v->model()->index(n - 2, ColEntity).data().toString();
+  ASSERT_FALSE(entity.isEmpty());
+  EXPECT_GE(header->sectionSize(ColEntity), v->fontMetrics().horizontalAdvance(entity));
 }
 
 TEST(SpotColumns, StartMarkerIsASeparatorNeverTheSelectedSpot) {
   test::TempDir dir;
   SetUpStation(dir);
-  dir.Write("dx.dxc", std::string(kSpot1) + " | 12-07\r\n");
+  std::string saved;
+  for (int i = 0; i < 60; ++i) saved += std::string(kSpot1) + " | 12-07\r\n";
+  dir.Write("dx.dxc", saved);
   Window w(dir.path());
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.form.station().StartupDone(); }, 2000));
   SpotColumnsView* v = w.All();
@@ -249,10 +259,18 @@ TEST(SpotColumns, StartMarkerIsASeparatorNeverTheSelectedSpot) {
   QCoreApplication::processEvents();
   EXPECT_FALSE(v->model()->flags(v->model()->index(marker, ColComment)) & Qt::ItemIsSelectable);
   EXPECT_NE(v->currentIndex().row(), marker);
+  // The newest rows are in view, as in the one-column list.
+  EXPECT_TRUE(v->viewport()->rect().contains(v->visualRect(v->model()->index(marker, ColDx)).center()));
   QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(v->model()->index(marker, ColDx)).center());
   EXPECT_EQ(w.form.station().currentSpot().comment.rfind("***", 0), std::string::npos);
   QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, v->visualRect(v->model()->index(marker - 1, ColDx)).center());
   EXPECT_EQ(w.form.station().CurrentSpot.SpotCall, "DL1ABC");
+  // Keys pass over it too.
+  v->setFocus();
+  for (const Qt::Key key : {Qt::Key_Down, Qt::Key_End, Qt::Key_PageDown}) {
+    QTest::keyClick(v, key);
+    EXPECT_EQ(v->currentIndex().row(), marker - 1);
+  }
 }
 
 TEST(SpotColumns, BandAndMarkColoursStayReadableInLightAndDarkThemes) {
