@@ -14,7 +14,6 @@
 #include "app/spot_lists.h"
 #include "app/win1252.h"
 #include "ui/batched_list_proxy.h"
-#include "ui/quiet_scroll_bar.h"
 #include "ui/spot_list_views.h"
 #include "ui/spot_row_style.h"
 #include "ui/spot_view_hold.h"
@@ -176,8 +175,7 @@ bool SpotSortProxy::lessThan(const QModelIndex& left, const QModelIndex& right) 
 }
 
 SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* parent)
-    : QAbstractScrollArea(parent), plain_(plain) {
-  QuietScrollBar::Install(this, nullptr, nullptr);
+    : RowScrollArea(parent), plain_(plain) {
   columns_ = new SpotColumnsModel(plain->shownModel(), plain->spotModel(), now, this);
   sorter_ = new SpotSortProxy(this);
   sorter_->setSourceModel(columns_);
@@ -187,11 +185,9 @@ SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* 
   delegate_->khzColumn = ColKhz;
   header_ = new QHeaderView(Qt::Horizontal, this);
   header_->setModel(sorter_);
-  setFocusPolicy(Qt::StrongFocus);
   setFont(plain->font());
   // The rows take the list's fixed-pitch font; the header keeps the desktop's.
   header_->setFont(QApplication::font(header_));
-  viewport()->setBackgroundRole(QPalette::Base);
   header_->setSectionsMovable(true);
   header_->setSectionsClickable(true);
   header_->setHighlightSections(false);
@@ -214,18 +210,13 @@ SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* 
     UpdateBars();
     // Sorted, the new rows may land anywhere and push the rest down.
     if (SortColumn() >= 0) return viewport()->update();
-    // Painted once the batch has scrolled the list, where the rows then are.
-    newFrom_ = newFrom_ < 0 ? first : std::min(newFrom_, first);
+    NoteNewRows(first);
   });
   connect(sorter_, &QAbstractItemModel::rowsRemoved, this, &SpotColumnsView::RowsChanged);
   connect(sorter_, &QAbstractItemModel::modelReset, this, &SpotColumnsView::RowsChanged);
   connect(sorter_, &QAbstractItemModel::layoutChanged, this, &SpotColumnsView::RowsChanged);
   connect(sorter_, &QAbstractItemModel::dataChanged, this, &SpotColumnsView::RowsChanged);
-  SpotViewHold::Rows rows{[this] { return CurrentRow(); },
-                          [this](int row) { return QRect(0, (row - TopRow()) * Step(), viewport()->width(), Step()); },
-                          [this](const QPoint& at) { return RowAt(at.y()); },
-                          [this] { return sorter_->rowCount(); }};
-  hold_ = new SpotViewHold(this, std::move(rows), plain->shownModel(),
+  hold_ = new SpotViewHold(this, HoldRows(), plain->shownModel(),
                            [this](int row) { return columns_->Info(sorter_->mapToSource(sorter_->index(row, 0)).row()); });
   connect(plain->shownModel(), &BatchedListProxy::synced, this, [this] {
     FollowSelection();
@@ -378,19 +369,9 @@ void SpotColumnsView::CellsChanged() {
   viewport()->update();
 }
 
-int SpotColumnsView::Step() const {
-  if (delegate_->height > 0) return delegate_->height;
-  return step_;
-}
-
-int SpotColumnsView::TopRow() const { return verticalScrollBar()->value(); }
-int SpotColumnsView::RowsInView() const { return std::max(1, viewport()->height() / Step()); }
-
-int SpotColumnsView::RowAt(int y) const {
-  if (y < 0) return -1;
-  const int row = TopRow() + y / Step();
-  return row < sorter_->rowCount() ? row : -1;
-}
+int SpotColumnsView::RowCount() const { return sorter_->rowCount(); }
+int SpotColumnsView::Step() const { return delegate_->height > 0 ? delegate_->height : step_; }
+int SpotColumnsView::ContentsWidth() const { return header_->length(); }
 
 int SpotColumnsView::CurrentRow() const { return current_.isValid() ? current_.row() : -1; }
 
@@ -406,9 +387,8 @@ bool SpotColumnsView::Selectable(int row) const {
 
 QRect SpotColumnsView::visualRect(const QModelIndex& index) const {
   if (!index.isValid() || index.model() != sorter_ || header_->isSectionHidden(index.column())) return {};
-  const int step = Step();
-  return {header_->sectionViewportPosition(index.column()), (index.row() - TopRow()) * step,
-          header_->sectionSize(index.column()), step};
+  const QRect row = RowRect(index.row());
+  return {header_->sectionViewportPosition(index.column()), row.top(), header_->sectionSize(index.column()), row.height()};
 }
 
 QModelIndex SpotColumnsView::indexAt(const QPoint& point) const {
@@ -421,18 +401,6 @@ void SpotColumnsView::scrollTo(const QModelIndex& index) {
   if (index.isValid() && index.model() == sorter_) ScrollToRow(index.row());
 }
 
-void SpotColumnsView::ScrollToRow(int row) {
-  const int top = TopRow(), inView = RowsInView();
-  if (row < top) verticalScrollBar()->setValue(row);
-  else if (row >= top + inView) verticalScrollBar()->setValue(row - inView + 1);
-}
-
-void SpotColumnsView::UpdateRow(int row) {
-  if (row < 0) return;
-  const int y = (row - TopRow()) * Step();
-  if (y + Step() > 0 && y < viewport()->height()) viewport()->update(0, y, viewport()->width(), Step());
-}
-
 void SpotColumnsView::SetCurrentRow(int row) {
   if (row >= sorter_->rowCount()) row = -1;
   if (row == CurrentRow()) return;
@@ -441,16 +409,8 @@ void SpotColumnsView::SetCurrentRow(int row) {
   UpdateRow(row);
 }
 
-void SpotColumnsView::PaintNewRows() {
-  const int from = newFrom_;
-  newFrom_ = -1;
-  if (from < 0) return;
-  const int y = (from - TopRow()) * Step();
-  if (y < viewport()->height()) viewport()->update(0, std::max(0, y), viewport()->width(), viewport()->height());
-}
-
 void SpotColumnsView::RowsChanged() {
-  newFrom_ = -1;
+  ForgetNewRows();
   UpdateBars();
   viewport()->update();
 }
@@ -463,39 +423,15 @@ void SpotColumnsView::LayOut() {
   UpdateBars();
 }
 
-void SpotColumnsView::UpdateBars() {
-  const int inView = RowsInView();
-  QScrollBar* vertical = verticalScrollBar();
-  vertical->setSingleStep(1);
-  vertical->setPageStep(inView);
-  vertical->setRange(0, std::max(0, sorter_->rowCount() - inView));
-  QScrollBar* horizontal = horizontalScrollBar();
-  horizontal->setSingleStep(std::max(1, fontMetrics().averageCharWidth() * 2));
-  horizontal->setPageStep(viewport()->width());
-  horizontal->setRange(0, std::max(0, header_->length() - viewport()->width()));
-  header_->setOffset(horizontal->value());
-}
-
 void SpotColumnsView::scrollContentsBy(int dx, int dy) {
   header_->setOffset(horizontalScrollBar()->value());
-  // The rows already painted move with the scroll; only the rows it uncovers are painted.
-  const int pixels = dy * Step();
-  if (std::abs(pixels) >= viewport()->height() || std::abs(dx) >= viewport()->width()) return viewport()->update();
-  viewport()->scroll(dx, pixels);
+  RowScrollArea::scrollContentsBy(dx, dy);
 }
 
 void SpotColumnsView::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   LayOut();
   if (CurrentRow() >= 0 && !held_) ScrollToRow(CurrentRow());
-}
-
-bool SpotColumnsView::event(QEvent* event) {
-  // The bars are shown or hidden in a queued call after their range changed.
-  if (event->type() != QEvent::MetaCall) return QAbstractScrollArea::event(event);
-  bool done = false;
-  QuietScrollBar::Relayout(this, [&] { done = QAbstractScrollArea::event(event); });
-  return done;
 }
 
 void SpotColumnsView::changeEvent(QEvent* event) {
@@ -516,7 +452,7 @@ void SpotColumnsView::SetRowHeight(int pixels) {
 void SpotColumnsView::paintEvent(QPaintEvent* event) {
   // What a table view hands its delegate: the selection covers the whole cell.
   QStyleOptionViewItem option;
-  InitRowOption(this, &option);
+  InitOption(&option);
   option.showDecorationSelected = true;
   const QStyle::State state = option.state;
   QPainter painter(viewport());
@@ -554,22 +490,12 @@ void SpotColumnsView::paintEvent(QPaintEvent* event) {
 void SpotColumnsView::FitColumn(int column) {
   // As wide as the column's header and its cells in view need, as in any table.
   QStyleOptionViewItem option;
-  InitRowOption(this, &option);
+  InitOption(&option);
   int width = header_->sectionSizeHint(column);
   const int top = TopRow(), end = std::min(sorter_->rowCount(), top + RowsInView() + 1);
   for (int row = top; row < end; ++row)
     width = std::max(width, delegate_->sizeHint(option, sorter_->index(row, column)).width());
   header_->resizeSection(column, width);
-}
-
-void SpotColumnsView::focusInEvent(QFocusEvent* event) {
-  QAbstractScrollArea::focusInEvent(event);
-  UpdateRow(CurrentRow());  // the selection's colour follows the focus
-}
-
-void SpotColumnsView::focusOutEvent(QFocusEvent* event) {
-  QAbstractScrollArea::focusOutEvent(event);
-  UpdateRow(CurrentRow());
 }
 
 void SpotColumnsView::mousePressEvent(QMouseEvent* event) {
@@ -599,7 +525,7 @@ void SpotColumnsView::keyPressEvent(QKeyEvent* event) {
     return event->accept();
   }
   const int rows = sorter_->rowCount();
-  int row = RowForKey(event->key(), current, rows, RowsInView());
+  int row = RowForKey(event->key());
   if (row < 0) return QAbstractScrollArea::keyPressEvent(event);
   event->accept();
   // The start marker is passed over, in the way the key moves.

@@ -3,13 +3,13 @@
 // cells (time, frequency, calls, entity, path, age, the log's mark), sortable by a
 // header click without touching the list itself. It shows the rows of the one-column
 // view's batched proxy, so both views take new spots in the same batches.
-#include <QAbstractScrollArea>
 #include <QPersistentModelIndex>
 #include <QSortFilterProxyModel>
 #include <array>
 #include <functional>
 
 #include "app/spot.h"
+#include "ui/row_scroll_area.h"
 
 class QHeaderView;
 
@@ -62,11 +62,9 @@ class SpotSortProxy : public QSortFilterProxyModel {
 };
 
 // Draws its rows itself, as the one-column list does and for the same reason: a table view
-// repaints every row it shows after each batch of new rows. Here a batch scrolls the rows
-// already painted and paints the new ones; moving the selection repaints two rows. The
-// header is a QHeaderView above the rows, so columns are moved, resized and sorted as in
-// any table.
-class SpotColumnsView : public QAbstractScrollArea {
+// repaints every row it shows after each batch of new rows. The header is a QHeaderView
+// above the rows, so columns are moved, resized and sorted as in any table.
+class SpotColumnsView : public RowScrollArea {
   Q_OBJECT
  public:
   SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* parent = nullptr);
@@ -121,17 +119,18 @@ class SpotColumnsView : public QAbstractScrollArea {
   void CellsChanged();
 
  protected:
+  int RowCount() const override;
+  int Step() const override;
+  int ContentsWidth() const override;
+  int CurrentRow() const override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  bool event(QEvent* event) override;
 
  private:
   void FollowSelection();
@@ -140,18 +139,9 @@ class SpotColumnsView : public QAbstractScrollArea {
   void UpdateStripeColumn();
   void FitColumn(int column);
   void LayOut();  // the header above the rows, the bars
-  void UpdateBars();
   void RowsChanged();
-  void PaintNewRows();
-  int CurrentRow() const;
   void SetCurrentRow(int row);
-  void ScrollToRow(int row);
-  void UpdateRow(int row);
   bool Selectable(int row) const;
-  int Step() const;
-  int RowsInView() const;
-  int RowAt(int y) const;  // -1 below the last row
-  int TopRow() const;
 
   SpotListView* plain_;
   SpotColumnsModel* columns_;
@@ -161,7 +151,6 @@ class SpotColumnsView : public QAbstractScrollArea {
   SpotViewHold* hold_;
   QPersistentModelIndex current_;  // follows the row through sorts and trims
   int step_ = 1;                   // row height from the font
-  int newFrom_ = -1;               // first row of a batch not painted yet
   bool held_ = false;
   bool followPending_ = false;
   bool scrollPending_ = false;

@@ -15,7 +15,6 @@
 #include "app/spot_lists.h"
 #include "app/win1252.h"
 #include "ui/batched_list_proxy.h"
-#include "ui/quiet_scroll_bar.h"
 #include "ui/pane_views.h"
 #include "ui/spot_row_style.h"
 #include "ui/spot_view_hold.h"
@@ -37,15 +36,12 @@ void SetUpList(QListView* view) {
 }  // namespace
 
 SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
-    : QAbstractScrollArea(parent), model_(model), proxy_(new BatchedListProxy(model, this)) {
+    : RowScrollArea(parent), model_(model), proxy_(new BatchedListProxy(model, this)) {
   delegate_ = new SpotRowDelegate(
       [this](const QModelIndex& index) { return coloured_ ? model_->SpotAt(proxy_->DataRow(index.row())) : nullptr; },
       [this] { return nowMinute_ ? nowMinute_() : kUnknownMinute; }, this);
   setFont(FixedPitchFont());
-  setFocusPolicy(Qt::StrongFocus);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  viewport()->setBackgroundRole(QPalette::Base);
-  QuietScrollBar::Install(this, nullptr, nullptr);
   connect(proxy_, &QAbstractItemModel::rowsInserted, this,
           [this](const QModelIndex&, int first, int last) { RowsInserted(first, last); });
   connect(proxy_, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
@@ -60,11 +56,7 @@ SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
   });
   connect(proxy_, &QAbstractItemModel::layoutChanged, this, &SpotListView::RowsChanged);
   connect(proxy_, &QAbstractItemModel::dataChanged, this, &SpotListView::RowsChanged);
-  SpotViewHold::Rows rows{[this] { return current_; },
-                          [this](int row) { return visualRect(proxy_->index(row, 0)); },
-                          [this](const QPoint& at) { return RowAt(at.y()); },
-                          [this] { return proxy_->rowCount(); }};
-  hold_ = new SpotViewHold(this, std::move(rows), proxy_, [this](int row) { return model_->SpotAt(proxy_->DataRow(row)); });
+  hold_ = new SpotViewHold(this, HoldRows(), proxy_, [this](int row) { return model_->SpotAt(proxy_->DataRow(row)); });
   connect(proxy_, &BatchedListProxy::synced, this, [this] {
     FollowSelection();
     PaintNewRows();
@@ -89,27 +81,20 @@ void SpotListView::SetShownFilter(std::function<bool(const Spot&)> shows) {
 
 int SpotListView::HiddenCount() const { return proxy_->Hidden(); }
 
+int SpotListView::RowCount() const { return proxy_->rowCount(); }
+
 int SpotListView::Step() const {
   if (delegate_->height > 0) return delegate_->height;
   if (step_ == 0) {
     // As tall as the style makes a line of text in this font, as an item view would.
     QStyleOptionViewItem option;
-    InitRowOption(this, &option);
+    InitOption(&option);
     option.viewItemPosition = QStyleOptionViewItem::OnlyOne;
     option.text = QStringLiteral("0");
     option.features = QStyleOptionViewItem::HasDisplay;
     step_ = std::max(1, style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).height());
   }
   return step_;
-}
-
-int SpotListView::TopRow() const { return verticalScrollBar()->value(); }
-int SpotListView::RowsInView() const { return std::max(1, viewport()->height() / Step()); }
-
-int SpotListView::RowAt(int y) const {
-  if (y < 0) return -1;
-  const int row = TopRow() + y / Step();
-  return row < proxy_->rowCount() ? row : -1;
 }
 
 QModelIndex SpotListView::currentIndex() const { return current_ >= 0 ? proxy_->index(current_, 0) : QModelIndex(); }
@@ -120,9 +105,7 @@ void SpotListView::setCurrentIndex(const QModelIndex& index) {
 
 QRect SpotListView::visualRect(const QModelIndex& index) const {
   if (!index.isValid() || index.model() != proxy_ || index.row() >= proxy_->rowCount()) return {};
-  const int step = Step();
-  return {-horizontalScrollBar()->value(), (index.row() - TopRow()) * step,
-          std::max(contentsWidth_, viewport()->width()), step};
+  return RowRect(index.row());
 }
 
 QModelIndex SpotListView::indexAt(const QPoint& point) const {
@@ -134,18 +117,6 @@ void SpotListView::scrollTo(const QModelIndex& index) {
   if (index.isValid() && index.model() == proxy_) ScrollToRow(index.row());
 }
 
-void SpotListView::ScrollToRow(int row) {
-  const int top = TopRow(), inView = RowsInView();
-  if (row < top) verticalScrollBar()->setValue(row);
-  else if (row >= top + inView) verticalScrollBar()->setValue(row - inView + 1);
-}
-
-void SpotListView::UpdateRow(int row) {
-  if (row < 0) return;
-  const int y = (row - TopRow()) * Step();
-  if (y + Step() > 0 && y < viewport()->height()) viewport()->update(0, y, viewport()->width(), Step());
-}
-
 void SpotListView::SetCurrentRow(int row) {
   if (row >= proxy_->rowCount()) row = -1;
   if (row == current_) return;
@@ -154,41 +125,9 @@ void SpotListView::SetCurrentRow(int row) {
   UpdateRow(current_);
 }
 
-void InitRowOption(const QAbstractScrollArea* view, QStyleOptionViewItem* option) {
-  option->initFrom(view);
-  option->state &= ~QStyle::State_MouseOver;
-  option->font = view->font();
-  if (!view->hasFocus()) option->state &= ~QStyle::State_Active;
-  option->state &= ~QStyle::State_HasFocus;
-  const int icon = view->style()->pixelMetric(QStyle::PM_ListViewIconSize, nullptr, view);
-  option->decorationSize = QSize(icon, icon);
-  option->decorationPosition = QStyleOptionViewItem::Left;
-  option->decorationAlignment = Qt::AlignCenter;
-  option->displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-  option->textElideMode = Qt::ElideRight;
-  option->showDecorationSelected = view->style()->styleHint(QStyle::SH_ItemView_ShowDecorationSelected, nullptr, view);
-  option->locale = view->locale();
-  option->locale.setNumberOptions(QLocale::OmitGroupSeparator);
-  option->widget = view;
-}
-
-int RowForKey(int key, int current, int rows, int page) {
-  int row = current;
-  switch (key) {
-    case Qt::Key_Up: row = current < 0 ? 0 : current - 1; break;
-    case Qt::Key_Down: row = current < 0 ? 0 : current + 1; break;
-    case Qt::Key_PageUp: row = std::max(0, current) - page; break;
-    case Qt::Key_PageDown: row = std::max(0, current) + page; break;
-    case Qt::Key_Home: row = 0; break;
-    case Qt::Key_End: row = rows - 1; break;
-    default: return -1;
-  }
-  return std::clamp(row, 0, std::max(0, rows - 1));
-}
-
 void SpotListView::RowsInserted(int first, int last) {
   QStyleOptionViewItem option;
-  InitRowOption(this, &option);
+  InitOption(&option);
   option.viewItemPosition = QStyleOptionViewItem::OnlyOne;
   const int before = contentsWidth_;
   for (int row = first; row <= last; ++row) {
@@ -204,41 +143,12 @@ void SpotListView::RowsInserted(int first, int last) {
   UpdateBars();
   // A wider row widens every row's background: all is painted again.
   if (contentsWidth_ != before && contentsWidth_ > viewport()->width()) return viewport()->update();
-  // Painted once the batch has scrolled the list, where the rows then are.
-  newFrom_ = newFrom_ < 0 ? first : std::min(newFrom_, first);
-}
-
-void SpotListView::PaintNewRows() {
-  const int from = newFrom_;
-  newFrom_ = -1;
-  if (from < 0) return;
-  // The new rows and any below them (none, as rows come at the end).
-  const int y = (from - TopRow()) * Step();
-  if (y < viewport()->height()) viewport()->update(0, std::max(0, y), viewport()->width(), viewport()->height());
+  NoteNewRows(first);
 }
 
 void SpotListView::RowsChanged() {
   UpdateBars();
   viewport()->update();
-}
-
-void SpotListView::UpdateBars() {
-  const int inView = RowsInView();
-  QScrollBar* vertical = verticalScrollBar();
-  vertical->setSingleStep(1);
-  vertical->setPageStep(inView);
-  vertical->setRange(0, std::max(0, proxy_->rowCount() - inView));
-  QScrollBar* horizontal = horizontalScrollBar();
-  horizontal->setSingleStep(std::max(1, fontMetrics().averageCharWidth() * 2));
-  horizontal->setPageStep(viewport()->width());
-  horizontal->setRange(0, std::max(0, contentsWidth_ - viewport()->width()));
-}
-
-void SpotListView::scrollContentsBy(int dx, int dy) {
-  // The rows already painted move with the scroll; only the rows it uncovers are painted.
-  const int pixels = dy * Step();
-  if (std::abs(pixels) >= viewport()->height() || std::abs(dx) >= viewport()->width()) return viewport()->update();
-  viewport()->scroll(dx, pixels);
 }
 
 void SpotListView::resizeEvent(QResizeEvent* event) {
@@ -247,17 +157,9 @@ void SpotListView::resizeEvent(QResizeEvent* event) {
   if (current_ >= 0 && !held_) ScrollToRow(current_);
 }
 
-bool SpotListView::event(QEvent* event) {
-  // The bars are shown or hidden in a queued call after their range changed.
-  if (event->type() != QEvent::MetaCall) return QAbstractScrollArea::event(event);
-  bool done = false;
-  QuietScrollBar::Relayout(this, [&] { done = QAbstractScrollArea::event(event); });
-  return done;
-}
-
 void SpotListView::paintEvent(QPaintEvent* event) {
   QStyleOptionViewItem option;
-  InitRowOption(this, &option);
+  InitOption(&option);
   option.viewItemPosition = QStyleOptionViewItem::OnlyOne;
   const QStyle::State state = option.state;
   const bool focus = (hasFocus() || viewport()->hasFocus()) && current_ >= 0;
@@ -342,16 +244,6 @@ void SpotListView::MeasureRows() {
   RowsChanged();
 }
 
-void SpotListView::focusInEvent(QFocusEvent* event) {
-  QAbstractScrollArea::focusInEvent(event);
-  UpdateRow(current_);  // the selection's colour follows the focus
-}
-
-void SpotListView::focusOutEvent(QFocusEvent* event) {
-  QAbstractScrollArea::focusOutEvent(event);
-  UpdateRow(current_);
-}
-
 void SpotListView::keyPressEvent(QKeyEvent* event) {
   const int current = current_ >= 0 ? proxy_->SourceRow(current_) : -1;
   if (event == QKeySequence::Copy) {
@@ -364,7 +256,7 @@ void SpotListView::keyPressEvent(QKeyEvent* event) {
     return event->accept();
   }
   const int rows = proxy_->rowCount();
-  const int row = RowForKey(event->key(), current_, rows, RowsInView());
+  const int row = RowForKey(event->key());
   if (row < 0) return QAbstractScrollArea::keyPressEvent(event);
   event->accept();
   if (rows == 0 || row == current_) return;

@@ -1,7 +1,6 @@
 #pragma once
 // Views of the spot lists, the search results and the user list: one column, fixed-pitch
 // font, whole-row selection.
-#include <QAbstractScrollArea>
 #include <QListView>
 #include <QStyleOptionViewItem>
 #include <QTableView>
@@ -9,6 +8,7 @@
 #include <functional>
 
 #include "app/spot.h"
+#include "ui/row_scroll_area.h"
 
 namespace varnak {
 
@@ -27,17 +27,8 @@ class UserListModel;
 // The list draws its rows itself rather than through QListView: an item view lays out
 // every row of its model after each batch and walks its selection machinery to move the
 // selected row, which for a list of two thousand spots costs many times what painting the
-// few new rows does. Here every row is one height, so a row's place is a product; a batch
-// scrolls the pixels already painted and paints the rows that came in, and moving the
-// selection repaints two rows.
-// What an item view hands its delegate for a row of this view, so self-drawn rows look as
-// in any other list.
-void InitRowOption(const QAbstractScrollArea* view, QStyleOptionViewItem* option);
-// The row a movement key takes the current row to in a list of rows rows showing page at a
-// time; -1 for a key that moves nothing, so the view hands it on.
-int RowForKey(int key, int current, int rows, int page);
-
-class SpotListView : public QAbstractScrollArea {
+// few new rows does (RowScrollArea paints only those).
+class SpotListView : public RowScrollArea {
   Q_OBJECT
  public:
   explicit SpotListView(SpotListModel* model, QWidget* parent = nullptr);
@@ -89,32 +80,24 @@ class SpotListView : public QAbstractScrollArea {
   void ColourRows(std::function<std::int64_t()> nowMinute);
 
  protected:
+  int RowCount() const override;
+  int Step() const override;
+  int ContentsWidth() const override { return contentsWidth_; }
+  int CurrentRow() const override { return current_; }
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void scrollContentsBy(int dx, int dy) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  bool event(QEvent* event) override;
 
  private:
   void FollowSelection();
   void RowsInserted(int first, int last);
   void RowsChanged();
   void MeasureRows();  // the widths of all rows again, and a repaint
-  void PaintNewRows();
   void SetCurrentRow(int row);
-  void ScrollToRow(int row);
-  void UpdateBars();
-  void UpdateRow(int row);
-  int Step() const;          // a row's height in pixels
-  int RowsInView() const;    // rows wholly in the viewport
-  int RowAt(int y) const;    // -1 below the last row
-  int TopRow() const;
   SpotListModel* model_;
   BatchedListProxy* proxy_;
   SpotRowDelegate* delegate_ = nullptr;
@@ -124,7 +107,6 @@ class SpotListView : public QAbstractScrollArea {
   mutable int step_ = 0;            // row height from the font; 0 until measured
   int contentsWidth_ = 0;   // of the widest row shown
   std::size_t longest_ = 0;  // characters of the longest row measured
-  int newFrom_ = -1;        // first row of a batch not painted yet
   bool coloured_ = false;
   bool scrollPending_ = false;
   bool held_ = false;
