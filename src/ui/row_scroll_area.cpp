@@ -65,6 +65,12 @@ void RowScrollArea::PaintNewRows() {
   if (y < viewport()->height()) viewport()->update(0, std::max(0, y), viewport()->width(), viewport()->height());
 }
 
+void RowScrollArea::RowsChanged() {
+  newFrom_ = -1;
+  UpdateBars();
+  viewport()->update();
+}
+
 int RowScrollArea::RowForKey(int key) const {
   const int current = CurrentRow(), rows = RowCount();
   int row = current;

@@ -34,7 +34,8 @@ class RowScrollArea : public QAbstractScrollArea {
   // view, where they then are.
   void NoteNewRows(int first);
   void PaintNewRows();
-  void ForgetNewRows() { newFrom_ = -1; }
+  // The rows moved or changed: the bars and every row again.
+  void RowsChanged();
   // The row a movement key takes the current row to; -1 for a key that moves nothing.
   int RowForKey(int key) const;
   // What an item view hands its delegate, so these rows look as in any other list.

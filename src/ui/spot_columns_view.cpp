@@ -212,10 +212,11 @@ SpotColumnsView::SpotColumnsView(SpotListView* plain, NowMinuteFn now, QWidget* 
     if (SortColumn() >= 0) return viewport()->update();
     NoteNewRows(first);
   });
-  connect(sorter_, &QAbstractItemModel::rowsRemoved, this, &SpotColumnsView::RowsChanged);
-  connect(sorter_, &QAbstractItemModel::modelReset, this, &SpotColumnsView::RowsChanged);
-  connect(sorter_, &QAbstractItemModel::layoutChanged, this, &SpotColumnsView::RowsChanged);
-  connect(sorter_, &QAbstractItemModel::dataChanged, this, &SpotColumnsView::RowsChanged);
+  const auto changed = [this] { RowsChanged(); };
+  connect(sorter_, &QAbstractItemModel::rowsRemoved, this, changed);
+  connect(sorter_, &QAbstractItemModel::modelReset, this, changed);
+  connect(sorter_, &QAbstractItemModel::layoutChanged, this, changed);
+  connect(sorter_, &QAbstractItemModel::dataChanged, this, changed);
   hold_ = new SpotViewHold(this, HoldRows(), plain->shownModel(),
                            [this](int row) { return columns_->Info(sorter_->mapToSource(sorter_->index(row, 0)).row()); });
   connect(plain->shownModel(), &BatchedListProxy::synced, this, [this] {
@@ -259,28 +260,26 @@ void SpotColumnsView::HeaderClicked(int column) {
 
 void SpotColumnsView::ShowHeaderMenu(const QPoint& at) {
   QMenu menu(this);
-  QHeaderView* header = header_;
   int shown = 0;
-  for (int c = 0; c < ColCount; ++c) shown += header->isSectionHidden(c) ? 0 : 1;
+  for (int c = 0; c < ColCount; ++c) shown += header_->isSectionHidden(c) ? 0 : 1;
   for (int c = 0; c < ColCount; ++c) {
     QAction* action = menu.addAction(kSpotColumnNames[static_cast<std::size_t>(c)]);
     action->setCheckable(true);
-    action->setChecked(!header->isSectionHidden(c));
-    action->setEnabled(header->isSectionHidden(c) || shown > 1);  // one column always stays
+    action->setChecked(!header_->isSectionHidden(c));
+    action->setEnabled(header_->isSectionHidden(c) || shown > 1);  // one column always stays
     connect(action, &QAction::toggled, this, [this, c](bool on) {
       header_->setSectionHidden(c, !on);
       UpdateStripeColumn();
       emit layoutEdited();
     });
   }
-  menu.exec(header->mapToGlobal(at));
+  menu.exec(header_->mapToGlobal(at));
 }
 
 void SpotColumnsView::UpdateStripeColumn() {
-  QHeaderView* header = header_;
-  for (int v = 0; v < header->count(); ++v) {
-    const int logical = header->logicalIndex(v);
-    if (!header->isSectionHidden(logical)) {
+  for (int v = 0; v < header_->count(); ++v) {
+    const int logical = header_->logicalIndex(v);
+    if (!header_->isSectionHidden(logical)) {
       delegate_->stripeColumn = logical;
       break;
     }
@@ -289,38 +288,36 @@ void SpotColumnsView::UpdateStripeColumn() {
 }
 
 SpotColumnsView::Layout SpotColumnsView::CurrentLayout() const {
-  QHeaderView* header = header_;
   QStringList order, widths, hidden;
-  for (int v = 0; v < header->count(); ++v) {
-    const int logical = header->logicalIndex(v);
+  for (int v = 0; v < header_->count(); ++v) {
+    const int logical = header_->logicalIndex(v);
     order << kSpotColumnNames[static_cast<std::size_t>(logical)];
     // A hidden section reports width 0: keep the width it comes back with.
-    widths << QString::number(header->isSectionHidden(logical) ? header->defaultSectionSize()
-                                                                : header->sectionSize(logical));
-    if (header->isSectionHidden(logical)) hidden << kSpotColumnNames[static_cast<std::size_t>(logical)];
+    widths << QString::number(header_->isSectionHidden(logical) ? header_->defaultSectionSize()
+                                                                : header_->sectionSize(logical));
+    if (header_->isSectionHidden(logical)) hidden << kSpotColumnNames[static_cast<std::size_t>(logical)];
   }
   return {order.join(','), widths.join(','), hidden.join(',')};
 }
 
 void SpotColumnsView::ApplyLayout(const Layout& layout) {
   applying_ = true;
-  QHeaderView* header = header_;
   const QStringList order = layout.order.split(',', Qt::SkipEmptyParts);
   const QStringList widths = layout.widths.split(',', Qt::SkipEmptyParts);
   int visual = 0;
   for (int i = 0; i < order.size(); ++i) {
     const int logical = ColumnOfName(order[i].trimmed());
-    if (logical < 0 || header->visualIndex(logical) < visual) continue;  // unknown or named twice
-    header->moveSection(header->visualIndex(logical), visual++);
+    if (logical < 0 || header_->visualIndex(logical) < visual) continue;  // unknown or named twice
+    header_->moveSection(header_->visualIndex(logical), visual++);
     bool ok = false;
     const int width = i < widths.size() ? widths[i].toInt(&ok) : 0;
-    if (ok && width >= 8 && width <= 2000) header->resizeSection(logical, width);
+    if (ok && width >= 8 && width <= 2000) header_->resizeSection(logical, width);
   }
   const QStringList hidden = layout.hidden.split(',', Qt::SkipEmptyParts);
   int shown = ColCount;
   for (int c = 0; c < ColCount; ++c) {
     const bool hide = hidden.contains(kSpotColumnNames[static_cast<std::size_t>(c)]) && shown > 1;
-    header->setSectionHidden(c, hide);
+    header_->setSectionHidden(c, hide);
     shown -= hide ? 1 : 0;
   }
   applying_ = false;
@@ -370,7 +367,11 @@ void SpotColumnsView::CellsChanged() {
 }
 
 int SpotColumnsView::RowCount() const { return sorter_->rowCount(); }
-int SpotColumnsView::Step() const { return delegate_->height > 0 ? delegate_->height : step_; }
+int SpotColumnsView::Step() const {
+  if (delegate_->height > 0) return delegate_->height;
+  if (step_ == 0) step_ = std::max(1, fontMetrics().height() + 4);
+  return step_;
+}
 int SpotColumnsView::ContentsWidth() const { return header_->length(); }
 
 int SpotColumnsView::CurrentRow() const { return current_.isValid() ? current_.row() : -1; }
@@ -409,12 +410,6 @@ void SpotColumnsView::SetCurrentRow(int row) {
   UpdateRow(row);
 }
 
-void SpotColumnsView::RowsChanged() {
-  ForgetNewRows();
-  UpdateBars();
-  viewport()->update();
-}
-
 void SpotColumnsView::LayOut() {
   const int height = std::clamp(header_->sizeHint().height(), header_->minimumHeight(), header_->maximumHeight());
   setViewportMargins(0, height, 0, 0);
@@ -437,14 +432,13 @@ void SpotColumnsView::resizeEvent(QResizeEvent* event) {
 void SpotColumnsView::changeEvent(QEvent* event) {
   QAbstractScrollArea::changeEvent(event);
   if (event->type() != QEvent::FontChange && event->type() != QEvent::StyleChange) return;
-  step_ = std::max(1, fontMetrics().height() + 4);
+  step_ = 0;
   LayOut();
   viewport()->update();
 }
 
 void SpotColumnsView::SetRowHeight(int pixels) {
   delegate_->height = pixels;
-  step_ = std::max(1, fontMetrics().height() + 4);
   UpdateBars();
   viewport()->update();
 }
@@ -467,22 +461,21 @@ void SpotColumnsView::paintEvent(QPaintEvent* event) {
   for (int row = top + std::max(0, area.top()) / step; row < rows; ++row) {
     const int y = (row - top) * step;
     if (y > area.bottom()) break;
+    // A row's flags are its spot's: one look for all its cells.
+    QStyle::State rowState = state;
+    if (state & QStyle::State_Enabled) {
+      const bool enabled = sorter_->flags(sorter_->index(row, 0)) & Qt::ItemIsEnabled;
+      if (!enabled) rowState &= ~QStyle::State_Enabled;
+      option.palette.setCurrentColorGroup(enabled ? QPalette::Normal : QPalette::Disabled);
+    }
+    if (row == current) rowState |= QStyle::State_Selected;
     for (int v = first; v <= last; ++v) {
       const int column = header_->logicalIndex(v);
       if (header_->isSectionHidden(column)) continue;
-      const QModelIndex index = sorter_->index(row, column);
       option.rect = QRect(header_->sectionViewportPosition(column), y, header_->sectionSize(column), step);
-      option.state = state;
-      if (state & QStyle::State_Enabled) {
-        const bool enabled = sorter_->flags(index) & Qt::ItemIsEnabled;
-        if (!enabled) option.state &= ~QStyle::State_Enabled;
-        option.palette.setCurrentColorGroup(enabled ? QPalette::Normal : QPalette::Disabled);
-      }
-      if (row == current) {
-        option.state |= QStyle::State_Selected;
-        style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, &painter, this);
-      }
-      delegate_->paint(&painter, option, index);
+      option.state = rowState;
+      if (row == current) style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, &painter, this);
+      delegate_->paint(&painter, option, sorter_->index(row, column));
     }
   }
 }

@@ -139,7 +139,6 @@ class SpotColumnsView : public RowScrollArea {
   void UpdateStripeColumn();
   void FitColumn(int column);
   void LayOut();  // the header above the rows, the bars
-  void RowsChanged();
   void SetCurrentRow(int row);
   bool Selectable(int row) const;
 
@@ -150,7 +149,7 @@ class SpotColumnsView : public RowScrollArea {
   QHeaderView* header_ = nullptr;
   SpotViewHold* hold_;
   QPersistentModelIndex current_;  // follows the row through sorts and trims
-  int step_ = 1;                   // row height from the font
+  mutable int step_ = 0;           // row height from the font; 0 until measured
   bool held_ = false;
   bool followPending_ = false;
   bool scrollPending_ = false;

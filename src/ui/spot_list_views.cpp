@@ -54,8 +54,8 @@ SpotListView::SpotListView(SpotListModel* model, QWidget* parent)
     current_ = -1;
     MeasureRows();
   });
-  connect(proxy_, &QAbstractItemModel::layoutChanged, this, &SpotListView::RowsChanged);
-  connect(proxy_, &QAbstractItemModel::dataChanged, this, &SpotListView::RowsChanged);
+  connect(proxy_, &QAbstractItemModel::layoutChanged, this, [this] { RowsChanged(); });
+  connect(proxy_, &QAbstractItemModel::dataChanged, this, [this] { RowsChanged(); });
   hold_ = new SpotViewHold(this, HoldRows(), proxy_, [this](int row) { return model_->SpotAt(proxy_->DataRow(row)); });
   connect(proxy_, &BatchedListProxy::synced, this, [this] {
     FollowSelection();
@@ -144,11 +144,6 @@ void SpotListView::RowsInserted(int first, int last) {
   // A wider row widens every row's background: all is painted again.
   if (contentsWidth_ != before && contentsWidth_ > viewport()->width()) return viewport()->update();
   NoteNewRows(first);
-}
-
-void SpotListView::RowsChanged() {
-  UpdateBars();
-  viewport()->update();
 }
 
 void SpotListView::resizeEvent(QResizeEvent* event) {

@@ -95,7 +95,6 @@ class SpotListView : public RowScrollArea {
  private:
   void FollowSelection();
   void RowsInserted(int first, int last);
-  void RowsChanged();
   void MeasureRows();  // the widths of all rows again, and a repaint
   void SetCurrentRow(int row);
   SpotListModel* model_;
