@@ -25,6 +25,7 @@
 #include "ui/batched_list_proxy.h"
 #include "ui/lookup_line.h"
 #include "ui/main_window_demo.h"
+#include "ui/quiet_tab_widget.h"
 #include "ui/spot_tab_counts.h"
 #include "app/spot_filter_controller.h"
 #include "app/win1252.h"
@@ -211,7 +212,7 @@ void TForm1::BuildLayout() {
   auto* centre = new QVBoxLayout;
   Splitter1 = new QSplitter(Qt::Vertical, central);
   Splitter1->setObjectName("Splitter1");
-  TabbedNotebook1 = new QTabWidget(Splitter1);
+  TabbedNotebook1 = new QuietTabWidget(Splitter1);
   TabbedNotebook1->setObjectName("TabbedNotebook1");
   for (int i = 0; i < kSpotListCount; ++i) {
     // The page holds the one-column view and, while ticked, the columns view.
@@ -374,7 +375,7 @@ QWidget* TForm1::BuildSidePanel() {
 }
 
 QWidget* TForm1::BuildSendNotebook() {
-  TabbedNotebook2 = new QTabWidget(this);
+  TabbedNotebook2 = new QuietTabWidget(this);
   TabbedNotebook2->setObjectName("TabbedNotebook2");
   TabbedNotebook2->setMaximumHeight(70);
 

@@ -2,6 +2,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTest>
 #include <QTextBlock>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "app/spot_lists.h"
 #include "ui/batched_list_proxy.h"
 #include "ui/pane_views.h"
+#include "ui/quiet_tab_widget.h"
 #include "ui/spot_columns_view.h"
 #include "ui/spot_list_views.h"
 #include "ui/spot_row_style.h"
@@ -185,6 +187,35 @@ TEST(SpotListView, ABatchRepaintsNeitherBarNorHeaderAndTheListOnlyItsNewRows) {
   };
   check(&view);
   check(&columns);
+}
+
+TEST(QuietTabWidget, ACaptionRepaintsTheTabBarOnlyUnlessTheBarMoves) {
+  QuietTabWidget tabs;
+  for (const char* band : {"All", "160m", "80m", "40m", "30m", "20m", "17m", "15m"}) {
+    auto* page = new QWidget;
+    page->setAutoFillBackground(true);
+    tabs.addTab(page, band);
+  }
+  // Too narrow for the tabs: the bar takes the whole width and scrolls.
+  tabs.resize(220, 150);
+  tabs.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&tabs));
+  QTest::qWait(50);
+  QTabBar* bar = tabs.tabBar();
+  PaintedArea notebook(&tabs);
+  PaintedArea barPaints(bar);
+  // A count in a caption: the notebook paints under its bar and nowhere else.
+  bar->setTabText(5, "20m (1)");
+  QTRY_VERIFY(barPaints.paints > 0);
+  QTest::qWait(50);
+  EXPECT_LE(notebook.pixels, long{bar->width()} * bar->height());
+  // With room, a longer caption widens the bar: the notebook is still laid out.
+  tabs.resize(900, 150);
+  QTRY_VERIFY(bar->tabRect(7).right() < bar->width());
+  const int width = bar->width();
+  bar->setTabText(5, "20m (1234)");
+  QTRY_VERIFY(bar->width() > width);
+  EXPECT_LE(bar->tabRect(7).right(), bar->width());
 }
 
 TEST(SpotListView, KeysMoveTheCurrentRowInViewAndTheBarReachesTheWidestRow) {
