@@ -31,7 +31,7 @@ void SpotTabCounts::ShowCaption(int list) {
   QString text = QString::fromLatin1(kSpotPageTitles[static_cast<size_t>(list)]);
   if (const int n = counts_[static_cast<size_t>(list)]; n > 0) text += QString(" (%1)").arg(n);
   // Setting a caption lays out the whole tab bar, even to the same text. It goes to the
-  // tab bar: QTabWidget::setTabText would also repaint every page (see QuietTabWidget).
+  // tab bar: QTabWidget::setTabText would also repaint the whole notebook (QuietTabWidget).
   if (notebook_->tabText(list) != text) notebook_->tabBar()->setTabText(list, text);
 }
 
